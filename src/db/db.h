@@ -1,0 +1,2 @@
+#pragma once
+// Everything of the database access layer.

@@ -1,0 +1,128 @@
+#include "base/text.h"
+
+#include <gtest/gtest.h>
+
+namespace torvane {
+namespace {
+
+TEST(Text, ComparisonIgnoresAsciiCaseButNotTrailBytes) {
+  // "\xB0\x61" is one two-byte unit whose trail byte happens to be 'a': it must not be folded.
+  static const struct {
+    const char* a;
+    const char* b;
+    bool equal;
+  } cases[] = {
+      {"", "", true},
+      {":memory:", ":MEMORY:", true},
+      {"not an error", "Not An Error", true},
+      {"abc", "abd", false},
+      {"abc", "ab", false},
+      {"中文a", "中文A", true},
+      {"\xB0\x61", "\xB0\x41", false},
+      {"x\xB0\x61y", "X\xB0\x61Y", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EqualsIgnoreCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
+  }
+}
+
+TEST(Text, FindTextNeverMatchesOnASecondByte) {
+  static const struct {
+    const char* text;
+    const char* needle;
+    int start;
+    bool ignore_case;
+    int expected;
+  } cases[] = {
+      {"hello world", "o", 1, false, 5},
+      {"hello world", "o", 6, false, 8},
+      {"hello world", "O", 1, false, -1},
+      {"hello world", "O", 1, true, 5},
+      {"hello", "", 1, false, -1},
+      {"hello", "x", 1, false, -1},
+      {"hello", "h", 0, false, 1},
+      {"hello", "h", -5, false, 1},
+      {"hello", "o", 99, false, -1},
+      // "\xB0\x61" is one character; its trail byte 'a' is not a match, the later 'a' is.
+      {"\xB0\x61" "a", "a", 1, false, 3},
+      {"\xB0\x61" "A", "a", 1, true, 3},
+      {"表名表", "名", 1, false, 3},
+      {"表名表", "表", 2, false, 5},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FindText(c.text, c.needle, c.start, c.ignore_case), c.expected)
+        << c.text << " / " << c.needle << " from " << c.start;
+  }
+}
+
+TEST(Text, LeftRightAndTrim) {
+  EXPECT_EQ(LeftPart("abcdef", 2), "ab");
+  EXPECT_EQ(LeftPart("abc", 10), "abc");
+  EXPECT_EQ(LeftPart("abc", 0), "");
+  EXPECT_EQ(LeftPart("abc", -1), "");
+  EXPECT_EQ(RightPart("abcdef", 2), "ef");
+  EXPECT_EQ(RightPart("abc", 10), "abc");
+  EXPECT_EQ(RightPart("abc", -3), "");
+
+  static const struct {
+    const char* in;
+    const char* out;
+  } trims[] = {
+      {"  a b  ", "a b"},
+      {"\xA1\xA1 x \xA1\xA1", "x"},
+      {"   ", ""},
+      {"\xA1\xA1", ""},
+      {"", ""},
+      // B0 A1 is one character; the A1 A1 that spans its trail byte is not a full-width blank.
+      {"\xB0\xA1\xA1", "\xB0\xA1\xA1"},
+      {"中文\xA1\xA1 ", "中文"},
+  };
+  for (const auto& c : trims) EXPECT_EQ(TrimBlanks(c.in), c.out) << c.in;
+}
+
+TEST(Text, NumbersFollowAtofAndPercentG) {
+  static const struct {
+    const char* text;
+    double value;
+  } reads[] = {
+      {"12", 12},     {"  3.5abc", 3.5}, {"-2e3", -2000}, {"abc", 0},   {"", 0},
+      {"--1", 0},     {"+7", 7},         {".5", 0.5},     {"1,5", 1},   {"0x10", 16},
+  };
+  for (const auto& c : reads) EXPECT_DOUBLE_EQ(ToNumber(c.text), c.value) << c.text;
+
+  static const struct {
+    double value;
+    const char* text;
+  } writes[] = {
+      {3, "3"},          {0.1, "0.1"},        {-2.5, "-2.5"}, {1e20, "1e+20"},
+      {1234567890123.0, "1234567890123"},     {12345678901234.0, "1.234567890123e+13"},
+      {1.0 / 3, "0.3333333333333"},           {0, "0"},
+  };
+  for (const auto& c : writes) EXPECT_EQ(DoubleToText(c.value), c.text) << c.value;
+  EXPECT_EQ(IntToText(-9223372036854775807LL - 1), "-9223372036854775808");
+}
+
+TEST(Text, BytesConversionStopsAtZero) {
+  EXPECT_EQ(TextToBytes("ab"), (Bytes{'a', 'b'}));
+  EXPECT_TRUE(TextToBytes("").empty());
+  EXPECT_EQ(BytesToText(Bytes{'a', 0, 'b'}), "a");
+  EXPECT_EQ(BytesToText(Bytes{'x', 'y'}), "xy");
+  EXPECT_EQ(BytesToText(Bytes{}), "");
+}
+
+TEST(Text, SplitLinesAtCrLf) {
+  using Lines = std::vector<std::string>;
+  EXPECT_EQ(SplitLines(""), Lines{});
+  EXPECT_EQ(SplitLines("a"), Lines{"a"});
+  EXPECT_EQ(SplitLines("a\r\nb"), (Lines{"a", "b"}));
+  EXPECT_EQ(SplitLines("a\r\n"), Lines{"a"});
+  EXPECT_EQ(SplitLines("a\r\n\r\nb"), (Lines{"a", "", "b"}));
+  EXPECT_EQ(SplitLines("\r\na"), (Lines{"", "a"}));
+  EXPECT_EQ(SplitLines("a\nb"), Lines{"a\nb"});
+  // The CR is the trail byte of "\x81\r": no split there.
+  EXPECT_EQ(SplitLines("\x81\r\nx"), Lines{"\x81\r\nx"});
+  EXPECT_EQ(SplitLines("表\r\n视图"), (Lines{"表", "视图"}));
+}
+
+}  // namespace
+}  // namespace torvane
