@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Fails when a source file includes a project header from a layer it may not use.
 # Layers and what each may include (besides itself); the logic is app, editing and console.
 set(allowed_base "")
