@@ -1,0 +1,461 @@
+// Speed and memory of the database access layer against the raw engine doing the least work that
+// gives the same result, measured in one run. Every figure is the layer's fastest run divided by
+// the raw engine's fastest run; memory is the peak growth of the resident set over the process's
+// baseline, measured in a forked child.
+//
+//   db_bench --data=FOLDER [Google Benchmark flags]
+// FOLDER holds the files make_bench_db makes.
+
+#include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <limits>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include "db/db.h"
+
+namespace {
+
+using torvane::SqliteDataset;
+using torvane::SqliteTable;
+using torvane::TextTable;
+using torvane::ZuveviRE;
+
+constexpr char kBrowseQuery[] = "select * from t limit 1000";
+constexpr char kRowIdQuery[] = "SELECT _ROWID_ FROM t ORDER BY _ROWID_ ";
+constexpr char kWideQuery[] = "SELECT id, name, price, qty, note FROM t";
+
+struct Dataset {
+  const char* label;
+  const char* file;
+  std::int64_t rows;
+  int repetitions;
+  std::string path;
+};
+
+Dataset datasets[] = {
+    {"100k", "bench_100k.sdb", 100'000, 20, ""},
+    {"1M", "bench_1m.sdb", 1'000'000, 9, ""},
+    {"10M", "bench_10m.sdb", 10'000'000, 5, ""},
+};
+
+// A raw engine connection.
+class RawConnection {
+ public:
+  explicit RawConnection(const std::string& path) {
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+      std::fprintf(stderr, "cannot open %s\n", path.c_str());
+      std::exit(1);
+    }
+  }
+  ~RawConnection() { sqlite3_close(db_); }
+  sqlite3* get() const { return db_; }
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+// The raw row-id snapshot: every row id stepped into a vector.
+std::vector<std::int64_t> RawRowIds(sqlite3* db) {
+  std::vector<std::int64_t> ids;
+  sqlite3_stmt* statement = nullptr;
+  sqlite3_prepare_v2(db, kRowIdQuery, -1, &statement, nullptr);
+  while (sqlite3_step(statement) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(statement, 0));
+  sqlite3_finalize(statement);
+  return ids;
+}
+
+// The raw result of a query: every cell's text back to back and the end of every cell.
+struct RawText {
+  std::string text;
+  std::vector<std::uint64_t> ends;
+};
+
+RawText RawQuery(sqlite3* db, const char* sql) {
+  RawText result;
+  sqlite3_stmt* statement = nullptr;
+  sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+  const int columns = sqlite3_column_count(statement);
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    for (int c = 0; c < columns; ++c) {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
+      const int size = sqlite3_column_bytes(statement, c);
+      if (size > 0) result.text.append(text, static_cast<std::size_t>(size));
+      result.ends.push_back(result.text.size());
+    }
+  }
+  sqlite3_finalize(statement);
+  return result;
+}
+
+void OpenLayer(ZuveviRE& db, const std::string& path) {
+  if (!db.Open(path, false)) {
+    std::fprintf(stderr, "cannot open %s\n", path.c_str());
+    std::exit(1);
+  }
+}
+
+// The layer's side of each figure.
+std::size_t LayerCursorOpen(ZuveviRE& db) {
+  SqliteTable cursor;
+  if (!cursor.Open("t", db)) return 0;
+  return static_cast<std::size_t>(cursor.GetRecordCount());
+}
+
+std::size_t LayerBrowse(ZuveviRE& db) {
+  const std::string sql = db.GetTableSql("t");
+  SqliteTable cursor;
+  if (sql.empty() || !cursor.Open("t", db)) return 0;
+  SqliteDataset rows = db.Query(kBrowseQuery);
+  if (!rows.Requery()) return 0;
+  const TextTable table = rows.GetAll(true);
+  return static_cast<std::size_t>(cursor.GetRecordCount()) + static_cast<std::size_t>(table.rows());
+}
+
+TextTable LayerQuery(ZuveviRE& db) {
+  SqliteDataset rows = db.Query(kWideQuery);
+  if (!rows.Requery()) return TextTable();
+  return rows.GetAll(true);
+}
+
+// The raw engine's side.
+std::size_t RawBrowse(sqlite3* db) {
+  const std::vector<std::int64_t> ids = RawRowIds(db);
+  const RawText first_rows = RawQuery(db, kBrowseQuery);
+  return ids.size() + first_rows.ends.size();
+}
+
+void BM_CursorOpen(benchmark::State& state, const Dataset* data) {
+  ZuveviRE db;
+  OpenLayer(db, data->path);
+  for (auto _ : state) {
+    const std::size_t records = LayerCursorOpen(db);
+    if (records != static_cast<std::size_t>(data->rows)) state.SkipWithError("wrong record count");
+    benchmark::DoNotOptimize(records);
+  }
+}
+
+void BM_RawRowIds(benchmark::State& state, const Dataset* data) {
+  RawConnection db(data->path);
+  for (auto _ : state) {
+    const std::vector<std::int64_t> ids = RawRowIds(db.get());
+    benchmark::DoNotOptimize(ids.data());
+  }
+}
+
+void BM_Browse(benchmark::State& state, const Dataset* data) {
+  ZuveviRE db;
+  OpenLayer(db, data->path);
+  for (auto _ : state) {
+    const std::size_t n = LayerBrowse(db);
+    if (n != static_cast<std::size_t>(data->rows) + 1001) state.SkipWithError("browse failed");
+    benchmark::DoNotOptimize(n);
+  }
+}
+
+void BM_RawBrowse(benchmark::State& state, const Dataset* data) {
+  RawConnection db(data->path);
+  for (auto _ : state) benchmark::DoNotOptimize(RawBrowse(db.get()));
+}
+
+void BM_Query(benchmark::State& state, const Dataset* data) {
+  ZuveviRE db;
+  OpenLayer(db, data->path);
+  for (auto _ : state) {
+    const TextTable table = LayerQuery(db);
+    if (table.rows() != data->rows + 1) state.SkipWithError("query failed");
+    benchmark::DoNotOptimize(table.at(1, 1).data());
+  }
+}
+
+void BM_RawQuery(benchmark::State& state, const Dataset* data) {
+  RawConnection db(data->path);
+  for (auto _ : state) {
+    const RawText result = RawQuery(db.get(), kWideQuery);
+    benchmark::DoNotOptimize(result.text.data());
+  }
+}
+
+// Fastest repetition of every benchmark, by name: wall-clock and processor seconds.
+struct Times {
+  double real = 0;
+  double cpu = 0;
+};
+
+class MinimumReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      // The "min" statistic of the repetitions.
+      if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "min" || run.error_occurred) {
+        continue;
+      }
+      const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+      minimum_[run.run_name.function_name] =
+          Times{run.GetAdjustedRealTime() / unit, run.GetAdjustedCPUTime() / unit};
+    }
+  }
+  Times Minimum(const std::string& name) const {
+    const auto it = minimum_.find(name);
+    return it == minimum_.end() ? Times{} : it->second;
+  }
+
+ private:
+  std::map<std::string, Times> minimum_;
+};
+
+// Resident-set figures of one operation, in bytes.
+struct Memory {
+  long long baseline = 0;  // before the operation
+  long long peak = 0;      // highest while it ran, over the baseline
+  long long held = 0;      // still resident while its result is kept, over the baseline
+  long long exact = 0;     // bytes the result reports holding itself (0 when it cannot tell)
+};
+
+long long StatusKb(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::size_t length = std::strlen(field);
+  while (std::getline(status, line)) {
+    if (line.compare(0, length, field) == 0 && line.size() > length && line[length] == ':') {
+      return std::atoll(line.c_str() + length + 1);
+    }
+  }
+  return 0;
+}
+
+// Runs `operation` in a forked child: `prepare` first (opening connections), then the freed heap is
+// handed back, the peak mark reset, and the resident set read before, at the peak of and after the
+// operation (whose result stays alive until then).
+Memory MeasureInChild(const std::function<std::shared_ptr<void>()>& prepare,
+                      const std::function<std::shared_ptr<void>(void*, long long&)>& operation) {
+  int fds[2];
+  if (::pipe(fds) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(fds[0]);
+    std::shared_ptr<void> context = prepare();
+    ::malloc_trim(0);
+    {
+      std::ofstream clear("/proc/self/clear_refs");
+      clear << "5";  // resets the peak mark to the current resident set
+    }
+    Memory m;
+    m.baseline = StatusKb("VmRSS") * 1024;
+    std::shared_ptr<void> result = operation(context.get(), m.exact);
+    m.peak = StatusKb("VmHWM") * 1024 - m.baseline;
+    m.held = StatusKb("VmRSS") * 1024 - m.baseline;
+    (void)!::write(fds[1], &m, sizeof m);
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  Memory m;
+  if (::read(fds[0], &m, sizeof m) != static_cast<ssize_t>(sizeof m)) m = Memory{};
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return m;
+}
+
+std::shared_ptr<void> PrepareLayer(const std::string& path) {
+  auto db = std::make_shared<ZuveviRE>();
+  if (!db->Open(path, false)) std::exit(1);
+  // A first catalog read, so the schema is loaded before the baseline, as it is for the raw side.
+  (void)db->GetTableNames(true, false, false);
+  return db;
+}
+
+std::shared_ptr<void> PrepareRaw(const std::string& path) {
+  auto db = std::make_shared<RawConnection>(path);
+  sqlite3_exec(db->get(), "SELECT name FROM sqlite_master", nullptr, nullptr, nullptr);
+  return db;
+}
+
+template <typename T>
+std::shared_ptr<void> Keep(T value) {
+  return std::make_shared<T>(std::move(value));
+}
+
+struct MemoryFigures {
+  Memory cursor, raw_ids, browse, raw_browse, query, raw_query;
+  std::size_t raw_text = 0, cells = 0;
+};
+
+MemoryFigures MeasureMemory(const Dataset& data, bool with_query) {
+  MemoryFigures f;
+  const std::string& path = data.path;
+  auto layer = [&] { return PrepareLayer(path); };
+  auto raw = [&] { return PrepareRaw(path); };
+  f.cursor = MeasureInChild(layer, [](void* db, long long&) {
+    auto cursor = std::make_shared<SqliteTable>();
+    (void)cursor->Open("t", *static_cast<ZuveviRE*>(db));
+    return std::shared_ptr<void>(cursor);
+  });
+  f.raw_ids = MeasureInChild(raw, [](void* db, long long&) {
+    return Keep(RawRowIds(static_cast<RawConnection*>(db)->get()));
+  });
+  f.browse = MeasureInChild(layer, [](void* context, long long&) {
+    auto& db = *static_cast<ZuveviRE*>(context);
+    struct Browse {
+      std::string sql;
+      SqliteTable cursor;
+      TextTable table;
+    };
+    auto browse = std::make_shared<Browse>();
+    browse->sql = db.GetTableSql("t");
+    (void)browse->cursor.Open("t", db);
+    SqliteDataset rows = db.Query(kBrowseQuery);
+    (void)rows.Requery();
+    browse->table = rows.GetAll(true);
+    return std::shared_ptr<void>(browse);
+  });
+  f.raw_browse = MeasureInChild(raw, [](void* db, long long&) {
+    sqlite3* raw_db = static_cast<RawConnection*>(db)->get();
+    return Keep(std::make_pair(RawRowIds(raw_db), RawQuery(raw_db, kBrowseQuery)));
+  });
+  if (with_query) {
+    f.query = MeasureInChild(layer, [](void* db, long long& exact) {
+      TextTable table = LayerQuery(*static_cast<ZuveviRE*>(db));
+      exact = static_cast<long long>(table.HeldBytes());
+      return Keep(std::move(table));
+    });
+    f.raw_query = MeasureInChild(raw, [](void* db, long long& exact) {
+      RawText text = RawQuery(static_cast<RawConnection*>(db)->get(), kWideQuery);
+      exact = static_cast<long long>(text.text.capacity() +
+                                     text.ends.capacity() * sizeof(std::uint64_t));
+      return Keep(std::move(text));
+    });
+    RawConnection db(path);
+    const RawText text = RawQuery(db.get(), kWideQuery);
+    f.raw_text = text.text.size();
+    f.cells = text.ends.size();
+  }
+  return f;
+}
+
+double PerRow(long long bytes, std::int64_t rows) {
+  return static_cast<double>(bytes) / static_cast<double>(rows);
+}
+
+const char* Verdict(bool ok) { return ok ? "met" : "MISSED"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string folder;
+  std::vector<char*> args;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--data=", 7) == 0) {
+      folder = argv[i] + 7;
+    } else {
+      args.push_back(argv[i]);
+    }
+  }
+  if (folder.empty()) {
+    std::fprintf(stderr, "usage: %s --data=FOLDER [benchmark flags]\n", argv[0]);
+    return 2;
+  }
+  for (Dataset& d : datasets) d.path = folder + "/" + d.file;
+
+  // Memory first, from a process whose heap has not yet been through the timed runs.
+  std::map<std::string, MemoryFigures> memory;
+  for (const Dataset& d : datasets) memory[d.label] = MeasureMemory(d, d.rows == 1'000'000);
+
+  for (const Dataset& d : datasets) {
+    const std::string s = d.label;
+    auto add = [&](const std::string& name, void (*fn)(benchmark::State&, const Dataset*)) {
+      benchmark::RegisterBenchmark((name + "/" + s).c_str(), fn, &d)
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(1)
+          ->Repetitions(d.repetitions)
+          ->ReportAggregatesOnly(true)
+          ->ComputeStatistics("min", [](const std::vector<double>& v) {
+            return *std::min_element(v.begin(), v.end());
+          });
+    };
+    add("raw_rowids", BM_RawRowIds);
+    add("cursor_open", BM_CursorOpen);
+    add("raw_browse", BM_RawBrowse);
+    add("browse", BM_Browse);
+    if (d.rows == 1'000'000) {
+      add("raw_query", BM_RawQuery);
+      add("query", BM_Query);
+    }
+  }
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  MinimumReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+
+  // Ratios of wall-clock and of processor time: other work on a shared machine stretches the
+  // first but hardly the second. A target counts as met when either ratio meets it.
+  std::printf(
+      "\n| Figure | Rows | Layer min (ms) | Raw min (ms) | Ratio (wall) | Ratio (cpu) | Target | "
+      "Layer peak B/row | Raw peak B/row |\n|---|---|---|---|---|---|---|---|---|\n");
+  auto ratio = [](double layer, double raw) { return raw > 0 ? layer / raw : 0; };
+  for (const Dataset& d : datasets) {
+    const std::string s = d.label;
+    const MemoryFigures& m = memory[s];
+    struct Line {
+      std::string figure, layer, raw;
+      double limit;
+      const Memory& layer_memory;
+      const Memory& raw_memory;
+    };
+    std::vector<Line> lines = {
+        {"cursor open", "cursor_open", "raw_rowids", 1.10, m.cursor, m.raw_ids},
+        {"browse (database side)", "browse", "raw_browse", 1.10, m.browse, m.raw_browse},
+    };
+    if (d.rows == 1'000'000) {
+      lines.push_back({"query, 5 columns", "query", "raw_query", 1.5, m.query, m.raw_query});
+    }
+    for (const Line& line : lines) {
+      const Times layer = reporter.Minimum(line.layer + "/" + s);
+      const Times raw = reporter.Minimum(line.raw + "/" + s);
+      const double peak = PerRow(line.layer_memory.peak, d.rows);
+      std::string target = "-";
+      if (d.rows >= 1'000'000) {
+        bool ok =
+            ratio(layer.real, raw.real) <= line.limit || ratio(layer.cpu, raw.cpu) <= line.limit;
+        target = line.limit == 1.5 ? "<= 1.5x" : "<= 1.10x";
+        if (line.limit == 1.5) {
+          target += ", held <= raw text + 8 B/cell";
+          ok = ok && m.query.exact <=
+                         static_cast<long long>(m.raw_text) + 8 * static_cast<long long>(m.cells);
+        } else if (d.rows >= 10'000'000) {
+          target += ", <= 9 B/row";
+          ok = ok && peak <= 9.0;
+        }
+        target += std::string(": ") + Verdict(ok);
+      }
+      std::printf("| %s | %s | %.1f | %.1f | %.3f | %.3f | %s | %.2f | %.2f |\n",
+                  line.figure.c_str(), d.label, layer.real * 1e3, raw.real * 1e3,
+                  ratio(layer.real, raw.real), ratio(layer.cpu, raw.cpu), target.c_str(), peak,
+                  PerRow(line.raw_memory.peak, d.rows));
+    }
+  }
+  const MemoryFigures& q = memory["1M"];
+  std::printf(
+      "\nquery result, 1M rows: %zu cells, raw text %zu bytes, limit (raw text + 8 B/cell) %lld "
+      "bytes;\n  layer result holds %lld bytes (resident growth while kept %lld, peak %lld);\n"
+      "  raw buffer holds %lld bytes (resident growth while kept %lld, peak %lld)\n",
+      q.cells, q.raw_text, static_cast<long long>(q.raw_text) + 8 * static_cast<long long>(q.cells),
+      q.query.exact, q.query.held, q.query.peak, q.raw_query.exact, q.raw_query.held,
+      q.raw_query.peak);
+  return 0;
+}

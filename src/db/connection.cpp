@@ -1,0 +1,152 @@
+#include "db/connection.h"
+
+#include <utility>
+
+#include <sqlite3.h>
+
+#include "base/files.h"
+#include "base/text.h"
+#include "db/sql_name.h"
+
+namespace torvane {
+namespace {
+
+constexpr std::size_t kErrorTextLimit = 199;
+
+// `text` cut to at most `limit` bytes without splitting a two-byte character.
+std::string CutText(std::string_view all, std::size_t limit) {
+  std::size_t end = 0;
+  while (end < all.size()) {
+    const std::size_t unit =
+        static_cast<unsigned char>(all[end]) >= 0x80 && end + 1 < all.size() ? 2 : 1;
+    if (end + unit > limit) break;
+    end += unit;
+  }
+  return std::string(all.substr(0, end));
+}
+
+}  // namespace
+
+ZuveviRE::ZuveviRE() = default;
+
+ZuveviRE::~ZuveviRE() { Close(); }
+
+bool ZuveviRE::Open(const std::string& file_name, bool create) {
+  Close();
+  std::string engine_name;
+  if (file_name.empty() || EqualsIgnoreCase(file_name, ":memory:")) {
+    if (!create) return false;
+    engine_name = ":memory:";
+  } else {
+    if (!create && !CanOpenForReading(file_name)) return false;
+    engine_name = SystemPath(file_name);
+  }
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open(engine_name.c_str(), &db);
+  if (db == nullptr) return false;
+  // The engine may hand out a connection even when opening failed; it is closed again at once.
+  auto engine = std::make_shared<Engine>(db);
+  if (rc != SQLITE_OK) return false;
+  db_ = std::move(engine);
+  return true;
+}
+
+bool ZuveviRE::Close() {
+  if (!db_) return true;
+  const bool statements_alive = sqlite3_next_stmt(db_->get(), nullptr) != nullptr;
+  db_.reset();
+  return !statements_alive;
+}
+
+bool ZuveviRE::Execute(const std::string& sql) {
+  if (!db_ || sql.empty()) return false;
+  return ExecuteSql(*db_, sql);
+}
+
+SqliteDataset ZuveviRE::Query(const std::string& sql) {
+  SqliteDataset record_set;
+  (void)record_set.Open(sql, *this);
+  return record_set;
+}
+
+std::string ZuveviRE::GetErrorText() const {
+  if (!db_) return "";
+  const std::string message = db_->LastError().message;
+  if (EqualsIgnoreCase(message, "not an error")) return "";
+  return CutText(message, kErrorTextLimit);
+}
+
+int ZuveviRE::GetErrorCode() const { return db_ ? db_->LastError().code : 0; }
+
+std::int64_t ZuveviRE::GetLastInsertRowId() const {
+  return db_ ? sqlite3_last_insert_rowid(db_->get()) : 0;
+}
+
+bool ZuveviRE::BeginTransaction(const std::string& name) {
+  return Execute("BEGIN TRANSACTION " + name);
+}
+
+bool ZuveviRE::CommitTransaction(const std::string& name) {
+  return Execute("COMMIT TRANSACTION " + name);
+}
+
+bool ZuveviRE::RollbackTransaction(const std::string& name) {
+  return Execute("ROLLBACK TRANSACTION " + name);
+}
+
+std::vector<std::string> ZuveviRE::CatalogQuery(bool temporary, const std::string& condition,
+                                                const std::string& order_by, bool& ok) {
+  // The pieces are joined as they are, so two blanks stand between them and one ends the text.
+  std::string sql =
+      temporary ? "SELECT name FROM sqlite_temp_master " : "SELECT name FROM sqlite_master ";
+  sql += " WHERE " + condition + " ";
+  if (!order_by.empty()) sql += " ORDER BY " + order_by + " ";
+  std::vector<std::string> names;
+  ok = QueryFirstColumn(*db_, sql, names);
+  return names;
+}
+
+std::vector<std::string> ZuveviRE::GetTableNames(bool tables, bool views, bool temporary) {
+  if (!db_ || (!tables && !views)) return {};
+  const char* condition = tables && views ? "type IN ('table','view')"
+                          : tables        ? "type IN ('table')"
+                                          : "type IN ('view')";
+  bool ok = false;
+  return CatalogQuery(temporary, condition, "name", ok);
+}
+
+bool ZuveviRE::TableExists(const std::string& name) {
+  if (!db_ || name.empty()) return false;
+  bool ok = false;
+  const std::vector<std::string> names = CatalogQuery(
+      false, "name LIKE '" + EscapeSqlText(name) + "' AND type IN ('table','view')", "", ok);
+  return ok && !names.empty();
+}
+
+std::string ZuveviRE::GetTableSql(const std::string& name) {
+  if (!db_) return "";
+  const std::string condition =
+      " WHERE name='" + EscapeSqlText(name) + "' AND type IN ('table','view') ";
+  const std::string sql = " SELECT sql FROM sqlite_master " + condition +
+                          " UNION ALL SELECT sql FROM sqlite_temp_master " + condition;
+  std::vector<std::string> texts;
+  if (!QueryFirstColumn(*db_, sql, texts) || texts.empty()) return "";
+  return texts.front();
+}
+
+bool ZuveviRE::CreateTable(const std::string& name, const SqliteFieldInfo& field) {
+  if (!db_ || name.empty() || field.Name.empty()) return false;
+  return ExecuteSql(*db_, CreateTableStatement(name, {field}));
+}
+
+bool ZuveviRE::CreateTable(const std::string& name, const std::vector<SqliteFieldInfo>& fields) {
+  if (!db_ || name.empty()) return false;
+  return ExecuteSql(*db_, CreateTableStatement(name, fields));
+}
+
+bool ZuveviRE::DropTable(const std::string& name) {
+  if (!db_ || name.empty()) return false;
+  return ExecuteSql(*db_, "DROP TABLE " + QuoteSqlName(name));
+}
+
+}  // namespace torvane

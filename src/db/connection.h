@@ -1,0 +1,102 @@
+#pragma once
+
+// ZuveviRE: the connection to one database file (or an in-memory database).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "db/engine.h"
+#include "db/field_info.h"
+#include "db/record_set.h"
+
+namespace torvane {
+
+class SqliteTable;
+
+// Owns one engine connection. Cursors and record sets opened from it share that connection; they
+// keep it usable for themselves when this object is closed or re-opened, and the engine connection
+// goes away when the last of them lets go. Nothing throws: failures are false, "", 0 or an empty
+// list, and GetErrorText then gives the engine's message. Not copyable.
+class ZuveviRE {
+ public:
+  // A closed connection.
+  ZuveviRE();
+  // Closes the connection.
+  ~ZuveviRE();
+  ZuveviRE(const ZuveviRE&) = delete;
+  ZuveviRE& operator=(const ZuveviRE&) = delete;
+
+  // Closes the current connection, then opens `file_name`. An empty name or ":memory:" (any letter
+  // case) means an in-memory database, which only `create` may open. Without `create` the file must
+  // exist and be readable; with it, the engine creates a missing file. The name is internal text
+  // and reaches the file system as UTF-8. False when refused (nothing reaches the engine, and
+  // GetErrorText is "") or when the engine cannot open it; the object is closed then.
+  [[nodiscard]] bool Open(const std::string& file_name = "", bool create = false);
+
+  // Lets go of the connection; afterwards IsOpen is false whatever the result. False when
+  // statements are still alive on the connection (a record set still holds one): the engine then
+  // finishes the close itself once the last of them is finalized. True otherwise, also when not
+  // open.
+  bool Close();
+
+  [[nodiscard]] bool IsOpen() const { return db_ != nullptr; }
+
+  // Runs every statement of `sql` in order, stopping at the first error, and discards any rows.
+  // False when not open, when `sql` is empty or when a statement fails.
+  bool Execute(const std::string& sql);
+
+  // A new record set opened on this connection with `sql` (see SqliteDataset::Open); it is returned
+  // also when it could not be prepared, and then holds no statement.
+  [[nodiscard]] SqliteDataset Query(const std::string& sql);
+
+  // The engine's message for the last engine call on this connection, by whatever object it was
+  // made, cut to 199 bytes; "" when that call succeeded or when not open.
+  [[nodiscard]] std::string GetErrorText() const;
+  // The engine's result code for that call; 0 when not open.
+  [[nodiscard]] int GetErrorCode() const;
+  // Row id of the last row inserted on this connection; 0 when not open.
+  [[nodiscard]] std::int64_t GetLastInsertRowId() const;
+
+  // Run "BEGIN TRANSACTION name", "COMMIT TRANSACTION name" and "ROLLBACK TRANSACTION name";
+  // without a name the statement ends in a blank. False when not open or when the engine refuses.
+  bool BeginTransaction(const std::string& name = "");
+  bool CommitTransaction(const std::string& name = "");
+  bool RollbackTransaction(const std::string& name = "");
+
+  // Names of the tables and/or views in the main catalog, or in the temporary one when `temporary`,
+  // in the engine's byte order of names. Empty when neither kind is asked for, when not open or
+  // when the catalog cannot be read (for example when the file is not a database).
+  [[nodiscard]] std::vector<std::string> GetTableNames(bool tables, bool views, bool temporary);
+
+  // True when the main catalog has a table or view whose name matches `name` by LIKE (ASCII letter
+  // case ignored, "%" and "_" match any text and any character). False when not open, when `name`
+  // is empty, or when the catalog cannot be read.
+  [[nodiscard]] bool TableExists(const std::string& name);
+
+  // The stored CREATE statement of table or view `name` (exact name; the main catalog is asked
+  // before the temporary one); "" when there is none or when not open.
+  [[nodiscard]] std::string GetTableSql(const std::string& name);
+
+  // Runs "CREATE TABLE name (definitions)" built from the field descriptors (CreateTableStatement);
+  // names go in exactly as given. False without any SQL when not open, when `name` is empty or when
+  // the single field has no name; false when the engine refuses the statement.
+  bool CreateTable(const std::string& name, const SqliteFieldInfo& field);
+  bool CreateTable(const std::string& name, const std::vector<SqliteFieldInfo>& fields);
+
+  // Runs "DROP TABLE name", quoting the name when it needs it. False without SQL when not open or
+  // when `name` is empty; false when the engine refuses (for example for a view).
+  bool DropTable(const std::string& name);
+
+ private:
+  friend class SqliteTable;
+  friend class SqliteDataset;
+
+  const EngineHandle& handle() const { return db_; }
+  std::vector<std::string> CatalogQuery(bool temporary, const std::string& condition,
+                                        const std::string& order_by, bool& ok);
+
+  EngineHandle db_;
+};
+
+}  // namespace torvane

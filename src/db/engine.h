@@ -1,0 +1,93 @@
+#pragma once
+
+// Private plumbing of the database access layer: the shared engine connection and the holder that
+// owns one prepared statement.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace torvane {
+
+// One engine connection, shared by the connection object and the cursors and record sets that
+// borrow it. The engine connection is closed when the last holder lets go; should a statement
+// still be alive then, the engine finishes the close once that statement is finalized, so the
+// connection is never leaked and never used after it was closed.
+class Engine {
+ public:
+  // Takes ownership of a connection the engine opened.
+  explicit Engine(sqlite3* db) : db_(db) {}
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  // The connection, for a new engine call: an error kept from an earlier call is dropped.
+  sqlite3* Use() {
+    kept_.reset();
+    return db_;
+  }
+  // The connection, for asking it something without making a new call.
+  sqlite3* get() const { return db_; }
+
+  struct Error {
+    int code = 0;
+    std::string message;
+  };
+
+  // The result code and message of the last call; a kept error wins until the next Use.
+  Error LastError() const;
+  // Makes `error` the last error until the next Use, so it outlives the statements the layer must
+  // still run before it returns (a cursor's reload after a failed delete).
+  void KeepError(Error error) { kept_ = std::move(error); }
+
+ private:
+  sqlite3* db_;
+  std::optional<Error> kept_;
+};
+
+using EngineHandle = std::shared_ptr<Engine>;
+
+// Owns one prepared statement and finalizes it exactly once. Not copyable.
+class Statement {
+ public:
+  Statement() = default;
+  ~Statement();
+  Statement(Statement&& other) noexcept;
+  Statement& operator=(Statement&& other) noexcept;
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  // Finalizes the statement held so far, then prepares the first statement of `sql`; the rest of
+  // the text is ignored. Returns the engine's result code. A text without any statement (blanks or
+  // a comment) prepares successfully but leaves the holder empty.
+  int Prepare(Engine& engine, std::string_view sql);
+
+  // Steps the statement once; the engine's answer (SQLITE_ROW, SQLITE_DONE or an error).
+  int Step();
+  // Rewinds the statement so the next Step runs it from the start.
+  void Reset();
+  // Finalizes the statement now; the holder is empty afterwards.
+  void Finalize();
+
+  sqlite3_stmt* get() const { return stmt_; }
+  explicit operator bool() const { return stmt_ != nullptr; }
+
+ private:
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+// Runs every statement of `sql` and discards any rows; true when all of them succeeded. The engine
+// keeps the message of a failure for GetErrorText.
+bool ExecuteSql(Engine& engine, const std::string& sql);
+
+// The first column of every row `sql` gives (NULL as ""). False, with `values` empty, when the
+// statement cannot be prepared or fails while running.
+bool QueryFirstColumn(Engine& engine, std::string_view sql, std::vector<std::string>& values);
+
+}  // namespace torvane

@@ -1,0 +1,104 @@
+#include "db/record_set.h"
+
+#include <utility>
+#include <vector>
+
+#include <sqlite3.h>
+
+#include "db/connection.h"
+#include "db/text_rows.h"
+
+namespace torvane {
+
+int TextTable::rows() const {
+  if (!rows_ || rows_->rows() == 0) return 0;
+  return static_cast<int>(rows_->rows()) + (header_ ? 1 : 0);
+}
+
+int TextTable::columns() const { return rows() == 0 ? 0 : rows_->columns(); }
+
+std::string_view TextTable::at(int row, int column) const {
+  if (row < 0 || column < 0 || row >= rows() || column >= columns()) return {};
+  if (header_) {
+    if (row == 0) return rows_->column_name(column);
+    --row;
+  }
+  return rows_->cell(static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
+                     static_cast<std::size_t>(column));
+}
+
+std::size_t TextTable::HeldBytes() const { return rows_ ? rows_->HeldBytes() : 0; }
+
+SqliteDataset::SqliteDataset() = default;
+
+SqliteDataset::~SqliteDataset() { Close(); }
+
+SqliteDataset::SqliteDataset(SqliteDataset&& other) noexcept
+    : connection_(std::move(other.connection_)),
+      statement_(std::move(other.statement_)),
+      rows_(std::move(other.rows_)) {}
+
+SqliteDataset& SqliteDataset::operator=(SqliteDataset&& other) noexcept {
+  if (this != &other) {
+    Close();
+    connection_ = std::move(other.connection_);
+    statement_ = std::move(other.statement_);
+    rows_ = std::move(other.rows_);
+  }
+  return *this;
+}
+
+bool SqliteDataset::Open(const std::string& sql, ZuveviRE& database) {
+  if (!database.IsOpen() || sql.empty()) return false;
+  // Keep the new connection before letting go of the old one: both may be the same.
+  EngineHandle connection = database.handle();
+  Close();
+  connection_ = std::move(connection);
+  return statement_.Prepare(*connection_, sql) == SQLITE_OK;
+}
+
+bool SqliteDataset::Requery() {
+  if (!connection_ || !statement_) return false;
+  connection_->Use();
+  sqlite3_stmt* stmt = statement_.get();
+  statement_.Reset();
+  const int columns = sqlite3_column_count(stmt);
+  std::vector<std::string> names;
+  names.reserve(static_cast<std::size_t>(columns));
+  for (int c = 0; c < columns; ++c) {
+    const char* name = sqlite3_column_name(stmt, c);
+    names.emplace_back(name == nullptr ? "" : name);
+  }
+  auto rows = std::make_shared<TextRows>(std::move(names));
+  int rc = statement_.Step();
+  const bool ran = rc == SQLITE_ROW || rc == SQLITE_DONE;
+  for (; rc == SQLITE_ROW; rc = statement_.Step()) {
+    for (int c = 0; c < columns; ++c) {
+      // Text first, then its length, as the engine asks; NULL gives no text and length 0.
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+      const int size = sqlite3_column_bytes(stmt, c);
+      rows->AppendCell(text, static_cast<std::size_t>(size));
+    }
+  }
+  // Resetting hands a failure's message to the connection and leaves the statement rewound.
+  statement_.Reset();
+  rows->Finish();
+  rows_ = std::move(rows);
+  return ran;
+}
+
+TextTable SqliteDataset::GetAll(bool include_column_names) const {
+  if (!connection_ || !statement_ || GetRowCount() == 0) return TextTable();
+  return TextTable(rows_, include_column_names);
+}
+
+int SqliteDataset::GetRowCount() const { return rows_ ? static_cast<int>(rows_->rows()) : 0; }
+
+bool SqliteDataset::Close() {
+  statement_.Finalize();
+  connection_.reset();
+  rows_.reset();
+  return true;
+}
+
+}  // namespace torvane

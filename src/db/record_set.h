@@ -1,0 +1,88 @@
+#pragma once
+
+// SqliteDataset: runs one statement that returns rows and hands all of them out as a table of
+// texts.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "db/engine.h"
+
+namespace torvane {
+
+class TextRows;
+class ZuveviRE;
+
+// The rows of a record set as texts, optionally headed by the column names. Cheap to copy: copies
+// share the same rows, which stay alive as long as any table or the record set refers to them.
+class TextTable {
+ public:
+  // The empty table: no rows, no columns.
+  TextTable() = default;
+
+  // Rows, the header row included when the table has one.
+  int rows() const;
+  int columns() const;
+  bool empty() const { return rows() == 0; }
+  // The text of a cell; SQL NULL and cells outside the table read as "". The view stays valid as
+  // long as this table (or a copy of it) exists.
+  std::string_view at(int row, int column) const;
+
+  // Bytes of memory held for the rows this table shares with its record set and copies.
+  std::size_t HeldBytes() const;
+
+ private:
+  friend class SqliteDataset;
+  TextTable(std::shared_ptr<const TextRows> rows, bool header)
+      : rows_(std::move(rows)), header_(header) {}
+
+  std::shared_ptr<const TextRows> rows_;
+  bool header_ = false;
+};
+
+// A record set: one prepared statement on a borrowed connection and the rows its latest run gave.
+// It shares the engine connection with the ZuveviRE it was opened from, so the connection stays
+// usable for it even after that object is closed or re-opened; the engine connection goes away
+// when the last of them lets go. Movable, not copyable.
+class SqliteDataset {
+ public:
+  // An empty record set: no connection, no statement.
+  SqliteDataset();
+  ~SqliteDataset();
+  SqliteDataset(SqliteDataset&& other) noexcept;
+  SqliteDataset& operator=(SqliteDataset&& other) noexcept;
+  SqliteDataset(const SqliteDataset&) = delete;
+  SqliteDataset& operator=(const SqliteDataset&) = delete;
+
+  // Prepares the first statement of `sql` on the connection of `database`, dropping the previous
+  // statement and rows. False, with the record set left as it was, when `database` is not open or
+  // `sql` is empty; false, holding no statement, when the engine cannot prepare it (its message is
+  // then the connection's GetErrorText).
+  bool Open(const std::string& sql, ZuveviRE& database);
+
+  // Runs the statement once from the start and keeps every row it gives. True when the statement
+  // ran (with rows or none), also when it failed after some rows (those are kept); false when it
+  // failed at once or there is no statement.
+  bool Requery();
+
+  // The rows of the latest Requery, headed by the column names when `include_column_names`; the
+  // statement is not run again. The empty table (without a header row) when that Requery found no
+  // rows, or before any Requery.
+  [[nodiscard]] TextTable GetAll(bool include_column_names) const;
+
+  // Number of rows the latest Requery kept.
+  [[nodiscard]] int GetRowCount() const;
+
+  // Finalizes the statement and lets go of the connection and the rows. Always true.
+  bool Close();
+
+ private:
+  // Declared in this order so the statement is finalized before the connection is let go.
+  EngineHandle connection_;
+  Statement statement_;
+  std::shared_ptr<const TextRows> rows_;
+};
+
+}  // namespace torvane

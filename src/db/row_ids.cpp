@@ -1,0 +1,103 @@
+#include "db/row_ids.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include <sqlite3.h>
+
+#include "base/text.h"
+#include "db/sql_name.h"
+
+namespace torvane {
+namespace {
+
+// A real as SQL: the engine's own text when it reads back as the same value, otherwise the
+// shortest text that does (the engine's text keeps 15 digits and may not match the stored value).
+std::string RealSqlText(sqlite3_stmt* statement) {
+  const double value = sqlite3_column_double(statement, 0);
+  if (std::isinf(value)) return value > 0 ? "9e999" : "-9e999";
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+  const std::string engine_text = text == nullptr ? "" : text;
+  double parsed = 0;
+  const auto [end, error] =
+      std::from_chars(engine_text.data(), engine_text.data() + engine_text.size(), parsed);
+  if (error == std::errc() && end == engine_text.data() + engine_text.size() && parsed == value) {
+    return engine_text;
+  }
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+std::string BlobSqlText(sqlite3_stmt* statement) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const auto* data = static_cast<const unsigned char*>(sqlite3_column_blob(statement, 0));
+  const int size = sqlite3_column_bytes(statement, 0);
+  std::string text = "X'";
+  for (int i = 0; i < size; ++i) {
+    text += kHex[data[i] >> 4];
+    text += kHex[data[i] & 0x0F];
+  }
+  text += '\'';
+  return text;
+}
+
+}  // namespace
+
+void RowIdList::AppendFrom(sqlite3_stmt* statement) {
+  // One column call per row: each takes the connection's lock, which on a ten-million-row table
+  // costs as much as the rest of the loop. Reading the value it gives back needs no lock, and the
+  // connection is only ever used from one thread.
+  sqlite3_value* value = sqlite3_column_value(statement, 0);
+  switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+      ids_.push_back(sqlite3_value_int64(value));
+      return;
+    case SQLITE_FLOAT:
+      others_.emplace_back(ids_.size(), RealSqlText(statement));
+      break;
+    case SQLITE_TEXT: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+      const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement, 0));
+      others_.emplace_back(
+          ids_.size(),
+          "'" + EscapeSqlText(std::string_view(text == nullptr ? "" : text, size)) + "'");
+      break;
+    }
+    case SQLITE_BLOB:
+      others_.emplace_back(ids_.size(), BlobSqlText(statement));
+      break;
+    default:
+      others_.emplace_back(ids_.size(), std::nullopt);
+      break;
+  }
+  ids_.push_back(0);
+}
+
+void RowIdList::Clear() {
+  ids_.clear();
+  others_.clear();
+  others_.shrink_to_fit();
+}
+
+std::optional<std::string> RowIdList::SqlText(std::size_t index) const {
+  if (index >= ids_.size()) return std::nullopt;
+  if (!others_.empty()) {
+    const auto it = std::lower_bound(
+        others_.begin(), others_.end(), index,
+        [](const auto& entry, std::size_t position) { return entry.first < position; });
+    if (it != others_.end() && it->first == index) return it->second;
+  }
+  return IntToText(ids_[index]);
+}
+
+std::size_t RowIdList::HeldBytes() const {
+  std::size_t bytes = ids_.HeldBytes() + others_.capacity() * sizeof(others_[0]);
+  for (const auto& entry : others_) {
+    if (entry.second) bytes += entry.second->capacity();
+  }
+  return bytes;
+}
+
+}  // namespace torvane

@@ -1,0 +1,171 @@
+#pragma once
+
+// SqliteTable: addresses the records of one table by position in row-id order and reads and
+// writes single fields.
+
+#include <concepts>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <variant>
+#include <vector>
+
+#include "base/bytes.h"
+#include "db/engine.h"
+#include "db/row_ids.h"
+
+namespace torvane {
+
+class ZuveviRE;
+
+// A number that can select a column: any arithmetic type but bool and char.
+template <typename T>
+concept FieldNumber = std::is_arithmetic_v<T> && !std::same_as<T, bool> && !std::same_as<T, char>;
+
+// A 64-bit integer type other than std::int64_t (long long where std::int64_t is long).
+template <typename T>
+concept OtherInt64 = std::signed_integral<T> && sizeof(T) == 8 && !std::same_as<T, std::int64_t>;
+
+// Selects a column of the cursor: a 1-based number (a floating-point number has its fraction cut
+// off) or a name, matched without regard to ASCII letter case. Made implicitly from either, so a
+// call reads `cursor.ReadField(2, value)` or `cursor.ReadField("price", value)`.
+class FieldRef {
+ public:
+  template <FieldNumber Number>
+  FieldRef(Number number) : number_(ToNumber(number)) {}
+  FieldRef(const char* name) : by_name_(true), name_(name == nullptr ? "" : name) {}
+  FieldRef(std::string_view name) : by_name_(true), name_(name) {}
+  FieldRef(const std::string& name) : by_name_(true), name_(name) {}
+
+ private:
+  friend class SqliteTable;
+
+  template <typename Number>
+  static std::int64_t ToNumber(Number number) {
+    if constexpr (std::is_floating_point_v<Number>) {
+      // Cut toward zero; NaN and numbers beyond any column number select nothing.
+      if (!(number > -1e9 && number < 1e9)) return 0;
+      return static_cast<std::int64_t>(number);
+    } else if constexpr (std::is_unsigned_v<Number>) {
+      return number > static_cast<std::uint64_t>(INT64_MAX) ? 0 : static_cast<std::int64_t>(number);
+    } else {
+      return static_cast<std::int64_t>(number);
+    }
+  }
+
+  bool by_name_ = false;
+  std::int64_t number_ = 0;
+  std::string name_;
+};
+
+// A cursor on one table. Open takes a snapshot of the column names and of the row ids of all rows;
+// record n (from 1) is the row with the n-th smallest row id at that moment. Every read and write
+// goes to the database by row id; only staged values are kept. The cursor shares the engine
+// connection of the ZuveviRE it was opened with and keeps using it whatever happens to that object
+// afterwards, until the cursor itself is closed or re-opened. Failures are false, 0 or empty; the
+// engine's message is the connection's GetErrorText. Not copyable.
+class SqliteTable {
+ public:
+  SqliteTable();
+  ~SqliteTable();
+  SqliteTable(const SqliteTable&) = delete;
+  SqliteTable& operator=(const SqliteTable&) = delete;
+
+  // Opens the cursor on table `name` of `database`: its column names and its row ids. False, with
+  // the cursor untouched, when `name` is empty or `database` is not open; false, with the cursor
+  // closed, when the table cannot be read. `name` is the raw name as the catalog holds it.
+  bool Open(const std::string& name, ZuveviRE& database);
+  // Lets go of the snapshot, the staged values and the connection. Always true.
+  bool Close();
+
+  [[nodiscard]] bool IsOpen() const;
+  // The table name; "" when closed.
+  [[nodiscard]] std::string GetName() const { return name_; }
+  // Records in the snapshot; 0 when closed.
+  [[nodiscard]] int GetRecordCount() const;
+  // Columns of the table; 0 when closed.
+  [[nodiscard]] int GetFieldCount() const;
+  // The column names in column order; empty when closed.
+  [[nodiscard]] std::vector<std::string> GetFieldNames() const;
+  // The current record number: 0 for none, record count + 1 past the end.
+  [[nodiscard]] int GetCurrentRecord() const { return current_; }
+
+  // Makes record `record` current. Never touches the database. False when closed (nothing changes),
+  // and when `record` is out of 1..record count: 0 or less makes no record current, more than the
+  // record count puts the cursor past the end.
+  bool GoTo(int record);
+
+  // Reads one field of the current record into `value`, converted by the engine to the variable's
+  // type (NULL reads as "", empty bytes, false or 0). False, with `value` unchanged, when the field
+  // selects no column, there is no current record or the engine fails.
+  bool ReadField(const FieldRef& field, std::string& value);
+  bool ReadField(const FieldRef& field, Bytes& value);
+  bool ReadField(const FieldRef& field, bool& value);
+  bool ReadField(const FieldRef& field, std::int32_t& value);
+  bool ReadField(const FieldRef& field, std::int64_t& value);
+  bool ReadField(const FieldRef& field, float& value);
+  bool ReadField(const FieldRef& field, double& value);
+
+  // Stages a value for one column, replacing what was staged for it; no SQL runs. Text stays text
+  // (a string literal too) and bytes stay bytes, empty ones included; bool is staged as 1 or 0 and
+  // float widened to double. False when the field selects no column, when closed, or when no
+  // values can be staged (after Update or Delete, until Edit, AddNew or Cancel).
+  bool SetField(const FieldRef& field, std::string value);
+  bool SetField(const FieldRef& field, std::string_view value);
+  bool SetField(const FieldRef& field, const char* value);
+  bool SetField(const FieldRef& field, Bytes value);
+  bool SetField(const FieldRef& field, bool value);
+  bool SetField(const FieldRef& field, std::int32_t value);
+  bool SetField(const FieldRef& field, std::int64_t value);
+  bool SetField(const FieldRef& field, float value);
+  bool SetField(const FieldRef& field, double value);
+  // Other 64-bit integer spellings (long long where std::int64_t is long) stage as 64-bit.
+  template <OtherInt64 Integer>
+  bool SetField(const FieldRef& field, Integer value) {
+    return SetField(field, static_cast<std::int64_t>(value));
+  }
+
+  // Starts editing the current record; clears staged values. False without a current record.
+  bool Edit();
+  // Starts a new record; clears staged values. False when closed.
+  bool AddNew();
+  // Abandons editing or adding; clears staged values. False when closed.
+  bool Cancel();
+  // Writes the staged values: an UPDATE of the current record when editing, an INSERT when adding.
+  // On success the cursor reloads its snapshot (the current record number stays) and is back to
+  // browsing. False, keeping the state and the staged values, when not editing or adding, when
+  // nothing is staged, or when the engine refuses.
+  bool Update();
+  // Deletes the current record. Whatever the result, the snapshot is reloaded and no record is
+  // current afterwards. False without a current record or when the engine refuses.
+  bool Delete();
+
+ private:
+  enum class State { kClosed, kBrowse, kEdit, kAdd };
+  using PendingValue =
+      std::variant<std::monostate, std::int32_t, std::int64_t, double, std::string, Bytes>;
+
+  bool Load();
+  // 0-based column of `field`, or -1.
+  int ResolveField(const FieldRef& field) const;
+  bool HasCurrentRecord() const;
+  // SQL text of the current record's row id, "" when unknown.
+  std::string CurrentRowIdText() const;
+  void ClearPending();
+  bool Stage(const FieldRef& field, PendingValue value);
+  template <typename Store>
+  bool Read(const FieldRef& field, Store store);
+
+  State state_ = State::kClosed;
+  EngineHandle db_;
+  std::string name_;
+  int current_ = 0;
+  int record_count_ = 0;
+  std::vector<std::string> column_names_;
+  RowIdList row_ids_;
+  bool has_pending_ = false;
+  std::vector<PendingValue> pending_;
+};
+
+}  // namespace torvane

@@ -1,0 +1,222 @@
+#include "db/record_set.h"
+
+#include <gtest/gtest.h>
+
+#include "db/connection.h"
+
+namespace torvane {
+namespace {
+
+// The table as rows of texts, for comparing whole results.
+std::vector<std::vector<std::string>> Cells(const TextTable& table) {
+  std::vector<std::vector<std::string>> cells(static_cast<std::size_t>(table.rows()));
+  for (int r = 0; r < table.rows(); ++r) {
+    for (int c = 0; c < table.columns(); ++c) cells[r].emplace_back(table.at(r, c));
+  }
+  return cells;
+}
+
+using Cells_ = std::vector<std::vector<std::string>>;
+
+class RecordSet : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(db_.Open("", true));
+    ASSERT_TRUE(
+        db_.Execute("CREATE TABLE t (a, b);"
+                    "INSERT INTO t VALUES (1, 'one'), (2, NULL), (3, '')"));
+  }
+  std::string Count(const std::string& table) {
+    SqliteDataset count = db_.Query("SELECT count(*) FROM " + table);
+    return count.Requery() ? std::string(count.GetAll(false).at(0, 0)) : "<error>";
+  }
+
+  ZuveviRE db_;
+};
+
+TEST_F(RecordSet, RowsWithAndWithoutColumnNames) {
+  SqliteDataset rows = db_.Query("SELECT a, b AS name FROM t ORDER BY a");
+  ASSERT_TRUE(rows.Requery());
+  EXPECT_EQ(rows.GetRowCount(), 3);
+  const TextTable plain = rows.GetAll(false);
+  EXPECT_EQ(plain.rows(), 3);
+  EXPECT_EQ(plain.columns(), 2);
+  EXPECT_EQ(Cells(plain), (Cells_{{"1", "one"}, {"2", ""}, {"3", ""}}));
+  const TextTable headed = rows.GetAll(true);
+  EXPECT_EQ(headed.rows(), 4);
+  EXPECT_EQ(Cells(headed), (Cells_{{"a", "name"}, {"1", "one"}, {"2", ""}, {"3", ""}}));
+  // Outside the table every cell reads as "".
+  for (const auto& [r, c] : {std::pair{-1, 0}, {0, -1}, {4, 0}, {0, 2}}) {
+    EXPECT_EQ(headed.at(r, c), "") << r << "," << c;
+  }
+}
+
+TEST_F(RecordSet, NoRowsGiveTheEmptyTableWithoutHeader) {
+  SqliteDataset rows = db_.Query("SELECT a, b FROM t WHERE a > 10");
+  EXPECT_TRUE(rows.GetAll(true).empty());  // before any Requery
+  ASSERT_TRUE(rows.Requery());
+  EXPECT_EQ(rows.GetRowCount(), 0);
+  const TextTable table = rows.GetAll(true);
+  EXPECT_EQ(table.rows(), 0);
+  EXPECT_EQ(table.columns(), 0);
+  EXPECT_TRUE(TextTable().empty());
+}
+
+TEST_F(RecordSet, StatementsWithSideEffectsRunOncePerRequery) {
+  SqliteDataset insert = db_.Query("INSERT INTO t VALUES (4, 'four')");
+  ASSERT_TRUE(insert.Requery());
+  EXPECT_TRUE(insert.GetAll(true).empty());
+  EXPECT_TRUE(insert.GetAll(false).empty());
+  EXPECT_EQ(Count("t"), "4");
+
+  SqliteDataset returning =
+      db_.Query("INSERT INTO t VALUES (5, 'five'), (6, 'six') RETURNING a, b");
+  ASSERT_TRUE(returning.Requery());
+  EXPECT_EQ(Cells(returning.GetAll(true)), (Cells_{{"a", "b"}, {"5", "five"}, {"6", "six"}}));
+  EXPECT_EQ(Cells(returning.GetAll(false)), (Cells_{{"5", "five"}, {"6", "six"}}));
+  EXPECT_EQ(Count("t"), "6");
+  ASSERT_TRUE(returning.Requery());
+  EXPECT_EQ(Count("t"), "8");
+}
+
+TEST_F(RecordSet, OnlyTheFirstStatementOfTheTextRuns) {
+  SqliteDataset rows = db_.Query("SELECT count(*) FROM t; DELETE FROM t");
+  ASSERT_TRUE(rows.Requery());
+  EXPECT_EQ(rows.GetAll(false).at(0, 0), "3");
+  EXPECT_EQ(Count("t"), "3");
+}
+
+TEST_F(RecordSet, SyntaxErrorDropsThePreviousStatement) {
+  SqliteDataset rows;
+  ASSERT_TRUE(rows.Open("SELECT a FROM t", db_));
+  ASSERT_TRUE(rows.Requery());
+  EXPECT_FALSE(rows.Open("SELEC a FROM t", db_));
+  EXPECT_EQ(db_.GetErrorText(), "near \"SELEC\": syntax error");
+  EXPECT_FALSE(rows.Requery());
+  EXPECT_TRUE(rows.GetAll(true).empty());
+  EXPECT_FALSE(rows.Open("SELECT missing FROM t", db_));
+  EXPECT_EQ(db_.GetErrorText(), "no such column: missing");
+}
+
+TEST_F(RecordSet, RefusedOpenKeepsTheRecordSetAsItWas) {
+  SqliteDataset rows;
+  ASSERT_TRUE(rows.Open("SELECT a FROM t", db_));
+  ASSERT_TRUE(rows.Requery());
+  ZuveviRE closed;
+  EXPECT_FALSE(rows.Open("SELECT 1", closed));
+  EXPECT_FALSE(rows.Open("", db_));
+  EXPECT_EQ(rows.GetAll(false).rows(), 3);
+  ASSERT_TRUE(rows.Requery());
+  EXPECT_EQ(rows.GetAll(false).rows(), 3);
+
+  SqliteDataset fresh = closed.Query("SELECT 1");
+  EXPECT_FALSE(fresh.Requery());
+  SqliteDataset empty_sql = db_.Query("");
+  EXPECT_FALSE(empty_sql.Requery());
+}
+
+TEST_F(RecordSet, TextWithoutAStatementPreparesButCannotRun) {
+  SqliteDataset rows;
+  EXPECT_TRUE(rows.Open("  -- nothing here", db_));
+  EXPECT_FALSE(rows.Requery());
+  EXPECT_TRUE(rows.GetAll(true).empty());
+}
+
+TEST_F(RecordSet, AnErrorAfterSomeRowsKeepsThoseRows) {
+  SqliteDataset rows =
+      db_.Query("SELECT CASE WHEN a < 3 THEN a ELSE abs(a - 9223372036854775807 - 4) END FROM t");
+  ASSERT_TRUE(rows.Requery());
+  EXPECT_EQ(db_.GetErrorText(), "integer overflow");
+  EXPECT_EQ(Cells(rows.GetAll(false)), (Cells_{{"1"}, {"2"}}));
+
+  SqliteDataset at_once = db_.Query("SELECT abs(-9223372036854775807 - 1)");
+  EXPECT_FALSE(at_once.Requery());
+  EXPECT_EQ(db_.GetErrorText(), "integer overflow");
+  EXPECT_TRUE(at_once.GetAll(true).empty());
+}
+
+TEST_F(RecordSet, ErrorTextIsEmptyAfterASuccessfulRun) {
+  SqliteDataset rows = db_.Query("SELECT a FROM t");
+  ASSERT_TRUE(rows.Requery());
+  EXPECT_EQ(db_.GetErrorText(), "");
+  EXPECT_EQ(db_.GetErrorCode(), 0);
+}
+
+TEST_F(RecordSet, CellsKeepTheirBytes) {
+  ASSERT_TRUE(
+      db_.Execute("CREATE TABLE v (x); INSERT INTO v VALUES"
+                  " (x'610062'), (''), (NULL), ('中文'), (1.5), (-7), (x'')"));
+  SqliteDataset rows = db_.Query("SELECT x FROM v ORDER BY rowid");
+  ASSERT_TRUE(rows.Requery());
+  EXPECT_EQ(Cells(rows.GetAll(false)),
+            (Cells_{{std::string("a\0b", 3)}, {""}, {""}, {"中文"}, {"1.5"}, {"-7"}, {""}}));
+}
+
+TEST_F(RecordSet, ATableStaysValidAfterTheRecordSetMovesOn) {
+  SqliteDataset rows = db_.Query("SELECT a, b FROM t ORDER BY a");
+  ASSERT_TRUE(rows.Requery());
+  const TextTable before = rows.GetAll(true);
+  ASSERT_TRUE(db_.Execute("UPDATE t SET b = 'changed'"));
+  ASSERT_TRUE(rows.Requery());
+  EXPECT_EQ(rows.GetAll(false).at(0, 1), "changed");
+  ASSERT_TRUE(rows.Open("SELECT 1", db_));
+  rows.Close();
+  EXPECT_EQ(Cells(before), (Cells_{{"a", "b"}, {"1", "one"}, {"2", ""}, {"3", ""}}));
+  TextTable copy = before;
+  EXPECT_EQ(copy.at(1, 1), "one");
+}
+
+TEST_F(RecordSet, CloseEmptiesIt) {
+  SqliteDataset rows = db_.Query("SELECT a FROM t");
+  ASSERT_TRUE(rows.Requery());
+  EXPECT_TRUE(rows.Close());
+  EXPECT_FALSE(rows.Requery());
+  EXPECT_TRUE(rows.GetAll(true).empty());
+  EXPECT_EQ(rows.GetRowCount(), 0);
+  EXPECT_TRUE(rows.Close());
+}
+
+TEST_F(RecordSet, MovesCarryTheStatement) {
+  SqliteDataset first = db_.Query("SELECT a FROM t");
+  SqliteDataset second(std::move(first));
+  EXPECT_FALSE(first.Requery());  // NOLINT(bugprone-use-after-move): moved-from is empty
+  ASSERT_TRUE(second.Requery());
+  SqliteDataset third = db_.Query("SELECT b FROM t");
+  third = std::move(second);
+  ASSERT_TRUE(third.Requery());
+  EXPECT_EQ(Cells(third.GetAll(false)), (Cells_{{"1"}, {"2"}, {"3"}}));
+  third = db_.Query("SELECT 'x'");
+  ASSERT_TRUE(third.Requery());
+  EXPECT_EQ(third.GetAll(false).at(0, 0), "x");
+  // Only the last one still holds a statement.
+  third.Close();
+  EXPECT_TRUE(db_.Close());
+}
+
+TEST_F(RecordSet, LargeResultsAcrossStorageBlocks) {
+  // Cells of every size, some far beyond one storage block, in many rows.
+  ASSERT_TRUE(db_.Execute(
+      "CREATE TABLE big (n, s); WITH RECURSIVE k(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM k "
+      "WHERE i < 30000) INSERT INTO big SELECT i, CASE WHEN i % 10000 = 5 THEN "
+      "printf('%.*c', 3000000, 'z') ELSE substr('abcdefghijklmnopqrstuvwxyz', 1, i % 27) END "
+      "FROM k"));
+  SqliteDataset rows = db_.Query("SELECT n, s, length(s) FROM big ORDER BY n");
+  ASSERT_TRUE(rows.Requery());
+  const TextTable table = rows.GetAll(true);
+  ASSERT_EQ(table.rows(), 30002);
+  const std::string alphabet = "abcdefghijklmnopqrstuvwxyz";
+  for (int i = 0; i <= 30000; ++i) {
+    const std::string_view s = table.at(i + 1, 1);
+    ASSERT_EQ(table.at(i + 1, 0), std::to_string(i));
+    if (i % 10000 == 5) {
+      ASSERT_EQ(s.size(), 3000000u) << i;
+      ASSERT_EQ(s.find_first_not_of('z'), std::string_view::npos) << i;
+    } else {
+      ASSERT_EQ(s, alphabet.substr(0, static_cast<std::size_t>(i % 27))) << i;
+    }
+    ASSERT_EQ(table.at(i + 1, 2), std::to_string(s.size()));
+  }
+}
+
+}  // namespace
+}  // namespace torvane

@@ -1,0 +1,553 @@
+#include "db/table_cursor.h"
+
+#include <gtest/gtest.h>
+
+#include "db/connection.h"
+
+namespace torvane {
+namespace {
+
+using Names = std::vector<std::string>;
+
+// One value of the database, read with a query of its own.
+std::string Value(ZuveviRE& db, const std::string& sql) {
+  SqliteDataset query = db.Query(sql);
+  if (!query.Requery()) return "<error: " + db.GetErrorText() + ">";
+  const TextTable rows = query.GetAll(false);
+  return rows.empty() ? "<none>" : std::string(rows.at(0, 0));
+}
+
+class TableCursor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(db_.Open("", true));
+    // Row ids out of insertion order: records are numbered by ascending row id.
+    ASSERT_TRUE(
+        db_.Execute("CREATE TABLE t (num INTEGER, name TEXT, price REAL, photo BLOB, note);"
+                    "INSERT INTO t(rowid, num, name, price, photo, note) VALUES"
+                    " (30, 3, 'three', 3.5, x'00FF00', NULL),"
+                    " (10, 1, 'one', 1.25, x'', 'n1'),"
+                    " (20, 2, '', -2.5, NULL, '')"));
+  }
+
+  ZuveviRE db_;
+  SqliteTable cursor_;
+};
+
+TEST_F(TableCursor, OpenTakesColumnsAndRowIdsInAscendingOrder) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  EXPECT_TRUE(cursor_.IsOpen());
+  EXPECT_EQ(cursor_.GetName(), "t");
+  EXPECT_EQ(cursor_.GetRecordCount(), 3);
+  EXPECT_EQ(cursor_.GetFieldCount(), 5);
+  EXPECT_EQ(cursor_.GetFieldNames(), (Names{"num", "name", "price", "photo", "note"}));
+  EXPECT_EQ(cursor_.GetCurrentRecord(), 0);
+  for (int record = 1; record <= 3; ++record) {
+    ASSERT_TRUE(cursor_.GoTo(record));
+    std::int32_t num = 0;
+    ASSERT_TRUE(cursor_.ReadField(1, num));
+    EXPECT_EQ(num, record);
+  }
+  EXPECT_TRUE(cursor_.Close());
+  EXPECT_FALSE(cursor_.IsOpen());
+  EXPECT_EQ(cursor_.GetName(), "");
+  EXPECT_EQ(cursor_.GetRecordCount(), 0);
+  EXPECT_EQ(cursor_.GetFieldCount(), 0);
+  EXPECT_TRUE(cursor_.GetFieldNames().empty());
+  EXPECT_FALSE(cursor_.GoTo(1));
+}
+
+TEST_F(TableCursor, EmptyTableOpensWithItsColumns) {
+  ASSERT_TRUE(db_.Execute("CREATE TABLE e (a, b)"));
+  ASSERT_TRUE(cursor_.Open("e", db_));
+  EXPECT_EQ(cursor_.GetRecordCount(), 0);
+  EXPECT_EQ(cursor_.GetFieldNames(), (Names{"a", "b"}));
+  EXPECT_FALSE(cursor_.GoTo(1));
+  EXPECT_EQ(cursor_.GetCurrentRecord(), 1);
+}
+
+TEST_F(TableCursor, RefusedOpenLeavesTheCursorAsItWas) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_TRUE(cursor_.GoTo(2));
+  ZuveviRE closed;
+  EXPECT_FALSE(cursor_.Open("t", closed));
+  EXPECT_FALSE(cursor_.Open("", db_));
+  EXPECT_EQ(cursor_.GetName(), "t");
+  EXPECT_EQ(cursor_.GetCurrentRecord(), 2);
+
+  // A table that cannot be read closes the cursor.
+  ASSERT_TRUE(db_.Execute("CREATE TABLE w (k PRIMARY KEY, v) WITHOUT ROWID"));
+  static const char* unreadable[] = {"missing", "w", "T where 1=1 --", "t;"};
+  for (const char* name : unreadable) {
+    ASSERT_TRUE(cursor_.Open("t", db_));
+    EXPECT_FALSE(cursor_.Open(name, db_)) << name;
+    EXPECT_FALSE(cursor_.IsOpen()) << name;
+    EXPECT_EQ(cursor_.GetName(), "") << name;
+    EXPECT_NE(db_.GetErrorText(), "") << name;
+  }
+}
+
+TEST_F(TableCursor, GoToMovesWithinTheSnapshotOnly) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  static const struct {
+    int record;
+    bool result;
+    int current;
+  } cases[] = {
+      {1, true, 1},   {3, true, 3},  {0, false, 0},   {2, true, 2},
+      {-5, false, 0}, {4, false, 4}, {100, false, 4}, {2, true, 2},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(cursor_.GoTo(c.record), c.result) << c.record;
+    EXPECT_EQ(cursor_.GetCurrentRecord(), c.current) << c.record;
+  }
+}
+
+TEST_F(TableCursor, FieldsByNumberOrName) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_TRUE(cursor_.GoTo(3));
+  static const struct {
+    FieldRef field;
+    bool found;
+    const char* text;
+  } cases[] = {
+      {1, true, "3"},
+      {2, true, "three"},
+      {5, true, ""},
+      {2.9, true, "three"},
+      {1.0f, true, "3"},
+      {0, false, ""},
+      {6, false, ""},
+      {-1, false, ""},
+      {0.5, false, ""},
+      {1e30, false, ""},
+      {"name", true, "three"},
+      {"NAME", true, "three"},
+      {"Price", true, "3.5"},
+      {std::string("num"), true, "3"},
+      {"", false, ""},
+      {"nam", false, ""},
+      {std::string_view("note"), true, ""},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    std::string value = "unchanged";
+    EXPECT_EQ(cursor_.ReadField(cases[i].field, value), cases[i].found) << "case " << i;
+    EXPECT_EQ(value, cases[i].found ? cases[i].text : "unchanged") << "case " << i;
+  }
+}
+
+TEST_F(TableCursor, ReadFieldConvertsToTheVariablesType) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  struct Read {
+    std::string text = "?";
+    Bytes bytes{9};
+    bool flag = false;
+    std::int32_t i32 = -7;
+    std::int64_t i64 = -7;
+    float f = -7;
+    double d = -7;
+  };
+  auto read = [&](int record, const char* field) {
+    Read r;
+    EXPECT_TRUE(cursor_.GoTo(record));
+    EXPECT_TRUE(cursor_.ReadField(field, r.text)) << field;
+    EXPECT_TRUE(cursor_.ReadField(field, r.bytes)) << field;
+    EXPECT_TRUE(cursor_.ReadField(field, r.flag)) << field;
+    EXPECT_TRUE(cursor_.ReadField(field, r.i32)) << field;
+    EXPECT_TRUE(cursor_.ReadField(field, r.i64)) << field;
+    EXPECT_TRUE(cursor_.ReadField(field, r.f)) << field;
+    EXPECT_TRUE(cursor_.ReadField(field, r.d)) << field;
+    return r;
+  };
+  Read r = read(3, "price");  // 3.5
+  EXPECT_EQ(r.text, "3.5");
+  EXPECT_EQ(r.bytes, (Bytes{'3', '.', '5'}));
+  EXPECT_TRUE(r.flag);
+  EXPECT_EQ(r.i32, 3);
+  EXPECT_EQ(r.i64, 3);
+  EXPECT_EQ(r.f, 3.5f);
+  EXPECT_EQ(r.d, 3.5);
+
+  r = read(3, "photo");  // bytes with zeros
+  EXPECT_EQ(r.bytes, (Bytes{0x00, 0xFF, 0x00}));
+  EXPECT_EQ(r.text, std::string("\0\xFF\0", 3));
+
+  r = read(3, "note");  // NULL
+  EXPECT_EQ(r.text, "");
+  EXPECT_TRUE(r.bytes.empty());
+  EXPECT_FALSE(r.flag);
+  EXPECT_EQ(r.i32, 0);
+  EXPECT_EQ(r.i64, 0);
+  EXPECT_EQ(r.d, 0.0);
+
+  r = read(1, "photo");  // zero-length bytes
+  EXPECT_TRUE(r.bytes.empty());
+  EXPECT_EQ(r.text, "");
+
+  r = read(2, "name");  // empty text
+  EXPECT_EQ(r.text, "");
+  EXPECT_TRUE(r.bytes.empty());
+
+  ASSERT_TRUE(db_.Execute("CREATE TABLE big (v); INSERT INTO big VALUES (-9000000000)"));
+  ASSERT_TRUE(cursor_.Open("big", db_));
+  r = read(1, "v");
+  EXPECT_EQ(r.i64, -9000000000);
+  EXPECT_EQ(r.text, "-9000000000");
+  EXPECT_TRUE(r.flag);
+}
+
+TEST_F(TableCursor, ReadFieldNeedsACurrentRecord) {
+  std::string value = "unchanged";
+  EXPECT_FALSE(cursor_.ReadField(1, value));  // closed
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  EXPECT_FALSE(cursor_.ReadField(1, value));  // no current record yet
+  EXPECT_FALSE(cursor_.GoTo(4));
+  EXPECT_FALSE(cursor_.ReadField(1, value));  // past the end
+  EXPECT_FALSE(cursor_.GoTo(0));
+  EXPECT_FALSE(cursor_.ReadField(1, value));
+  EXPECT_FALSE(cursor_.Edit());
+  EXPECT_FALSE(cursor_.Delete());
+  EXPECT_EQ(value, "unchanged");
+  EXPECT_EQ(Value(db_, "SELECT count(*) FROM t"), "3");
+}
+
+TEST_F(TableCursor, SetFieldStagesValuesOfEachKind) {
+  ASSERT_TRUE(db_.Execute("CREATE TABLE k (v)"));  // no affinity: values stay as bound
+  ASSERT_TRUE(cursor_.Open("k", db_));
+  static const struct {
+    const char* type;
+    const char* text;
+    std::function<bool(SqliteTable&)> set;
+  } cases[] = {
+      {"text", "5", [](SqliteTable& c) { return c.SetField(1, "5"); }},
+      {"text", "abc", [](SqliteTable& c) { return c.SetField(1, std::string("abc")); }},
+      {"text", "view", [](SqliteTable& c) { return c.SetField(1, std::string_view("view")); }},
+      {"text", "", [](SqliteTable& c) { return c.SetField(1, ""); }},
+      {"text", "中文", [](SqliteTable& c) { return c.SetField(1, "中文"); }},
+      {"integer", "1", [](SqliteTable& c) { return c.SetField(1, true); }},
+      {"integer", "0", [](SqliteTable& c) { return c.SetField(1, false); }},
+      {"integer", "-42", [](SqliteTable& c) { return c.SetField(1, -42); }},
+      {"integer", "7", [](SqliteTable& c) { return c.SetField(1, static_cast<short>(7)); }},
+      {"integer", "9000000000",
+       [](SqliteTable& c) { return c.SetField(1, std::int64_t{9000000000}); }},
+      {"integer", "-9000000000", [](SqliteTable& c) { return c.SetField(1, -9000000000LL); }},
+      {"real", "0.5", [](SqliteTable& c) { return c.SetField(1, 0.5f); }},
+      {"real", "2.25", [](SqliteTable& c) { return c.SetField(1, 2.25); }},
+      {"blob", "", [](SqliteTable& c) { return c.SetField(1, Bytes{}); }},
+      {"blob", std::string("a\0b", 3).c_str(),
+       [](SqliteTable& c) {
+         return c.SetField(1, Bytes{'a', 0, 'b'});
+       }},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    ASSERT_TRUE(cursor_.AddNew());
+    ASSERT_TRUE(cases[i].set(cursor_)) << "case " << i;
+    ASSERT_TRUE(cursor_.Update()) << "case " << i << ": " << db_.GetErrorText();
+    const std::string row = std::to_string(db_.GetLastInsertRowId());
+    EXPECT_EQ(Value(db_, "SELECT typeof(v) FROM k WHERE rowid = " + row), cases[i].type)
+        << "case " << i;
+    if (std::string(cases[i].type) != "blob") {
+      EXPECT_EQ(Value(db_, "SELECT v FROM k WHERE rowid = " + row), cases[i].text) << "case " << i;
+    }
+  }
+  EXPECT_EQ(Value(db_, "SELECT hex(v) FROM k WHERE rowid = 15"), "610062");
+  EXPECT_EQ(Value(db_, "SELECT length(v) FROM k WHERE rowid = 14"), "0");
+}
+
+TEST_F(TableCursor, TextIsBoundAsTextAndTheColumnDecides) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_TRUE(cursor_.AddNew());
+  ASSERT_TRUE(cursor_.SetField("num", "5"));
+  ASSERT_TRUE(cursor_.SetField("name", "12"));
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(Value(db_, "SELECT typeof(num) || typeof(name) FROM t WHERE rowid = 31"),
+            "integertext");
+}
+
+TEST_F(TableCursor, SetFieldRefusals) {
+  EXPECT_FALSE(cursor_.SetField(1, "x"));  // closed
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  EXPECT_FALSE(cursor_.SetField(0, "x"));
+  EXPECT_FALSE(cursor_.SetField(6, "x"));
+  EXPECT_FALSE(cursor_.SetField("nothing", "x"));
+  // Staged while browsing: allowed, but cleared by the next Edit and never written.
+  EXPECT_TRUE(cursor_.SetField(2, "browse"));
+  ASSERT_TRUE(cursor_.GoTo(1));
+  ASSERT_TRUE(cursor_.Edit());
+  EXPECT_FALSE(cursor_.Update());
+  ASSERT_TRUE(cursor_.SetField(1, 100));
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(Value(db_, "SELECT num || '/' || name FROM t WHERE rowid = 10"), "100/one");
+  // After an update nothing can be staged until Edit, AddNew or Cancel.
+  EXPECT_FALSE(cursor_.SetField(1, 5));
+  EXPECT_FALSE(cursor_.Update());
+  ASSERT_TRUE(cursor_.Cancel());
+  EXPECT_TRUE(cursor_.SetField(1, 5));
+}
+
+TEST_F(TableCursor, EditUpdatesOnlyStagedColumnsOfTheCurrentRecord) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_TRUE(cursor_.GoTo(2));
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("NAME", "zwei"));
+  ASSERT_TRUE(cursor_.SetField(3, 22.5));
+  ASSERT_TRUE(cursor_.SetField(3, 2.75));  // replaces what was staged
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(cursor_.GetCurrentRecord(), 2);
+  EXPECT_EQ(Value(db_,
+                  "SELECT group_concat(num || name || price || ifnull(note, '-'), ';') "
+                  "FROM (SELECT * FROM t ORDER BY rowid)"),
+            "1one1.25n1;2zwei2.75;3three3.5-");
+  std::string name;
+  ASSERT_TRUE(cursor_.ReadField(2, name));
+  EXPECT_EQ(name, "zwei");
+}
+
+TEST_F(TableCursor, AddNewInsertsAndKeepsTheCurrentRecord) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_TRUE(cursor_.GoTo(2));
+  ASSERT_TRUE(cursor_.AddNew());
+  EXPECT_FALSE(cursor_.Update());  // nothing staged: stays adding
+  ASSERT_TRUE(cursor_.SetField("num", 4));
+  ASSERT_TRUE(cursor_.SetField("photo", Bytes{1, 2}));
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(cursor_.GetRecordCount(), 4);
+  EXPECT_EQ(cursor_.GetCurrentRecord(), 2);
+  EXPECT_EQ(db_.GetLastInsertRowId(), 31);
+  ASSERT_TRUE(cursor_.GoTo(4));
+  Bytes photo;
+  ASSERT_TRUE(cursor_.ReadField("photo", photo));
+  EXPECT_EQ(photo, (Bytes{1, 2}));
+  std::string name = "x";
+  ASSERT_TRUE(cursor_.ReadField("name", name));
+  EXPECT_EQ(name, "");  // not staged: NULL
+}
+
+TEST_F(TableCursor, FailedUpdateKeepsStateAndStagedValues) {
+  ASSERT_TRUE(db_.Execute("CREATE TABLE u (a UNIQUE NOT NULL, b); INSERT INTO u VALUES (1, 'x')"));
+  ASSERT_TRUE(cursor_.Open("u", db_));
+  ASSERT_TRUE(cursor_.AddNew());
+  ASSERT_TRUE(cursor_.SetField("b", "y"));
+  ASSERT_TRUE(cursor_.SetField("a", 1));
+  EXPECT_FALSE(cursor_.Update());
+  EXPECT_EQ(db_.GetErrorText(), "UNIQUE constraint failed: u.a");
+  EXPECT_EQ(cursor_.GetRecordCount(), 1);
+  // Still adding, "b" still staged: correct "a" and retry.
+  ASSERT_TRUE(cursor_.SetField("a", 2));
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(Value(db_, "SELECT b FROM u WHERE a = 2"), "y");
+
+  ASSERT_TRUE(cursor_.GoTo(1));
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("a", 2));
+  EXPECT_FALSE(cursor_.Update());
+  ASSERT_TRUE(cursor_.Cancel());
+  EXPECT_FALSE(cursor_.Update());
+  EXPECT_EQ(Value(db_, "SELECT group_concat(a) FROM u"), "1,2");
+}
+
+TEST_F(TableCursor, DeleteRemovesOneRecordAndLeavesNoCurrentRecord) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_TRUE(cursor_.GoTo(2));
+  ASSERT_TRUE(cursor_.Delete());
+  EXPECT_EQ(cursor_.GetCurrentRecord(), 0);
+  EXPECT_EQ(cursor_.GetRecordCount(), 2);
+  EXPECT_EQ(Value(db_, "SELECT group_concat(rowid) FROM t"), "10,30");
+  // Staged values went with the reload.
+  EXPECT_FALSE(cursor_.SetField(1, 1));
+
+  ASSERT_TRUE(
+      db_.Execute("CREATE TRIGGER keep BEFORE DELETE ON t BEGIN "
+                  "SELECT RAISE(ABORT, 'kept'); END"));
+  ASSERT_TRUE(cursor_.GoTo(1));
+  EXPECT_FALSE(cursor_.Delete());
+  EXPECT_EQ(db_.GetErrorText(), "kept");
+  EXPECT_EQ(cursor_.GetCurrentRecord(), 0);
+  EXPECT_EQ(cursor_.GetRecordCount(), 2);
+}
+
+TEST_F(TableCursor, SnapshotIsRefreshedOnlyByUpdateAndDelete) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_TRUE(db_.Execute("INSERT INTO t(rowid, num) VALUES (5, 0)"));
+  EXPECT_EQ(cursor_.GetRecordCount(), 3);
+  ASSERT_TRUE(cursor_.GoTo(1));
+  std::int32_t num = -1;
+  ASSERT_TRUE(cursor_.ReadField(1, num));
+  EXPECT_EQ(num, 1);
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField(2, "uno"));
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(cursor_.GetRecordCount(), 4);
+  ASSERT_TRUE(cursor_.ReadField(1, num));  // record 1 is now row id 5
+  EXPECT_EQ(num, 0);
+}
+
+TEST_F(TableCursor, ATableDroppedBehindTheCursorFailsEveryAccess) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_TRUE(db_.Execute("DROP TABLE t"));
+  ASSERT_TRUE(cursor_.GoTo(1));
+  std::string value;
+  EXPECT_FALSE(cursor_.ReadField(1, value));
+  EXPECT_EQ(db_.GetErrorText(), "no such table: t");
+  EXPECT_FALSE(cursor_.Delete());
+  EXPECT_EQ(cursor_.GetCurrentRecord(), 0);
+  EXPECT_TRUE(cursor_.GoTo(1));  // the count stays, the row ids are gone
+  EXPECT_FALSE(cursor_.ReadField(1, value));
+  EXPECT_FALSE(cursor_.Edit() && cursor_.SetField(1, 1) && cursor_.Update());
+}
+
+TEST_F(TableCursor, NamesThatNeedQuotes) {
+  ASSERT_TRUE(
+      db_.Execute("CREATE TABLE \"my table\" (\"a b\", \"select\", \"it's\", \"q\"\"q\", 中文);"
+                  "INSERT INTO \"my table\" VALUES (1, 2, 3, 4, 5), (6, 7, 8, 9, 10)"));
+  ASSERT_TRUE(cursor_.Open("my table", db_));
+  EXPECT_EQ(cursor_.GetFieldNames(), (Names{"a b", "select", "it's", "q\"q", "中文"}));
+  ASSERT_TRUE(cursor_.GoTo(2));
+  for (int field = 1; field <= 5; ++field) {
+    std::int32_t value = 0;
+    ASSERT_TRUE(cursor_.ReadField(field, value)) << field << ": " << db_.GetErrorText();
+    EXPECT_EQ(value, 5 + field);
+  }
+  std::int32_t value = 0;
+  ASSERT_TRUE(cursor_.ReadField("SELECT", value));
+  EXPECT_EQ(value, 7);
+
+  ASSERT_TRUE(cursor_.Edit());
+  for (int field = 1; field <= 5; ++field) ASSERT_TRUE(cursor_.SetField(field, field * 100));
+  ASSERT_TRUE(cursor_.Update()) << db_.GetErrorText();
+  ASSERT_TRUE(cursor_.AddNew());
+  ASSERT_TRUE(cursor_.SetField("q\"q", "new"));
+  ASSERT_TRUE(cursor_.SetField("a b", "new"));
+  ASSERT_TRUE(cursor_.Update()) << db_.GetErrorText();
+  ASSERT_TRUE(cursor_.GoTo(1));
+  ASSERT_TRUE(cursor_.Delete()) << db_.GetErrorText();
+  EXPECT_EQ(Value(db_,
+                  "SELECT group_concat(\"a b\" || '|' || ifnull(\"it's\", '-'), ';') "
+                  "FROM \"my table\""),
+            "100|300;new|-");
+}
+
+TEST_F(TableCursor, ACraftedTableNameCannotWidenADelete) {
+  ASSERT_TRUE(
+      db_.Execute("CREATE TABLE \"t where 1=1 --\" (a);"
+                  "INSERT INTO \"t where 1=1 --\" VALUES (1), (2), (3)"));
+  ASSERT_TRUE(cursor_.Open("t where 1=1 --", db_));
+  ASSERT_TRUE(cursor_.GoTo(1));
+  ASSERT_TRUE(cursor_.Delete());
+  EXPECT_EQ(cursor_.GetRecordCount(), 2);
+  EXPECT_EQ(Value(db_, "SELECT count(*) FROM t"), "3");
+  EXPECT_EQ(Value(db_, "SELECT group_concat(a) FROM \"t where 1=1 --\""), "2,3");
+}
+
+TEST_F(TableCursor, ANameWithItsOwnQuotesIsTakenAsItIs) {
+  ASSERT_TRUE(
+      db_.Execute("CREATE TABLE \"\"\"q\"\"\" (a); INSERT INTO \"\"\"q\"\"\" VALUES ('quoted');"
+                  "CREATE TABLE q (a); INSERT INTO q VALUES ('plain')"));
+  ASSERT_TRUE(cursor_.Open("\"q\"", db_));
+  ASSERT_TRUE(cursor_.GoTo(1));
+  std::string value;
+  ASSERT_TRUE(cursor_.ReadField(1, value));
+  EXPECT_EQ(value, "quoted");
+}
+
+TEST_F(TableCursor, AViewHasRecordsButNoRowIds) {
+  ASSERT_TRUE(db_.Execute("CREATE VIEW v AS SELECT num, name FROM t"));
+  ASSERT_TRUE(cursor_.Open("v", db_));
+  EXPECT_EQ(cursor_.GetRecordCount(), 3);
+  EXPECT_EQ(cursor_.GetFieldNames(), (Names{"num", "name"}));
+  ASSERT_TRUE(cursor_.GoTo(1));
+  std::string value = "unchanged";
+  EXPECT_FALSE(cursor_.ReadField(1, value));
+  EXPECT_EQ(value, "unchanged");
+  EXPECT_FALSE(cursor_.Delete());
+  ASSERT_TRUE(cursor_.GoTo(2));
+  ASSERT_TRUE(cursor_.Edit());  // the record number is valid, its row id is not
+  ASSERT_TRUE(cursor_.SetField(1, 1));
+  EXPECT_FALSE(cursor_.Update());
+  EXPECT_EQ(Value(db_, "SELECT group_concat(num) FROM t"), "1,2,3");
+  ASSERT_TRUE(cursor_.AddNew());
+  ASSERT_TRUE(cursor_.SetField(1, 1));
+  EXPECT_FALSE(cursor_.Update());
+  EXPECT_EQ(db_.GetErrorText(), "cannot modify v because it is a view");
+}
+
+TEST_F(TableCursor, ATablesOwnRowIdColumnIsWrittenAsALiteral) {
+  // The column named like the row id hides it: the cursor orders and addresses records by its
+  // values, whatever their type.
+  ASSERT_TRUE(db_.Execute(
+      "CREATE TABLE own (_rowid_, v);"
+      "INSERT INTO own VALUES (NULL, 'null'), (7, 'int'), (0.1 + 0.2, 'real'), (1e300, 'huge'),"
+      " ('1 OR 1=1', 'text'), ('it''s', 'quote'), (x'0027', 'bytes')"));
+  ASSERT_TRUE(cursor_.Open("own", db_));
+  ASSERT_EQ(cursor_.GetRecordCount(), 7);
+  static const char* expected[] = {nullptr, "real", "int", "huge", "text", "quote", "bytes"};
+  for (int record = 1; record <= 7; ++record) {
+    ASSERT_TRUE(cursor_.GoTo(record));
+    std::string value = "unknown";
+    EXPECT_EQ(cursor_.ReadField("v", value), expected[record - 1] != nullptr) << record;
+    if (expected[record - 1] != nullptr) {
+      EXPECT_EQ(value, expected[record - 1]) << record;
+    }
+  }
+  ASSERT_TRUE(cursor_.GoTo(5));  // '1 OR 1=1'
+  ASSERT_TRUE(cursor_.Delete());
+  EXPECT_EQ(Value(db_, "SELECT count(*) FROM own"), "6");
+  ASSERT_TRUE(cursor_.GoTo(2));  // 0.30000000000000004
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("v", "real!"));
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(Value(db_, "SELECT v FROM own WHERE _rowid_ > 0.3 AND _rowid_ < 0.31"), "real!");
+}
+
+TEST_F(TableCursor, ManyRecordsAcrossStorageBlocks) {
+  ASSERT_TRUE(db_.Execute(
+      "CREATE TABLE many (v); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+      "WHERE i < 20000) INSERT INTO many(rowid, v) SELECT i * 3, i FROM n"));
+  ASSERT_TRUE(cursor_.Open("many", db_));
+  ASSERT_EQ(cursor_.GetRecordCount(), 20000);
+  for (const int record : {1, 8191, 8192, 8193, 16384, 16385, 19999, 20000}) {
+    ASSERT_TRUE(cursor_.GoTo(record));
+    std::int64_t v = 0;
+    ASSERT_TRUE(cursor_.ReadField(1, v));
+    EXPECT_EQ(v, record);
+  }
+}
+
+TEST_F(TableCursor, LongStatementsAreNotCut) {
+  const std::string name(1500, 'n');
+  std::string columns;
+  for (int i = 0; i < 200; ++i)
+    columns += (i ? ", c" : "c") + std::to_string(i) + std::string(20, 'x');
+  ASSERT_TRUE(db_.Execute("CREATE TABLE " + name + " (" + columns + ")"));
+  ASSERT_TRUE(cursor_.Open(name, db_));
+  ASSERT_EQ(cursor_.GetFieldCount(), 200);
+  ASSERT_TRUE(cursor_.AddNew());
+  for (int i = 1; i <= 200; ++i) ASSERT_TRUE(cursor_.SetField(i, i));
+  ASSERT_TRUE(cursor_.Update()) << db_.GetErrorText();
+  ASSERT_TRUE(cursor_.GoTo(1));
+  ASSERT_TRUE(cursor_.Edit());
+  for (int i = 1; i <= 200; ++i) ASSERT_TRUE(cursor_.SetField(i, -i));
+  ASSERT_TRUE(cursor_.Update()) << db_.GetErrorText();
+  std::int32_t last = 0;
+  ASSERT_TRUE(cursor_.ReadField(200, last));
+  EXPECT_EQ(last, -200);
+}
+
+TEST_F(TableCursor, KeepsItsConnectionWhenTheDatabaseObjectMovesOn) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_TRUE(db_.Close());
+  ASSERT_TRUE(db_.Open("", true));  // another, empty database
+  ASSERT_TRUE(cursor_.GoTo(3));
+  std::string name;
+  ASSERT_TRUE(cursor_.ReadField("name", name));
+  EXPECT_EQ(name, "three");
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("name", "drei"));
+  ASSERT_TRUE(cursor_.Update());
+  ASSERT_TRUE(cursor_.ReadField("name", name));
+  EXPECT_EQ(name, "drei");
+  EXPECT_FALSE(db_.TableExists("t"));
+}
+
+}  // namespace
+}  // namespace torvane
