@@ -1,0 +1,409 @@
+#include "ui/forms/form_builder.h"
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QEvent>
+#include <QFont>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionTab>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include "ui/forms/image_painter.h"
+
+namespace torvane::forms {
+namespace {
+
+constexpr char kDesignedGeometryProperty[] = "torvaneDesignedGeometry";
+
+// Keeps the controls of a tab page where the layout puts them relative to the tab control. Qt
+// places a page below the tab bar, inside a stack, so whenever a page or the stack is moved or
+// sized the page's children are shifted back by the page's offset within the tab control.
+class TabPageAnchor : public QObject {
+ public:
+  explicit TabPageAnchor(QTabWidget* tabs) : QObject(tabs), tabs_(tabs) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+      for (int i = 0; i < tabs_->count(); ++i) {
+        QWidget* page = tabs_->widget(i);
+        if (page == watched || page->parentWidget() == watched) Reanchor(page);
+      }
+    }
+    return false;
+  }
+
+ private:
+  void Reanchor(QWidget* page) {
+    const QPoint offset = page->mapTo(tabs_, QPoint(0, 0));
+    for (QObject* child : page->children()) {
+      auto* widget = qobject_cast<QWidget*>(child);
+      if (!widget) continue;
+      QVariant designed = widget->property(kDesignedGeometryProperty);
+      if (designed.isValid()) widget->setGeometry(designed.toRect().translated(-offset));
+    }
+  }
+
+  QTabWidget* tabs_;
+};
+
+// A tab bar that puts its tabs in as many rows as the tab control's width needs, like the classic
+// multi-line tab control, instead of scrolling them. Tabs are as wide as their captions; when there
+// are several rows each row is stretched to the full width, and the row holding the current tab is
+// the one next to the page.
+class WrappingTabBar : public QTabBar {
+ public:
+  using QTabBar::QTabBar;
+
+  QSize sizeHint() const override { return QSize(AvailableWidth(), RowCount() * RowHeight()); }
+  QSize minimumSizeHint() const override { return sizeHint(); }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QList<QRect> rects = TabRects();
+    // The current tab last, so its raised shape overlaps its neighbours.
+    for (int pass = 0; pass < 2; ++pass) {
+      for (int i = 0; i < count(); ++i) {
+        if ((i == currentIndex()) != (pass == 1)) continue;
+        QStyleOptionTab option;
+        initStyleOption(&option, i);
+        option.rect = rects[i];
+        option.position = QStyleOptionTab::Middle;
+        option.selectedPosition = QStyleOptionTab::NotAdjacent;
+        // The style's own label margins are wider than these compact tabs: draw the caption here.
+        style()->drawControl(QStyle::CE_TabBarTabShape, &option, &painter, this);
+        style()->drawItemText(&painter, option.rect, Qt::AlignCenter, palette(), isTabEnabled(i),
+                              tabText(i), QPalette::WindowText);
+      }
+    }
+  }
+
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() != Qt::LeftButton) return;
+    const QList<QRect> rects = TabRects();
+    for (int i = 0; i < count(); ++i) {
+      if (rects[i].contains(event->position().toPoint()) && isTabEnabled(i)) {
+        emit tabBarClicked(i);
+        setCurrentIndex(i);
+        return;
+      }
+    }
+  }
+  void mouseMoveEvent(QMouseEvent*) override {}
+  void mouseReleaseEvent(QMouseEvent*) override {}
+
+  void tabLayoutChange() override { updateGeometry(); }
+
+ private:
+  int AvailableWidth() const {
+    return parentWidget() ? parentWidget()->width() : QTabBar::sizeHint().width();
+  }
+  int RowHeight() const { return fontMetrics().height() + 6; }
+  int NaturalWidth(int index) const { return fontMetrics().horizontalAdvance(tabText(index)) + 12; }
+  // Tab indexes per row from top to bottom, filled left to right; the current tab's row last.
+  QList<QList<int>> Rows() const {
+    QList<QList<int>> rows(1);
+    int used = 0;
+    for (int i = 0; i < count(); ++i) {
+      const int width = NaturalWidth(i);
+      if (!rows.back().isEmpty() && used + width > AvailableWidth()) {
+        rows.push_back({});
+        used = 0;
+      }
+      rows.back().push_back(i);
+      used += width;
+    }
+    for (int r = 0; r < rows.size(); ++r) {
+      if (rows[r].contains(currentIndex())) {
+        rows.move(r, rows.size() - 1);
+        break;
+      }
+    }
+    return rows;
+  }
+  int RowCount() const { return static_cast<int>(Rows().size()); }
+  QList<QRect> TabRects() const {
+    QList<QRect> rects(count());
+    const QList<QList<int>> rows = Rows();
+    const int row_height = RowHeight();
+    for (int r = 0; r < rows.size(); ++r) {
+      int natural = 0;
+      for (int i : rows[r]) natural += NaturalWidth(i);
+      const int spare = rows.size() > 1 ? std::max(0, AvailableWidth() - natural) : 0;
+      int x = 0;
+      for (int k = 0; k < rows[r].size(); ++k) {
+        const int i = rows[r][k];
+        int width = NaturalWidth(i) + spare / static_cast<int>(rows[r].size());
+        if (rows.size() > 1 && k == rows[r].size() - 1) width = AvailableWidth() - x;
+        rects[i] = QRect(x, r * row_height, width, row_height);
+        x += width;
+      }
+    }
+    return rects;
+  }
+};
+
+// A tab widget whose tab bar wraps its tabs into rows.
+class WrappingTabWidget : public QTabWidget {
+ public:
+  explicit WrappingTabWidget(QWidget* parent) : QTabWidget(parent) {
+    setTabBar(new WrappingTabBar(this));
+  }
+};
+
+QStringList SplitItems(const char* text) {
+  QString items = Utf8(text);
+  return items.isEmpty() ? QStringList() : items.split(QLatin1Char('|'));
+}
+
+QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
+  const QString caption = Utf8(spec.caption);
+  switch (spec.kind) {
+    case Kind::kLabel: {
+      auto* label = new QLabel(caption, parent);
+      if (spec.flags & kDialogFont) label->setFont(DialogFont());
+      if (spec.flags & kBold) {
+        QFont font = label->font();
+        font.setBold(true);
+        label->setFont(font);
+      }
+      return label;
+    }
+    case Kind::kDivider: {
+      auto* label = new QLabel(parent);
+      label->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+      return label;
+    }
+    case Kind::kLinkLabel: {
+      auto* label = new QLabel(caption, parent);
+      QFont font = label->font();
+      font.setUnderline(true);
+      label->setFont(font);
+      QPalette palette = label->palette();
+      palette.setColor(QPalette::WindowText, QColor(0, 0, 238));
+      label->setPalette(palette);
+      label->setCursor(Qt::PointingHandCursor);
+      label->setProperty(kTargetProperty, Utf8(spec.target));
+      label->setToolTip(Utf8(spec.target));
+      return label;
+    }
+    case Kind::kButton:
+    case Kind::kFlatButton: {
+      auto* button = new QPushButton(caption, parent);
+      button->setFlat(spec.kind == Kind::kFlatButton);
+      // No button is a dialog's default: Enter in an edit box must not press one.
+      button->setAutoDefault(false);
+      button->setDefault(false);
+      return button;
+    }
+    case Kind::kRadioButton: {
+      auto* radio = new QRadioButton(caption, parent);
+      radio->setChecked(spec.flags & kChecked);
+      return radio;
+    }
+    case Kind::kGroupBox:
+      return new QGroupBox(caption, parent);
+    case Kind::kMultiLineEdit: {
+      auto* edit = new QPlainTextEdit(caption, parent);
+      edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+      edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      edit->setVerticalScrollBarPolicy((spec.flags & kVerticalScrollBar) ? Qt::ScrollBarAlwaysOn
+                                                                         : Qt::ScrollBarAlwaysOff);
+      edit->setReadOnly(spec.flags & kReadOnly);
+      return edit;
+    }
+    case Kind::kLineEdit: {
+      auto* edit = new QLineEdit(caption, parent);
+      edit->setReadOnly(spec.flags & kReadOnly);
+      return edit;
+    }
+    case Kind::kComboBox: {
+      auto* combo = new QComboBox(parent);
+      combo->setEditable(false);
+      combo->addItems(SplitItems(spec.caption));
+      combo->setCurrentIndex((spec.flags & kSelectFirst) && combo->count() > 0 ? 0 : -1);
+      return combo;
+    }
+    case Kind::kTabControl: {
+      auto* tabs = new WrappingTabWidget(parent);
+      // Only the tabs themselves use the dialog font; the pages' controls keep the window's.
+      tabs->tabBar()->setFont(DialogFont());
+      tabs->setUsesScrollButtons(false);
+      tabs->setElideMode(Qt::ElideNone);
+      auto* anchor = new TabPageAnchor(tabs);
+      for (const QString& page_caption : SplitItems(spec.caption)) {
+        auto* page = new QWidget;
+        page->setObjectName(page_caption);
+        page->installEventFilter(anchor);
+        tabs->addTab(page, page_caption);
+        page->parentWidget()->installEventFilter(anchor);  // the stack; once is enough
+      }
+      tabs->setCurrentIndex(0);
+      return tabs;
+    }
+    case Kind::kPictureBox: {
+      auto* picture = new QLabel(parent);
+      picture->setAlignment(Qt::AlignCenter);
+      picture->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+      return picture;
+    }
+    case Kind::kToolbar: {
+      auto* toolbar = new QToolBar(parent);
+      toolbar->setMovable(false);
+      toolbar->setFloatable(false);
+      toolbar->setIconSize(QSize(kImageWidth, kImageHeight));
+      toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+      return toolbar;
+    }
+    case Kind::kTree: {
+      auto* tree = new QTreeWidget(parent);
+      tree->setColumnCount(1);
+      tree->setHeaderHidden(true);
+      tree->setIconSize(QSize(kImageWidth, kImageHeight));
+      return tree;
+    }
+    case Kind::kGrid: {
+      const GridDesign& design = spec.grid;
+      auto* grid = new QTableWidget(design.rows, design.columns, parent);
+      grid->horizontalHeader()->hide();
+      grid->verticalHeader()->hide();
+      grid->horizontalHeader()->setMinimumSectionSize(1);
+      grid->verticalHeader()->setMinimumSectionSize(1);
+      grid->horizontalHeader()->setDefaultSectionSize(design.column_width);
+      grid->verticalHeader()->setDefaultSectionSize(design.row_height);
+      grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+      if (spec.flags & kNotEditable) grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+      grid->setSelectionBehavior((spec.flags & kWholeRowSelect) ? QAbstractItemView::SelectRows
+                                                                : QAbstractItemView::SelectItems);
+      grid->setSelectionMode(QAbstractItemView::SingleSelection);
+      return grid;
+    }
+    case Kind::kSplitter: {
+      auto* bar = new QFrame(parent);
+      bar->setFrameStyle(QFrame::Panel | QFrame::Raised);
+      bar->setCursor(Qt::SplitHCursor);
+      return bar;
+    }
+  }
+  return nullptr;
+}
+
+void FillToolbar(QToolBar* toolbar, const FormSpec& form, const QList<QPixmap>& images) {
+  for (const ToolbarButtonSpec& button : form.toolbar) {
+    if (!button.caption) {
+      toolbar->addSeparator();
+      continue;
+    }
+    QAction* action = toolbar->addAction(Utf8(button.caption));
+    if (button.image >= 0 && button.image < images.size())
+      action->setIcon(QIcon(images[button.image]));
+  }
+}
+
+QMenu* CreateMenu(const MenuSpec& spec, QWidget* parent) {
+  auto* menu = new QMenu(Utf8(spec.caption), parent);
+  menu->setObjectName(Utf8(spec.caption));
+  for (const char* item : spec.items) {
+    if (!item) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* action = menu->addAction(Utf8(item));
+    action->setObjectName(Utf8(item));
+  }
+  return menu;
+}
+
+// Creates every control of `form` inside `client`, containers before their children (the table
+// lists them in that order).
+void CreateControls(const FormSpec& form, const QList<QPixmap>& images, QWidget* client) {
+  std::map<std::string, QWidget*> created;
+  for (const ControlSpec& spec : form.controls) {
+    QWidget* parent = client;
+    QRect geometry(spec.left, spec.top, spec.width, spec.height);
+    if (spec.container) {
+      QWidget* container = created.at(spec.container);
+      parent = container;
+      if (spec.page) {
+        auto* tabs = static_cast<QTabWidget*>(container);
+        parent = tabs->findChild<QWidget*>(Utf8(spec.page));
+      }
+    }
+    QWidget* widget = CreateControl(spec, parent);
+    widget->setObjectName(Utf8(spec.name));
+    widget->setGeometry(geometry);
+    if (spec.page) widget->setProperty(kDesignedGeometryProperty, geometry);
+    if (spec.flags & kHidden) widget->hide();
+    if (spec.kind == Kind::kToolbar) FillToolbar(static_cast<QToolBar*>(widget), form, images);
+    created[spec.name] = widget;
+  }
+}
+
+}  // namespace
+
+QFont DialogFont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
+                    QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+  font.setPointSize(9);
+  return font;
+}
+
+QWidget* CreateWindow(const FormSpec& form, const QList<QPixmap>& images, QWidget* owner) {
+  const QSize client_size(ClientWidth(form), ClientHeight(form));
+  QWidget* window = nullptr;
+  if (form.has_menu_bar) {
+    auto* main = new QMainWindow(owner);
+    auto* client = new QWidget;
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(client_size);
+    main->setCentralWidget(client);
+    for (const MenuSpec& menu : form.menus) main->menuBar()->addMenu(CreateMenu(menu, main));
+    CreateControls(form, images, client);
+    // The window is exactly the menu bar over the designed client area, and cannot be resized.
+    main->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    main->move(form.left, form.top);
+    if (kTableImage < images.size()) main->setWindowIcon(QIcon(images[kTableImage]));
+    window = main;
+  } else {
+    auto* dialog = new QDialog(owner);
+    dialog->setFixedSize(client_size);
+    dialog->setSizeGripEnabled(false);
+    for (const MenuSpec& menu : form.menus) CreateMenu(menu, dialog);
+    CreateControls(form, images, dialog);
+    window = dialog;
+  }
+  // The layout's pixel geometry is made for a 9-point GUI font: keep the desktop's font family
+  // (its fallbacks carry the CJK glyphs) but not a larger size it may prefer.
+  QFont font = window->font();
+  font.setPointSize(9);
+  window->setFont(font);
+  window->setObjectName(Utf8(form.name));
+  window->setWindowTitle(Utf8(form.title));
+  return window;
+}
+
+}  // namespace torvane::forms

@@ -1,0 +1,165 @@
+#include "ui/forms/form_controls.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QVariant>
+#include <QWidget>
+
+#include "base/codec.h"
+#include "ui/forms/form_builder.h"
+#include "ui/forms/image_painter.h"
+#include "ui/image_list_qt.h"
+
+namespace torvane::forms {
+namespace {
+
+// True when some control of `form` draws from the image list.
+bool UsesImages(const FormSpec& form) {
+  for (const ControlSpec& spec : form.controls) {
+    if (spec.kind == Kind::kToolbar || (spec.flags & kImageList)) return true;
+  }
+  return false;
+}
+
+std::unique_ptr<Control> Wrap(const ControlSpec& spec, QWidget* widget, const ImageList& images) {
+  switch (spec.kind) {
+    case Kind::kLabel:
+    case Kind::kDivider:
+    case Kind::kLinkLabel:
+      return std::make_unique<Label>(widget);
+    case Kind::kButton:
+    case Kind::kFlatButton:
+      return std::make_unique<Button>(widget);
+    case Kind::kRadioButton:
+      return std::make_unique<RadioButton>(widget);
+    case Kind::kGroupBox:
+      return std::make_unique<GroupBox>(widget);
+    case Kind::kMultiLineEdit:
+    case Kind::kLineEdit: {
+      auto edit = std::make_unique<EditBox>(widget);
+      if (spec.flags & kIntegerInput) edit->SetInputKind(InputKind::kInteger);
+      if (spec.flags & kDecimalInput) edit->SetInputKind(InputKind::kDecimal);
+      return edit;
+    }
+    case Kind::kComboBox:
+      return std::make_unique<ComboBox>(widget);
+    case Kind::kTabControl:
+      return std::make_unique<TabControl>(widget);
+    case Kind::kPictureBox:
+      return std::make_unique<PictureBox>(widget);
+    case Kind::kToolbar:
+      return std::make_unique<Toolbar>(widget);
+    case Kind::kTree: {
+      auto tree = std::make_unique<TreeView>(widget);
+      if (spec.flags & kImageList) tree->SetImageList(images);
+      return tree;
+    }
+    case Kind::kGrid: {
+      auto grid = std::make_unique<Grid>(widget);
+      const GridDesign& design = spec.grid;
+      grid->SetDesignFixed(design.fixed_rows, design.fixed_columns);
+      grid->SetDefaultRowHeight(design.row_height);
+      grid->SetDefaultColumnWidth(design.column_width);
+      grid->SetEditable(!(spec.flags & kNotEditable));
+      grid->SetWholeRowSelection(spec.flags & kWholeRowSelect);
+      return grid;
+    }
+    case Kind::kSplitter:
+      return std::make_unique<Control>(widget);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void FormControls::WidgetDeleter::operator()(QWidget* widget) const { delete widget; }
+
+FormControls::FormControls(const FormSpec& form)
+    : images_(UsesImages(form) ? MakeImageList(PaintImages()) : ImageList()),
+      widget_(CreateWindow(form, ImageListPixmaps(images_))),
+      window_(std::make_unique<Window>(widget_.get())) {
+  for (const ControlSpec& spec : form.controls) {
+    QWidget* widget = widget_->findChild<QWidget*>(Utf8(spec.name));
+    Expect(widget != nullptr, spec.name);
+    controls_[spec.name] = Wrap(spec, widget, images_);
+  }
+  for (const ControlSpec& spec : form.controls) {
+    if (spec.kind != Kind::kToolbar) continue;
+    auto& toolbar = static_cast<Toolbar&>(*controls_[spec.name]);
+    toolbar.SetImageList(images_);
+    for (int i = 0; i < static_cast<int>(form.toolbar.size()); ++i) {
+      if (form.toolbar[i].image >= 0) toolbar.SetButtonImage(i, form.toolbar[i].image);
+    }
+  }
+  for (const MenuSpec& spec : form.menus) {
+    auto* menu = widget_->findChild<QMenu*>(Utf8(spec.caption));
+    Expect(menu != nullptr, spec.caption);
+    menus_.push_back(std::make_unique<Menu>(menu));
+  }
+  for (const FileDialogSpec& spec : form.file_dialogs) {
+    FileDialog dialog;
+    dialog.kind = spec.kind;
+    dialog.filter = FromUtf8(spec.filter);
+    dialog.default_extension = FromUtf8(spec.default_extension);
+    file_dialogs_[spec.name] = dialog;
+  }
+}
+
+FormControls::~FormControls() {
+  menus_.clear();
+  controls_.clear();
+  window_.reset();
+}
+
+int FormControls::ShowModal(const std::function<void()>& on_created) {
+  if (window_->IsOpen()) return -1;
+  if (!created_) {
+    created_ = true;
+    if (on_created) on_created();
+  }
+  window_->ShowModal();
+  return 0;
+}
+
+Control* FormControls::Find(const std::string& name) const {
+  auto found = controls_.find(name);
+  return found == controls_.end() ? nullptr : found->second.get();
+}
+
+MenuItem* FormControls::FindMenuItem(const std::string& caption) const {
+  for (const auto& menu : menus_) {
+    if (MenuItem* item = menu->Item(caption)) return item;
+  }
+  return nullptr;
+}
+
+FileDialog& FormControls::file_dialog(const char* name) {
+  FileDialog* dialog = FindFileDialog(name);
+  Expect(dialog != nullptr, name);
+  return *dialog;
+}
+
+FileDialog* FormControls::FindFileDialog(const std::string& name) {
+  auto found = file_dialogs_.find(name);
+  return found == file_dialogs_.end() ? nullptr : &found->second;
+}
+
+std::string FormControls::LinkTarget(const Label& label) const {
+  QWidget* widget = label.widget();
+  if (!widget) return "";
+  QVariant target = widget->property(kTargetProperty);
+  return target.isValid() ? FromUtf8(target.toString().toStdString()) : std::string();
+}
+
+void FormControls::Expect(bool found, const char* name) {
+  // The layout tables and the facades are written together: a miss is a programming error.
+  if (!found) {
+    std::fprintf(stderr, "torvane: window has no control, menu or dialog named %s\n", name);
+    std::abort();
+  }
+}
+
+}  // namespace torvane::forms

@@ -1,0 +1,64 @@
+// Layout of the insert-record dialog "插入记录...".
+#include "ui/forms/form_spec.h"
+
+namespace torvane::forms {
+namespace {
+
+constexpr const char* kTabs = "高级选择夹1";
+constexpr const char* kText = "文本型";
+constexpr const char* kInteger = "整数型";
+constexpr const char* kDecimal = "小数型";
+constexpr const char* kBytes = "字节集型";
+
+constexpr GridDesign kFieldList = {.rows = 5,
+                                   .columns = 1,
+                                   .fixed_rows = 0,
+                                   .fixed_columns = 0,
+                                   .row_height = 20,
+                                   .column_width = 130};
+
+const ControlSpec kControls[] = {
+    {"标签1", Kind::kLabel, "请在左侧的字段列表中选择一个字段，然后通过右侧面板对该字段赋值。", 8,
+     5, 416, 16, nullptr, nullptr},
+    {"标签3", Kind::kLabel, "字段列表：", 9, 29, 96, 16, nullptr, nullptr, kBold | kDialogFont},
+    {"高级表格1", Kind::kGrid, "", 8, 48, 152, 240, nullptr, nullptr,
+     kNotEditable | kWholeRowSelect, kFieldList},
+    {kTabs, Kind::kTabControl, "文本型|整数型|小数型|字节集型", 168, 32, 216, 256, nullptr, nullptr,
+     kDialogFont},
+    {"标签_文本长度", Kind::kLabel, "文本长度(字符数)：", 8, 24, 192, 16, kTabs, kText},
+    {"编辑框_文本字段值", Kind::kMultiLineEdit, "", 8, 48, 200, 168, kTabs, kText,
+     kVerticalScrollBar},
+    {"按钮_写文本字段值", Kind::kButton, "写入", 144, 223, 64, 24, kTabs, kText},
+    {"编辑框_整数字段值", Kind::kLineEdit, "", 8, 48, 128, 20, kTabs, kInteger, kIntegerInput},
+    {"按钮_写整数字段值", Kind::kButton, "写入", 71, 96, 64, 24, kTabs, kInteger},
+    {"编辑框_小数字段值", Kind::kLineEdit, "", 8, 48, 128, 20, kTabs, kDecimal, kDecimalInput},
+    {"按钮_写小数字段值", Kind::kButton, "写入", 71, 96, 64, 24, kTabs, kDecimal},
+    {"标签_字节集长度", Kind::kLabel, "字节集长度(字节)：", 8, 24, 128, 16, kTabs, kBytes},
+    {"按钮_清除字节集字段", Kind::kButton, "清除", 8, 47, 64, 24, kTabs, kBytes},
+    {"按钮_从文件写到字节集字段", Kind::kButton, "从文件写入...", 112, 47, 96, 24, kTabs, kBytes},
+    {"标签5", Kind::kLabel, "图片预览：", 10, 81, 126, 11, kTabs, kBytes},
+    {"图片框_字节集预览", Kind::kPictureBox, "", 8, 96, 200, 152, kTabs, kBytes},
+    {"标签2", Kind::kDivider, "", 8, 304, 370, 2, nullptr, nullptr},
+    {"按钮_确定", Kind::kButton, "确定", 216, 312, 80, 32, nullptr, nullptr},
+    {"按钮_取消", Kind::kButton, "取消", 304, 312, 80, 32, nullptr, nullptr},
+};
+
+const FileDialogSpec kFileDialogs[] = {
+    {"对话框_打开文件", FileDialogKind::kOpen, "所有文件(*.*)|*.*", ""},
+};
+
+const FormSpec kForm = {
+    .name = "插入记录...",
+    .title = "插入记录...",
+    .outer_width = 399,
+    .outer_height = 374,
+    .has_menu_bar = false,
+    .controls = kControls,
+    .file_dialogs = kFileDialogs,
+};
+
+}  // namespace
+
+const FormSpec& InsertForm() { return kForm; }
+
+}  // namespace torvane::forms

@@ -1,0 +1,58 @@
+// Layout of the SQL dialog "执行SQL语句".
+#include "ui/forms/form_spec.h"
+
+namespace torvane::forms {
+namespace {
+
+constexpr GridDesign kTemplateList = {.rows = 2,
+                                      .columns = 2,
+                                      .fixed_rows = 0,
+                                      .fixed_columns = 1,
+                                      .row_height = 50,
+                                      .column_width = 60};
+
+const ControlSpec kControls[] = {
+    {"标签1", Kind::kLabel, "数据库中的表和视图：", 8, 12, 152, 16, nullptr, nullptr},
+    {"树型框1", Kind::kTree, "", 8, 32, 160, 304, nullptr, nullptr},
+    {"标签2", Kind::kLabel, "SQL语句：", 180, 12, 152, 16, nullptr, nullptr},
+    {"编辑框_SQL语句", Kind::kMultiLineEdit, "", 176, 32, 360, 200, nullptr, nullptr,
+     kVerticalScrollBar},
+    {"按钮_从文件导入", Kind::kButton, "从文件导入...", 360, 0, 89, 32, nullptr, nullptr},
+    {"按钮_从模板导入", Kind::kButton, "从模板导入...", 448, 0, 88, 32, nullptr, nullptr},
+    {"高级表格1", Kind::kGrid, "", 208, 56, 288, 120, nullptr, nullptr, kHidden, kTemplateList},
+    {"分组框1", Kind::kGroupBox, "SQL语句类型", 176, 240, 360, 96, nullptr, nullptr},
+    {"单选框_查询类SQL", Kind::kRadioButton, "查询类SQL语句（如select等，返回记录集）", 8, 28, 336,
+     16, "分组框1", nullptr, kChecked},
+    {"单选框_执行类SQL", Kind::kRadioButton, "执行类SQL（如update/delete/insert/create等）", 8, 56,
+     336, 16, "分组框1", nullptr},
+    {"标签3", Kind::kLabel, "双击表或视图，可将其名称插入右侧编辑框中光标所在处。", 8, 344, 328, 16,
+     nullptr, nullptr},
+    {"按钮_确定", Kind::kButton, "确定", 360, 344, 80, 32, nullptr, nullptr},
+    {"按钮_关闭", Kind::kButton, "关闭", 456, 344, 80, 32, nullptr, nullptr},
+};
+
+const FileDialogSpec kFileDialogs[] = {
+    {"通用对话框1", FileDialogKind::kOpen,
+     "SQL文件(*.sql)|*.sql|文本文件(*.txt)|*.txt|所有文件(*.*)|*.*", ""},
+};
+
+const char* const kTemplateMenuItems[] = {"应用选中行", nullptr, "关闭SQL模板"};
+
+const MenuSpec kMenus[] = {{"SQL模板_右键菜单", kTemplateMenuItems}};
+
+const FormSpec kForm = {
+    .name = "执行SQL语句",
+    .title = "执行SQL语句",
+    .outer_width = 551,
+    .outer_height = 408,
+    .has_menu_bar = false,
+    .controls = kControls,
+    .file_dialogs = kFileDialogs,
+    .menus = kMenus,
+};
+
+}  // namespace
+
+const FormSpec& SqlForm() { return kForm; }
+
+}  // namespace torvane::forms

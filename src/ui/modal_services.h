@@ -1,0 +1,159 @@
+#pragma once
+
+// The modal services: message box, input box, file dialogs, shell actions and the clipboard, behind
+// one interface so the logic runs the same against the real dialogs (QtModalServices) and against a
+// scripted double in tests (ScriptedModalServices). All texts are internal text (GB18030 bytes).
+// This header is Qt-free.
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace torvane {
+
+// Message box styles (flags).
+inline constexpr int kMbOk = 0;               // OK button, no icon
+inline constexpr int kMbOkStop = 16;          // OK button, error (stop) icon
+inline constexpr int kMbYesNoCancelAsk = 35;  // Yes, No and Cancel buttons, question icon
+// Message box results: the button pressed.
+inline constexpr int kIdOk = 0;
+inline constexpr int kIdCancel = 1;
+inline constexpr int kIdAbort = 2;
+inline constexpr int kIdRetry = 3;
+inline constexpr int kIdIgnore = 4;
+inline constexpr int kIdYes = 5;
+inline constexpr int kIdNo = 6;
+
+// The default captions, as internal text: "信息：" and "请输入：".
+const std::string& DefaultMessageCaption();
+const std::string& DefaultInputCaption();
+
+enum class FileDialogKind { kOpen, kSave };
+
+// The settings of one file dialog of a window. The window keeps it between shows, so the file name
+// chosen last is the initial name of the next show.
+struct FileDialog {
+  FileDialogKind kind = FileDialogKind::kOpen;
+  std::string title;              // "" uses the toolkit's default title
+  std::string filter;             // "description|pattern|description|pattern..."
+  std::string default_extension;  // without the dot; added to a typed name without extension
+  std::string file_name;          // initial name; the chosen full path after a confirmed show
+};
+
+class ModalServices {
+ public:
+  virtual ~ModalServices() = default;
+
+  // Shows `text` in a box modal to the whole application, without owner window, with the buttons
+  // and icon of `flags` (kMb...), and returns the button pressed (kId...). Closing the box without
+  // a button gives Cancel for boxes that have one and OK otherwise.
+  virtual int MessageBox(const std::string& text, int flags, const std::string& caption) = 0;
+  // The same with caption DefaultMessageCaption().
+  int MessageBox(const std::string& text, int flags = kMbOk);
+
+  // Asks for one line of text, showing `prompt`, `initial` in the edit field and the buttons
+  // "确认输入(&O)" and "取消(&C)". The entered text, or nullopt when cancelled.
+  virtual std::optional<std::string> InputBox(const std::string& prompt, const std::string& caption,
+                                              const std::string& initial) = 0;
+  // The same with caption DefaultInputCaption() and an empty initial text.
+  std::optional<std::string> InputBox(const std::string& prompt);
+
+  // Shows `dialog` (its kind, title, filter, default extension and, as initial name, its file
+  // name). True when the user confirmed; the chosen full path is then in dialog.file_name. False
+  // leaves `dialog` unchanged. A save dialog asks before choosing an existing file.
+  virtual bool ShowFileDialog(FileDialog& dialog) = 0;
+
+  // Opens the file `path` with the desktop's default action for its type; the result is ignored.
+  virtual void ShellEdit(const std::string& path) = 0;
+  // Opens `url` in the default browser; the result is ignored.
+  virtual void OpenWebAddress(const std::string& url) = 0;
+
+  // The clipboard's plain text; "" when it holds none.
+  virtual std::string ClipboardText() = 0;
+  virtual void SetClipboardText(const std::string& text) = 0;
+};
+
+// The real dialogs, built with Qt. Needs a running application (ui/runtime.h).
+class QtModalServices : public ModalServices {
+ public:
+  QtModalServices();
+  ~QtModalServices() override;
+
+  using ModalServices::InputBox;
+  using ModalServices::MessageBox;
+  int MessageBox(const std::string& text, int flags, const std::string& caption) override;
+  std::optional<std::string> InputBox(const std::string& prompt, const std::string& caption,
+                                      const std::string& initial) override;
+  bool ShowFileDialog(FileDialog& dialog) override;
+  void ShellEdit(const std::string& path) override;
+  void OpenWebAddress(const std::string& url) override;
+  std::string ClipboardText() override;
+  void SetClipboardText(const std::string& text) override;
+};
+
+// A test double: answers come from queues the test fills, every call is recorded. Without a queued
+// answer a message box returns Cancel when it has a Cancel button and OK otherwise, an input box
+// and a file dialog are cancelled.
+class ScriptedModalServices : public ModalServices {
+ public:
+  struct MessageBoxCall {
+    std::string text;
+    int flags = 0;
+    std::string caption;
+  };
+  struct InputBoxCall {
+    std::string prompt;
+    std::string caption;
+    std::string initial;
+  };
+  // The dialog's settings as they were when it was shown.
+  using FileDialogCall = FileDialog;
+
+  ScriptedModalServices();
+  ~ScriptedModalServices() override;
+
+  // Queue the answer of the next box or dialog not yet answered.
+  void QueueMessageBoxAnswer(int code);
+  void QueueInputBoxAnswer(std::optional<std::string> text);
+  // A path confirms the dialog with that full path; nullopt cancels it.
+  void QueueFileDialogAnswer(std::optional<std::string> path);
+
+  // Answers still queued.
+  int PendingAnswers() const;
+
+  // Everything shown or done so far, in order.
+  const std::vector<MessageBoxCall>& message_boxes() const { return message_boxes_; }
+  const std::vector<InputBoxCall>& input_boxes() const { return input_boxes_; }
+  const std::vector<FileDialogCall>& file_dialogs() const { return file_dialogs_; }
+  const std::vector<std::string>& shell_edits() const { return shell_edits_; }
+  const std::vector<std::string>& web_addresses() const { return web_addresses_; }
+  // Forgets the recorded calls (queued answers stay).
+  void ClearRecords();
+
+  using ModalServices::InputBox;
+  using ModalServices::MessageBox;
+  int MessageBox(const std::string& text, int flags, const std::string& caption) override;
+  std::optional<std::string> InputBox(const std::string& prompt, const std::string& caption,
+                                      const std::string& initial) override;
+  bool ShowFileDialog(FileDialog& dialog) override;
+  void ShellEdit(const std::string& path) override;
+  void OpenWebAddress(const std::string& url) override;
+  // A clipboard of its own, starting empty.
+  std::string ClipboardText() override;
+  void SetClipboardText(const std::string& text) override;
+
+ private:
+  std::deque<int> message_box_answers_;
+  std::deque<std::optional<std::string>> input_box_answers_;
+  std::deque<std::optional<std::string>> file_dialog_answers_;
+  std::vector<MessageBoxCall> message_boxes_;
+  std::vector<InputBoxCall> input_boxes_;
+  std::vector<FileDialogCall> file_dialogs_;
+  std::vector<std::string> shell_edits_;
+  std::vector<std::string> web_addresses_;
+  std::string clipboard_;
+};
+
+}  // namespace torvane

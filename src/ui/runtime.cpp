@@ -1,0 +1,33 @@
+#include "ui/runtime.h"
+
+#include <QApplication>
+#include <QEvent>
+
+namespace torvane {
+
+struct Runtime::Impl {
+  std::unique_ptr<QApplication> owned;
+};
+
+Runtime::Runtime(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
+  if (!QApplication::instance()) impl_->owned = std::make_unique<QApplication>(argc, argv);
+}
+
+Runtime::~Runtime() = default;
+
+int Runtime::Run() { return QApplication::instance() ? QApplication::exec() : 1; }
+
+void Runtime::ProcessEvents() {
+  if (!QCoreApplication::instance()) return;
+  // Two rounds: handling the first batch (a queued close, an editor's commit) may post more.
+  for (int round = 0; round < 2; ++round) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
+void Runtime::Quit(int code) {
+  if (QCoreApplication::instance()) QCoreApplication::exit(code);
+}
+
+}  // namespace torvane

@@ -1,0 +1,195 @@
+// Edit boxes: content-changed rules, typed-character filtering, CR LF line breaks, read-only.
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "base/codec.h"
+#include "base/text.h"
+#include "ui/controls.h"
+
+namespace torvane {
+namespace {
+
+std::string In(const char* utf8) { return FromUtf8(utf8); }
+
+TEST(EditBox, RaisesContentChangedForEveryChangeAlsoByTheProgram) {
+  QLineEdit line;
+  QPlainTextEdit multi;
+  for (QWidget* widget : {static_cast<QWidget*>(&line), static_cast<QWidget*>(&multi)}) {
+    EditBox box(widget);
+    int events = 0;
+    box.on_content_changed = [&] { ++events; };
+    struct {
+      const char* what;
+      std::function<void()> act;
+      int events;
+    } cases[] = {
+        {"program sets the content", [&] { box.SetContent("abc"); }, 1},
+        {"program sets the same content again", [&] { box.SetContent("abc"); }, 1},
+        {"program appends", [&] { box.Append("d"); }, 1},
+        {"program inserts at the caret", [&] { box.InsertAtCaret("e"); }, 1},
+        {"user types two characters", [&] { QTest::keyClicks(widget, "xy"); }, 2},
+        {"user presses backspace", [&] { QTest::keyClick(widget, Qt::Key_Backspace); }, 1},
+    };
+    for (const auto& c : cases) {
+      events = 0;
+      c.act();
+      EXPECT_EQ(events, c.events) << c.what << " in " << widget->metaObject()->className();
+    }
+  }
+}
+
+TEST(EditBox, FiltersTypedCharactersByInputKind) {
+  struct {
+    InputKind kind;
+    const char* typed;
+    const char* content;
+  } cases[] = {
+      {InputKind::kPlain, "a-1.5x", "a-1.5x"},   {InputKind::kInteger, "12a-3.4", "12-34"},
+      {InputKind::kInteger, "--5", "--5"},       {InputKind::kInteger, " +7e", "7"},
+      {InputKind::kDecimal, "-1.5e3x", "-1.53"}, {InputKind::kDecimal, "..9", "..9"},
+  };
+  for (const auto& c : cases) {
+    QLineEdit line;
+    EditBox box(&line);
+    box.SetInputKind(c.kind);
+    QTest::keyClicks(&line, c.typed);
+    EXPECT_EQ(box.Content(), c.content) << "typed " << c.typed;
+  }
+}
+
+TEST(EditBox, TwoMinusSignsAndADigitReadAsZero) {
+  QLineEdit line;
+  EditBox box(&line);
+  box.SetInputKind(InputKind::kInteger);
+  QTest::keyClick(&line, Qt::Key_Minus);
+  QTest::keyClick(&line, Qt::Key_Minus);
+  QTest::keyClick(&line, Qt::Key_5);
+  EXPECT_EQ(box.Content(), "--5");
+  EXPECT_EQ(ToNumber(box.Content()), 0.0);
+}
+
+TEST(EditBox, ControlCharactersProgramTextAndPastesAreNotFiltered) {
+  QLineEdit line;
+  EditBox box(&line);
+  box.SetInputKind(InputKind::kInteger);
+  box.SetContent("abc");
+  EXPECT_EQ(box.Content(), "abc");
+  QTest::keyClick(&line, Qt::Key_End);
+  QTest::keyClick(&line, Qt::Key_Backspace);  // a control character: passes
+  EXPECT_EQ(box.Content(), "ab");
+  box.InsertAtCaret("x.y");
+  EXPECT_EQ(box.Content(), "abx.y");
+
+  QApplication::clipboard()->setText(QStringLiteral("q-1"));
+  QTest::keyClick(&line, Qt::Key_V, Qt::ControlModifier);  // paste by the user: not filtered
+  EXPECT_EQ(box.Content(), "abx.yq-1");
+}
+
+TEST(EditBox, DesignedInputKindComesFromTheWidget) {
+  struct {
+    const char* property;
+    InputKind kind;
+  } cases[] = {
+      {"integer", InputKind::kInteger}, {"decimal", InputKind::kDecimal}, {"", InputKind::kPlain}};
+  for (const auto& c : cases) {
+    QLineEdit line;
+    line.setProperty("torvaneInputKind", QString::fromUtf8(c.property));
+    EditBox box(&line);
+    EXPECT_EQ(box.GetInputKind(), c.kind) << c.property;
+  }
+}
+
+TEST(EditBox, MultiLineContentUsesCrLf) {
+  struct {
+    const char* set;
+    const char* read;
+  } cases[] = {
+      {"a\r\nb", "a\r\nb"},
+      {"\r\nfirst\r\nsecond", "\r\nfirst\r\nsecond"},
+      {"lone\nlf", "lone\r\nlf"},
+      {"lone\rcr", "lone\r\ncr"},
+      {"", ""},
+      {"\xC2\xA0nbsp kept", "\xC2\xA0nbsp kept"},
+  };
+  for (const auto& c : cases) {
+    QPlainTextEdit multi;
+    EditBox box(&multi);
+    box.SetContent(In(c.set));
+    EXPECT_EQ(box.Content(), In(c.read)) << c.set;
+  }
+}
+
+TEST(EditBox, AppendAddsAtTheEndAndMovesTheCaretThere) {
+  QPlainTextEdit multi;
+  EditBox box(&multi);
+  box.SetContent("start");
+  QTextCursor cursor = multi.textCursor();
+  cursor.setPosition(0);
+  multi.setTextCursor(cursor);
+  box.Append("\r\n" + In("第一行"));
+  box.Append("\r\nline 2");
+  EXPECT_EQ(box.Content(), "start\r\n" + In("第一行") + "\r\nline 2");
+  EXPECT_TRUE(multi.textCursor().atEnd());
+}
+
+TEST(EditBox, InsertAtCaretReplacesTheSelection) {
+  QLineEdit line;
+  EditBox line_box(&line);
+  line_box.SetContent("select * from t");
+  line.setSelection(14, 1);
+  line_box.InsertAtCaret(In("表一"));
+  EXPECT_EQ(line_box.Content(), "select * from " + In("表一"));
+
+  QPlainTextEdit multi;
+  EditBox multi_box(&multi);
+  multi_box.SetContent("a\r\nXYZ\r\nc");
+  QTextCursor cursor = multi.textCursor();
+  cursor.setPosition(2);
+  cursor.setPosition(5, QTextCursor::KeepAnchor);
+  multi.setTextCursor(cursor);
+  multi_box.InsertAtCaret("b1\r\nb2");
+  EXPECT_EQ(multi_box.Content(), "a\r\nb1\r\nb2\r\nc");
+}
+
+TEST(EditBox, ReadOnlyBoxRefusesTheUserButNotTheProgram) {
+  QLineEdit line;
+  QPlainTextEdit multi;
+  for (QWidget* widget : {static_cast<QWidget*>(&line), static_cast<QWidget*>(&multi)}) {
+    EditBox box(widget);
+    box.SetReadOnly(true);
+    EXPECT_TRUE(box.IsReadOnly());
+    box.SetContent("fixed");
+    QTest::keyClicks(widget, "typed");
+    EXPECT_EQ(box.Content(), "fixed") << widget->metaObject()->className();
+    box.Append("+more");
+    EXPECT_EQ(box.Content(), "fixed+more") << widget->metaObject()->className();
+  }
+}
+
+TEST(EditBox, ChineseTextRoundTripsAsInternalText) {
+  QLineEdit line;
+  EditBox box(&line);
+  const std::string text = In("数据库结构：😀");
+  box.SetContent(text);
+  EXPECT_EQ(line.text(), QString::fromUtf8("数据库结构：😀"));
+  EXPECT_EQ(box.Content(), text);
+}
+
+TEST(EditBox, OutlivedWidgetMakesEveryOperationHarmless) {
+  auto* line = new QLineEdit;
+  EditBox box(line);
+  delete line;
+  box.SetContent("x");
+  box.Append("y");
+  box.InsertAtCaret("z");
+  EXPECT_EQ(box.Content(), "");
+  EXPECT_FALSE(box.IsVisible());
+  EXPECT_EQ(box.widget(), nullptr);
+}
+
+}  // namespace
+}  // namespace torvane

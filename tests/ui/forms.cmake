@@ -1,0 +1,5 @@
+# Tests of the four windows and their facades. Included by CMakeLists.txt in this folder.
+torvane_qt_test(ui_forms_tests
+  forms/controls_test.cpp
+  forms/windows_test.cpp
+)
