@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick xdotool
 )
 
 missing=()

@@ -1,0 +1,54 @@
+#pragma once
+
+// The one program-wide state, and the context every command of the main window works in.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "db/connection.h"
+#include "db/record_set.h"
+#include "db/table_cursor.h"
+
+namespace torvane {
+
+class MainWindow;
+class ModalServices;
+
+// Everything the program holds for its whole run. Members are declared in the order they are
+// created; ReleaseState takes them apart in its own order before the object is destroyed.
+struct AppState {
+  // Table cursor on the table or view shown in the record grid; every browse re-opens it.
+  SqliteTable Cursor;
+  // The one database connection.
+  ZuveviRE Connection;
+  // Largest number of rows a browse shows: 0 until the main window exists, then 1000.
+  std::int32_t RowLimit = 0;
+  // Rows of the last browse or console query; each new one closes and replaces it.
+  SqliteDataset RecordSet;
+  // Names of the open database's tables, views, temporary tables and temporary views, sorted.
+  std::vector<std::string> TableNames;
+  std::vector<std::string> ViewNames;
+  std::vector<std::string> TempTableNames;
+  std::vector<std::string> TempViewNames;
+  // Full path of the open database file; "" when none is open.
+  std::string DatabasePath;
+  // The plain window title, set once the main window exists.
+  std::string TitleText;
+  // Text a grid cell had when in-place editing of it began.
+  std::string EditStartText;
+};
+
+// What a command handler works on: the state, the main window's controls and the modal services.
+// All three outlive every handler.
+struct App {
+  AppState& state;
+  MainWindow& window;
+  ModalServices& services;
+};
+
+// Releases what the state holds, in this order: the cursor, the connection, the texts, the record
+// set, the name lists. Reports nothing. Safe to call more than once.
+void ReleaseState(AppState& state);
+
+}  // namespace torvane

@@ -1,0 +1,117 @@
+#include "app/database_commands.h"
+
+#include "app/operation_log.h"
+#include "app/schema_tree.h"
+#include "base/files.h"
+#include "base/text.h"
+#include "ui/main_window.h"
+#include "ui/modal_services.h"
+
+namespace torvane {
+
+void NewDatabaseCommand(App& app) { ChooseAndOpenDatabase(app, true); }
+
+void OpenDatabaseCommand(App& app) { ChooseAndOpenDatabase(app, false); }
+
+void CloseCommand(App& app) { CloseDatabase(app); }
+
+void BackupCommand(App& app) { BackupDatabase(app, app.state.DatabasePath); }
+
+void ChooseAndOpenDatabase(App& app, bool create) {
+  FileDialog& dialog = app.window.database_file_dialog();
+  dialog.kind = create ? FileDialogKind::kSave : FileDialogKind::kOpen;
+  dialog.title = create ? "新建数据库" : "打开数据库";
+  if (!app.services.ShowFileDialog(dialog)) return;
+  const std::string path = dialog.file_name;
+  // The save dialog has asked before choosing an existing file: a new database replaces it.
+  if (create && FileExists(path)) DeleteFile(path);
+  CloseDatabase(app);
+  OpenDatabase(app, path, create);
+}
+
+void OpenDatabase(App& app, const std::string& path, bool create) {
+  BackupDatabase(app, path);
+  const std::string verb = create ? "新建" : "打开";
+  // A cursor or record set left from an earlier connection must not outlive it.
+  app.state.Cursor.Close();
+  app.state.RecordSet.Close();
+  if (!app.state.Connection.Open(path, create)) {
+    app.services.MessageBox("不能" + verb + "数据库 [" + path + "]！", kMbOkStop);
+    AppendLog(app, "[×]" + verb + "数据库失败！[" + path + "]");
+    return;
+  }
+  app.state.DatabasePath = path;
+  app.window.window().SetTitle(app.state.TitleText + " - " + path);
+  RefreshNameLists(app);
+  RefreshSchemaTree(app);
+  SetDatabaseCommandsEnabled(app, true);
+  AppendLog(app, verb + "数据库：" + path);
+}
+
+void CloseDatabase(App& app) {
+  // The record set and the cursor hold on to the connection; letting go of them first is what
+  // makes the engine agree to close it.
+  app.state.RecordSet.Close();
+  app.state.Cursor.Close();
+  if (app.state.Connection.IsOpen() && !app.state.Connection.Close()) {
+    ReportError(app, "暂时无法关闭数据库！");
+    return;
+  }
+  app.state.DatabasePath.clear();
+  app.window.window().SetTitle(app.state.TitleText);
+  SetDatabaseCommandsEnabled(app, false);
+  app.window.tree().SetItems({});
+  app.window.tree().SetSelectedIndex(-1);
+  ResetPanels(app);
+}
+
+std::string BackupDirectory() { return RunDirectory() + "/数据库备份"; }
+
+std::string BackupFileName(const std::string& path, const LocalDateTime& now) {
+  const std::size_t slash = path.rfind('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  name += "__" + IntToText(now.year) + "年" + IntToText(now.month) + "月" + IntToText(now.day) +
+          "日";
+  if (now.second != 0) {
+    name += IntToText(now.hour) + "时" + IntToText(now.minute) + "分" + IntToText(now.second) + "秒";
+  } else if (now.minute != 0) {
+    name += IntToText(now.hour) + "时" + IntToText(now.minute) + "分";
+  } else if (now.hour != 0) {
+    name += IntToText(now.hour) + "时";
+  }
+  return name;
+}
+
+void BackupDatabase(App& app, const std::string& path) {
+  if (!FileExists(path)) return;
+  CreateDirectory(BackupDirectory());
+  const std::string target = BackupDirectory() + "/" + BackupFileName(path, LocalNow());
+  if (CopyFile(path, target)) AppendLog(app, "已将数据库文件备份到：" + target);
+}
+
+void SetDatabaseCommandsEnabled(App& app, bool enabled) {
+  // Buttons 0 and 1 (new, open) always work; the separators 3, 7 and 11 follow the others.
+  for (int index = 2; index <= 12; ++index) app.window.toolbar().SetButtonEnabled(index, enabled);
+  app.window.menu_item("关闭数据库")->SetEnabled(enabled);
+  app.window.menu(MainMenu::kTable).SetEnabled(enabled);
+  app.window.menu(MainMenu::kView).SetEnabled(enabled);
+  app.window.menu(MainMenu::kOther).SetEnabled(enabled);
+  app.window.menu_item("备份数据库")->SetEnabled(enabled);
+}
+
+void ResetPanels(App& app) {
+  MainWindow& w = app.window;
+  w.field_panel().SetVisible(false);
+  w.grid().SetRowCount(1);
+  w.grid().SetColumnCount(1);
+  w.grid().SetCellText(0, 0, "无数据");
+  for (EditBox* box : {&w.info_box(), &w.definition_box(), &w.text_value_box(),
+                       &w.integer_value_box(), &w.decimal_value_box()}) {
+    box->SetContent("");
+  }
+  w.picture_box().SetPicture(Bytes());
+  w.record_number_box().Clear();
+  w.field_name_box().Clear();
+}
+
+}  // namespace torvane

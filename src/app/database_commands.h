@@ -1,0 +1,53 @@
+#pragma once
+
+// Creating, opening, closing and backing up the one database file, and the two database states of
+// the main window (no database / database open).
+
+#include <string>
+
+#include "app/app_state.h"
+#include "base/clock.h"
+
+namespace torvane {
+
+// Menu 新建数据库... and toolbar button 0: choose a file, delete it when it exists, create it.
+void NewDatabaseCommand(App& app);
+// Menu 打开数据库... and toolbar button 1: choose an existing file and open it.
+void OpenDatabaseCommand(App& app);
+// Menu 关闭数据库 and toolbar button 2.
+void CloseCommand(App& app);
+// Menu 备份数据库: a backup copy of the open file as it is on disk now.
+void BackupCommand(App& app);
+
+// Shows the database file dialog as a save ("新建数据库") or open ("打开数据库") dialog; unless
+// cancelled, closes the current database and opens the chosen file.
+void ChooseAndOpenDatabase(App& app, bool create);
+
+// Backs the file up, then opens (or with `create`, creates) it and switches the window to the
+// database-open state; a failure is reported in a box and in the log.
+void OpenDatabase(App& app, const std::string& path, bool create);
+
+// Closes the record set, the cursor and the connection and switches the window to the
+// no-database state. A close the engine still refuses is reported and changes nothing.
+void CloseDatabase(App& app);
+
+// Copies the file at `path` into the backup folder beside the program and logs the copy. Does
+// nothing when there is no file at `path`; a failed copy is not reported.
+void BackupDatabase(App& app, const std::string& path);
+
+// The backup folder: run directory + "/数据库备份".
+std::string BackupDirectory();
+
+// The backup file name of `path` at local time `now`: the file's own name, "__" and a stamp such
+// as "2024年3月3日9时5分" (trailing zero units left out; nothing after the date at midnight).
+std::string BackupFileName(const std::string& path, const LocalDateTime& now);
+
+// Enables or disables the commands that need a database: toolbar buttons 2-12, menu items
+// 关闭数据库 and 备份数据库 and the menus 表, 视图 and 其它操作.
+void SetDatabaseCommandsEnabled(App& app, bool enabled);
+
+// Hides the field panel, puts "无数据" into a 1 x 1 grid and empties the definition, summary,
+// field value boxes, picture and the two combo boxes of the panel.
+void ResetPanels(App& app);
+
+}  // namespace torvane

@@ -1,0 +1,36 @@
+#include "app/operation_log.h"
+
+#include "base/files.h"
+#include "base/text.h"
+#include "ui/main_window.h"
+#include "ui/modal_services.h"
+
+namespace torvane {
+
+void AppendLog(App& app, const std::string& line) { app.window.log_box().Append("\r\n" + line); }
+
+void ReportError(App& app, const std::string& message, int flags, const std::string& caption) {
+  app.services.MessageBox(
+      message + "错误信息如下：\r\n\r\n" + app.state.Connection.GetErrorText(), flags, caption);
+}
+
+void ReportError(App& app, const std::string& message) {
+  ReportError(app, message, kMbOkStop, "错误：");
+}
+
+void ClearLogCommand(App& app) { app.window.log_box().SetContent(""); }
+
+void SaveLogCommand(App& app) {
+  FileDialog& dialog = app.window.text_file_dialog();
+  dialog.kind = FileDialogKind::kSave;
+  if (!app.services.ShowFileDialog(dialog)) return;
+  const std::string& path = dialog.file_name;
+  if (!WriteFile(path, TextToBytes(app.window.log_box().Content()))) {
+    app.services.MessageBox("写文件失败！", kMbOk);
+    return;
+  }
+  app.services.MessageBox("已成功写入文件 " + path, kMbOk);
+  app.services.ShellEdit(path);
+}
+
+}  // namespace torvane

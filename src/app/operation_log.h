@@ -1,0 +1,26 @@
+#pragma once
+
+// The operation log of the main window and the program's message conventions.
+
+#include <string>
+
+#include "app/app_state.h"
+
+namespace torvane {
+
+// Appends CR LF and `line` at the end of the log box and scrolls to it.
+void AppendLog(App& app, const std::string& line);
+
+// Shows message + "错误信息如下：\r\n\r\n" + the connection's error text, with `flags` and
+// `caption` (stop icon and "错误：" by default). Writes nothing to the log.
+void ReportError(App& app, const std::string& message, int flags, const std::string& caption);
+void ReportError(App& app, const std::string& message);
+
+// Empties the log.
+void ClearLogCommand(App& app);
+
+// Asks for a file and writes the log's bytes there (GB18030, CR LF, no terminating zero); on
+// success reports the file name and opens the file with the desktop's editor.
+void SaveLogCommand(App& app);
+
+}  // namespace torvane

@@ -1,0 +1,142 @@
+#include "app/record_grid.h"
+
+#include "app/operation_log.h"
+#include "base/clock.h"
+#include "base/text.h"
+#include "db/sql_name.h"
+#include "editing/field_panel.h"
+#include "ui/main_window.h"
+#include "ui/modal_services.h"
+
+namespace torvane {
+
+void BrowseObject(App& app, const std::string& name, ItemKind kind) {
+  if (name.empty()) return;
+  AppState& s = app.state;
+  MainWindow& w = app.window;
+  const std::uint64_t t0 = TickCount();
+  w.definition_box().SetContent(s.Connection.GetTableSql(name));
+  const std::string kind_text = kind == ItemKind::kTable ? "表" : "视图";
+  if (!s.Cursor.Open(name, s.Connection)) {
+    app.services.MessageBox("打开" + kind_text + "失败：" + name, kMbOkStop);
+    AppendLog(app, "[×]打开" + kind_text + "失败！" + name);
+    return;
+  }
+  FillComboFromList(w.field_name_box(), s.Cursor.GetFieldNames(), -1);
+  const int count = s.Cursor.GetRecordCount();
+  const bool limited = s.RowLimit >= 0 && s.RowLimit <= count;
+  FillComboWithNumbers(w.record_number_box(), 1, limited ? s.RowLimit : count, -1);
+
+  // The name comes from the catalog: quoted when it is not a plain name, so that any table the tree
+  // lists can be shown.
+  std::string sql = "select * from " + QuoteSqlName(name);
+  if (s.RowLimit >= 0) sql += " limit " + IntToText(s.RowLimit);
+  SqliteDataset rows = s.Connection.Query(sql);
+  s.RecordSet.Close();
+  s.RecordSet = std::move(rows);
+  s.RecordSet.Requery();
+  FillGrid(w.grid(), s.RecordSet.GetAll(true), true, true);
+
+  const double elapsed = static_cast<double>(TickCount() - t0);
+  w.info_box().SetContent(BrowseInfoText(count, s.RowLimit, elapsed, kind));
+  AppendLog(app, "打开" + kind_text + "：" + name);
+  w.field_panel().SetVisible(kind == ItemKind::kTable);
+}
+
+std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind kind) {
+  std::string text = "共" + IntToText(count) + "条记录，";
+  if (row_limit >= 0 && row_limit <= count) {
+    text += "显示前" + IntToText(row_limit) + "条，";
+  } else {
+    text += "已全部显示，";
+  }
+  text += "耗时" + DoubleToText(elapsed_ms) + "毫秒。";
+  if (kind == ItemKind::kTable) text += "可直接修改文本字段。";
+  return text;
+}
+
+void RefreshGrid(App& app) { OnTreeSelectionChanged(app); }
+
+void FillGrid(Grid& grid, const TextTable& rows, bool header, bool numbers) {
+  const int r = rows.rows();
+  const int c = rows.columns();
+  grid.Clear();
+  grid.SetFixedRows(0);
+  grid.SetFixedColumns(0);
+  const int row_count = r > 0 ? r : 1;
+  const int column_count = c > 0 ? c : 1;
+  const int offset = numbers ? 1 : 0;
+  grid.SetRowCount(row_count);
+  grid.SetColumnCount(column_count + offset);
+  // One block for every cell, the "序号" column included: the same cells that filling the data and
+  // then inserting a numbered column in front would give, in one pass.
+  std::vector<std::string> cells(static_cast<std::size_t>(row_count) * (column_count + offset));
+  std::size_t i = 0;
+  for (int row = 0; row < row_count; ++row) {
+    if (numbers) {
+      cells[i++] = (header && row == 0) ? std::string("序号")
+                                        : DoubleToText(header ? row : row + 1);
+    }
+    for (int column = 0; column < column_count; ++column) {
+      cells[i++] = std::string(rows.at(row, column));
+    }
+  }
+  grid.SetCells(0, 0, column_count + offset, cells);
+  grid.SetFixedRows(header ? 1 : 0);
+  grid.SetFixedColumns(numbers ? 1 : 0);
+}
+
+void FillComboFromList(ComboBox& combo, const std::vector<std::string>& items, int selection) {
+  combo.Clear();
+  for (const std::string& item : items) combo.AddItem(item);
+  combo.SetSelectedIndex(selection);
+}
+
+void FillComboWithNumbers(ComboBox& combo, int first, int last, int selection) {
+  combo.Clear();
+  for (int n = first; n <= last; ++n) combo.AddItem(DoubleToText(n));
+  combo.SetSelectedIndex(selection);
+}
+
+void RefreshFieldPanel(App& app) {
+  if (!IsTableSelected(app) || !app.state.Cursor.IsOpen()) return;
+  ReadIntoPanel(app, PanelKindOfPage(app.window.field_tabs().CurrentPage()), false);
+}
+
+void OnGridCurrentCellChanged(App& app) {
+  Grid& grid = app.window.grid();
+  app.window.record_number_box().SetSelectedIndex(grid.CurrentRow() - 1);
+  app.window.field_name_box().SetSelectedIndex(grid.CurrentColumn() - 1);
+  RefreshFieldPanel(app);
+}
+
+void OnGridEditingBegins(App& app) {
+  Grid& grid = app.window.grid();
+  if (grid.CurrentRow() != -1 && grid.CurrentColumn() != -1) {
+    app.state.EditStartText = grid.CellText(grid.CurrentRow(), grid.CurrentColumn());
+  }
+}
+
+void OnGridEditingEnds(App& app) {
+  Grid& grid = app.window.grid();
+  SqliteTable& cursor = app.state.Cursor;
+  const int row = grid.CurrentRow();
+  const int column = grid.CurrentColumn();
+  if (!IsTableSelected(app) || !cursor.IsOpen() || row == -1 || column == -1) return;
+  const std::string new_text = grid.CellText(row, column);
+  if (new_text == app.state.EditStartText) return;
+  cursor.GoTo(row);
+  cursor.Edit();
+  cursor.SetField(column, new_text);
+  if (cursor.Update()) {
+    AppendLog(app, "已修改 " + grid.CellText(0, column) + " 字段值：" + new_text);
+  } else {
+    ReportError(app, "修改字段值失败！");
+  }
+}
+
+void OnGridRightReleased(App& app) {
+  if (IsTableSelected(app)) app.window.menu(MainMenu::kTable).PopUp();
+}
+
+}  // namespace torvane

@@ -1,0 +1,51 @@
+#pragma once
+
+// The record grid of the main window: showing a table or view (its definition, its first rows, its
+// record count and the time the browse took), editing text in place, and the grid's pop-up menu.
+
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/schema_tree.h"
+
+namespace torvane {
+
+class ComboBox;
+class Grid;
+class TextTable;
+
+// Shows table or view `name`: definition box, cursor, field panel lists, the first RowLimit rows in
+// the grid with a header row and a "序号" column, the summary line and a log line. When the cursor
+// cannot be opened, reports it (box and log) and leaves the grid as it was.
+void BrowseObject(App& app, const std::string& name, ItemKind kind);
+
+// Shows the tree's selected object again (or resets the panels when a group or nothing is
+// selected): for commands that changed records or objects.
+void RefreshGrid(App& app);
+
+// Loads `rows` into `grid`: every cell as text, row 0 a fixed header row when `header`, and in
+// front a fixed "序号" column numbering the rows when `numbers`. An empty table leaves one cell.
+void FillGrid(Grid& grid, const TextTable& rows, bool header = false, bool numbers = true);
+
+// Replaces the items of `combo` by `items` and selects `selection` (-1: none).
+void FillComboFromList(ComboBox& combo, const std::vector<std::string>& items, int selection = 0);
+
+// Replaces the items of `combo` by the numbers first..last and selects `selection` (-1: none).
+void FillComboWithNumbers(ComboBox& combo, int first, int last, int selection = 0);
+
+// The summary line of a browse: "共N条记录，显示前1000条，耗时T毫秒。" and, for a table,
+// "可直接修改文本字段。".
+std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind kind);
+
+// Reads the selected field of the selected record into the current page of the field panel, when
+// a table is shown.
+void RefreshFieldPanel(App& app);
+
+// Handlers of the grid's events.
+void OnGridCurrentCellChanged(App& app);
+void OnGridEditingBegins(App& app);
+void OnGridEditingEnds(App& app);
+void OnGridRightReleased(App& app);
+
+}  // namespace torvane

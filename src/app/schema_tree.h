@@ -1,0 +1,39 @@
+#pragma once
+
+// The schema tree of the main window: the open database's tables, views, temporary tables and
+// temporary views under up to four group items, filtered by the display combo box.
+
+#include "app/app_state.h"
+
+namespace torvane {
+
+// The kind every tree item carries as its data. A group item is any kind below kTable.
+enum class ItemKind : int {
+  kTableGroup = 1,
+  kOtherGroup = 2,  // views, temporary tables, temporary views
+  kTable = 100,     // a table or a temporary table
+  kView = 200,      // a view or a temporary view
+};
+
+// Reloads the four name lists from the connection.
+void RefreshNameLists(App& app);
+
+// Rebuilds the tree from the name lists with the current display filter, then selects the item at
+// the index that was selected before (which browses it, when that changes the selection).
+void RefreshSchemaTree(App& app);
+
+// RefreshNameLists, then RefreshSchemaTree: for commands that changed tables or views.
+void RefreshSchema(App& app);
+
+// The tree's selection changed: browse the selected table or view, or reset the panels.
+void OnTreeSelectionChanged(App& app);
+
+// The right button was pressed on a tree item (already selected and shown): pops up the 表 menu
+// over a table, the 视图 menu over a view.
+void OnTreeRightPressed(App& app);
+
+// Whether the selected tree item is a table (kind 100) / a view (kind 200).
+bool IsTableSelected(App& app);
+bool IsViewSelected(App& app);
+
+}  // namespace torvane

@@ -1,0 +1,18 @@
+#pragma once
+
+// The transaction and diagnostic commands of the 其它操作 menu: one call on the connection each,
+// its outcome in a message box.
+
+#include "app/app_state.h"
+
+namespace torvane {
+
+void BeginTransactionCommand(App& app);
+void CommitTransactionCommand(App& app);
+void RollbackTransactionCommand(App& app);
+
+void ShowErrorTextCommand(App& app);
+void ShowErrorCodeCommand(App& app);
+void ShowLastInsertIdCommand(App& app);
+
+}  // namespace torvane

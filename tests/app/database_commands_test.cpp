@@ -1,0 +1,133 @@
+#include "app/database_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "app/record_grid.h"
+#include "base/files.h"
+#include "support/app_fixture.h"
+
+namespace torvane {
+namespace {
+
+using testing::AppTest;
+using testing::QueryText;
+
+TEST(BackupFileName, DropsTrailingZeroUnits) {
+  static const struct {
+    LocalDateTime when;
+    const char* name;
+  } cases[] = {
+      {{2024, 3, 3, 9, 5, 0}, "shop.sdb__2024年3月3日9时5分"},
+      {{2024, 3, 3, 9, 5, 7}, "shop.sdb__2024年3月3日9时5分7秒"},
+      {{2024, 3, 3, 9, 0, 7}, "shop.sdb__2024年3月3日9时0分7秒"},
+      {{2024, 12, 31, 23, 0, 0}, "shop.sdb__2024年12月31日23时"},
+      {{2024, 1, 1, 0, 0, 0}, "shop.sdb__2024年1月1日"},
+      {{2024, 1, 1, 0, 0, 1}, "shop.sdb__2024年1月1日0时0分1秒"},
+      {{2024, 1, 1, 0, 1, 0}, "shop.sdb__2024年1月1日0时1分"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BackupFileName("/data/shop.sdb", c.when), c.name) << c.name;
+  }
+  EXPECT_EQ(BackupFileName("裸名", {2024, 3, 3, 9, 5, 0}), "裸名__2024年3月3日9时5分");
+}
+
+TEST_F(AppTest, OpenCommandBacksUpAndOpensTheChosenFile) {
+  const std::string path = MakeDb("CREATE TABLE a(x); CREATE VIEW v AS SELECT * FROM a;");
+  Start();
+  services_.QueueFileDialogAnswer(path);
+  window_.toolbar().ClickButton(1);
+  ASSERT_EQ(services_.file_dialogs().size(), 1u);
+  EXPECT_EQ(services_.file_dialogs()[0].kind, FileDialogKind::kOpen);
+  EXPECT_EQ(services_.file_dialogs()[0].title, "打开数据库");
+  EXPECT_EQ(services_.file_dialogs()[0].filter, "Sqlite数据库文件(*.sdb)|*.sdb|所有文件(*.*)|*.*");
+  EXPECT_EQ(services_.file_dialogs()[0].default_extension, "sdb");
+  EXPECT_EQ(state_.DatabasePath, path);
+  EXPECT_EQ(backups_made().size(), 1u);
+  EXPECT_EQ(window_.database_file_dialog().file_name, path);  // offered again next time
+
+  // Cancelling the dialog changes nothing: the database stays open.
+  window_.menu_item("打开数据库...")->Choose();
+  EXPECT_EQ(state_.DatabasePath, path);
+  EXPECT_TRUE(state_.Connection.IsOpen());
+}
+
+TEST_F(AppTest, NewDatabaseReplacesAnExistingFileWithoutBackup) {
+  const std::string path = MakeDb("CREATE TABLE old(x);");
+  Start();
+  services_.QueueFileDialogAnswer(path);
+  window_.menu_item("新建数据库...")->Choose();
+  EXPECT_EQ(services_.file_dialogs()[0].kind, FileDialogKind::kSave);
+  EXPECT_EQ(services_.file_dialogs()[0].title, "新建数据库");
+  EXPECT_EQ(window_.log_box().Content(), "\r\n新建数据库：" + path);
+  EXPECT_EQ(window_.tree().ItemText(0), "表 (0)");
+  EXPECT_EQ(window_.tree().ItemText(1), "视图 (0)");
+  EXPECT_EQ(window_.tree().ItemCount(), 2);
+}
+
+TEST_F(AppTest, CloseAfterABrowseWorksTheFirstTime) {
+  const std::string path = MakeDb("CREATE TABLE t(a); INSERT INTO t VALUES(1);");
+  Start({path});
+  SelectTreeItem("t");
+  ASSERT_EQ(window_.grid().RowCount(), 2);
+  window_.toolbar().ClickButton(2);
+  EXPECT_TRUE(services_.message_boxes().empty());
+  EXPECT_FALSE(state_.Connection.IsOpen());
+  EXPECT_FALSE(state_.Cursor.IsOpen());
+  EXPECT_EQ(window_.window().Title(), "Torvane v1.0");
+  EXPECT_EQ(window_.tree().ItemCount(), 0);
+  EXPECT_EQ(window_.tree().SelectedIndex(), -1);
+  EXPECT_EQ(window_.grid().CellText(0, 0), "无数据");
+  EXPECT_FALSE(window_.toolbar().IsButtonEnabled(2));
+  // Closing again with nothing open just applies the no-database state again, silently.
+  CloseDatabase(app_);
+  EXPECT_TRUE(services_.message_boxes().empty());
+}
+
+TEST_F(AppTest, ReopeningTheOpenFileClosesBacksUpAndOpensAgain) {
+  const std::string path = MakeDb("CREATE TABLE t(a);");
+  Start({path});
+  SelectTreeItem("t");
+  services_.QueueFileDialogAnswer(path);
+  window_.menu_item("打开数据库...")->Choose();
+  EXPECT_TRUE(services_.message_boxes().empty());
+  EXPECT_EQ(state_.DatabasePath, path);
+  EXPECT_EQ(backups_made().size(), 2u);
+}
+
+TEST_F(AppTest, BackupCommandCopiesTheOpenFile) {
+  const std::string path = MakeDb("CREATE TABLE t(a); INSERT INTO t VALUES('x');");
+  Start({path});
+  ASSERT_TRUE(state_.Connection.Execute("INSERT INTO t VALUES('y')"));
+  window_.menu_item("备份数据库")->Choose();
+  const std::vector<std::string> backups = backups_made();
+  ASSERT_FALSE(backups.empty());
+  EXPECT_EQ(ReadFile(backups.back()), ReadFile(path));
+  EXPECT_EQ(QueryText(backups.back(), "SELECT group_concat(a) FROM t"), "x,y");
+  const std::string expected_dir = RunDirectory() + "/数据库备份/";
+  EXPECT_EQ(backups.back().rfind(expected_dir, 0), 0u);
+}
+
+TEST_F(AppTest, AFileThatIsNotADatabaseShowsEmptyGroups) {
+  const std::string path = dir_.Path("文本.sdb");
+  ASSERT_TRUE(WriteFile(path, Bytes(2048, 'x')));
+  Start({path});
+  EXPECT_EQ(state_.DatabasePath, path);
+  EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"表 (0)", "视图 (0)"}));
+  EXPECT_EQ(ReadFile(path), Bytes(2048, 'x'));  // nothing written into it
+}
+
+TEST_F(AppTest, BrowsingNeverChangesTheFile) {
+  const std::string path = MakeDb(
+      "CREATE TABLE 商品(名称 TEXT, 价格 NUMERIC); INSERT INTO 商品 VALUES('苹果', 5.5);"
+      "CREATE VIEW 视图一 AS SELECT 名称 FROM 商品;");
+  const Bytes before = ReadFile(path);
+  Start({path});
+  SelectTreeItem("商品");
+  window_.grid().SetCurrentCell(1, 2);
+  SelectTreeItem("视图一");
+  CloseDatabase(app_);
+  EXPECT_EQ(ReadFile(path), before);
+}
+
+}  // namespace
+}  // namespace torvane

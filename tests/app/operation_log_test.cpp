@@ -1,0 +1,73 @@
+#include "app/operation_log.h"
+
+#include <gtest/gtest.h>
+
+#include "base/files.h"
+#include "base/text.h"
+#include "support/app_fixture.h"
+
+namespace torvane {
+namespace {
+
+using testing::AppTest;
+
+TEST_F(AppTest, LogSavesAsItsOwnBytesWithCrLf) {
+  Start();
+  AppendLog(app_, "第一行");
+  AppendLog(app_, "[×]第二行");
+  EXPECT_EQ(window_.log_box().Content(), "\r\n第一行\r\n[×]第二行");
+
+  const std::string path = dir_.Path("日志.txt");
+  services_.QueueFileDialogAnswer(path);
+  window_.save_log_button().Click();
+  ASSERT_EQ(services_.file_dialogs().size(), 1u);
+  EXPECT_EQ(services_.file_dialogs()[0].kind, FileDialogKind::kSave);
+  EXPECT_EQ(services_.file_dialogs()[0].default_extension, "txt");
+  EXPECT_EQ(ReadFile(path), TextToBytes("\r\n第一行\r\n[×]第二行"));
+  ASSERT_EQ(services_.message_boxes().size(), 1u);
+  EXPECT_EQ(services_.message_boxes()[0].text, "已成功写入文件 " + path);
+  EXPECT_EQ(services_.message_boxes()[0].flags, kMbOk);
+  EXPECT_EQ(services_.shell_edits(), std::vector<std::string>{path});
+}
+
+TEST_F(AppTest, EmptyLogSavesAnEmptyFileAndClearEmpties) {
+  Start();
+  AppendLog(app_, "x");
+  window_.clear_log_button().Click();
+  EXPECT_EQ(window_.log_box().Content(), "");
+  const std::string path = dir_.Path("empty.txt");
+  ASSERT_TRUE(WriteFile(path, Bytes{'o', 'l', 'd'}));
+  services_.QueueFileDialogAnswer(path);
+  SaveLogCommand(app_);
+  EXPECT_TRUE(FileExists(path));
+  EXPECT_TRUE(ReadFile(path).empty());
+}
+
+TEST_F(AppTest, LogSaveToAnUnwritablePlaceKeepsTheLog) {
+  Start();
+  AppendLog(app_, "保留");
+  services_.QueueFileDialogAnswer(dir_.Path("no/such/folder/log.txt"));
+  SaveLogCommand(app_);
+  ASSERT_EQ(services_.message_boxes().size(), 1u);
+  EXPECT_EQ(services_.message_boxes()[0].text, "写文件失败！");
+  EXPECT_EQ(services_.message_boxes()[0].flags, kMbOk);
+  EXPECT_TRUE(services_.shell_edits().empty());
+  EXPECT_EQ(window_.log_box().Content(), "\r\n保留");
+  // A cancelled dialog does nothing at all.
+  SaveLogCommand(app_);
+  EXPECT_EQ(services_.message_boxes().size(), 1u);
+}
+
+TEST_F(AppTest, ReportErrorAppendsTheEngineText) {
+  Start({MakeDb("CREATE TABLE t(a);")});
+  EXPECT_FALSE(state_.Connection.Execute("SELEC nonsense"));
+  ReportError(app_, "失败！");
+  ASSERT_EQ(services_.message_boxes().size(), 1u);
+  EXPECT_EQ(services_.message_boxes()[0].text,
+            "失败！错误信息如下：\r\n\r\nnear \"SELEC\": syntax error");
+  EXPECT_EQ(services_.message_boxes()[0].caption, "错误：");
+  EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
+}
+
+}  // namespace
+}  // namespace torvane

@@ -1,0 +1,188 @@
+#include "app/record_grid.h"
+
+#include <gtest/gtest.h>
+
+#include "base/text.h"
+#include "support/app_fixture.h"
+
+namespace torvane {
+namespace {
+
+using testing::AppTest;
+using testing::MakeDatabase;
+using testing::QueryText;
+
+TEST(BrowseInfoText, ReportsCountLimitAndTime) {
+  static const struct {
+    int count;
+    double ms;
+    ItemKind kind;
+    const char* text;
+  } cases[] = {
+      {2500, 31, ItemKind::kTable, "共2500条记录，显示前1000条，耗时31毫秒。可直接修改文本字段。"},
+      {12, 0, ItemKind::kView, "共12条记录，已全部显示，耗时0毫秒。"},
+      {1000, 5, ItemKind::kView, "共1000条记录，显示前1000条，耗时5毫秒。"},
+      {999, 5, ItemKind::kTable, "共999条记录，已全部显示，耗时5毫秒。可直接修改文本字段。"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BrowseInfoText(c.count, 1000, c.ms, c.kind), c.text) << c.text;
+  }
+}
+
+TEST_F(AppTest, BrowseShowsRowsDefinitionCountsAndLogs) {
+  const std::string path = MakeDb(
+      "CREATE TABLE 销售(编号 INTEGER PRIMARY KEY, 名称 TEXT, 价格);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1500)"
+      " INSERT INTO 销售(名称, 价格) SELECT '商品' || i, NULL FROM n;");
+  Start({path});
+  SelectTreeItem("销售");
+  Grid& grid = window_.grid();
+  EXPECT_EQ(window_.definition_box().Content(),
+            "CREATE TABLE 销售(编号 INTEGER PRIMARY KEY, 名称 TEXT, 价格)");
+  ASSERT_EQ(grid.RowCount(), 1001);
+  ASSERT_EQ(grid.ColumnCount(), 4);
+  EXPECT_EQ(grid.FixedRows(), 1);
+  EXPECT_EQ(grid.FixedColumns(), 1);
+  EXPECT_EQ(grid.CellText(0, 0), "序号");
+  EXPECT_EQ(grid.CellText(0, 2), "名称");
+  EXPECT_EQ(grid.CellText(1, 0), "1");
+  EXPECT_EQ(grid.CellText(1000, 0), "1000");
+  EXPECT_EQ(grid.CellText(1000, 2), "商品1000");
+  EXPECT_EQ(grid.CellText(5, 3), "");  // NULL
+  const std::string info = window_.info_box().Content();
+  EXPECT_EQ(info.rfind("共1500条记录，显示前1000条，耗时", 0), 0u) << info;
+  EXPECT_NE(info.find("毫秒。可直接修改文本字段。"), std::string::npos);
+  EXPECT_EQ(window_.record_number_box().ItemCount(), 1000);
+  EXPECT_EQ(window_.record_number_box().ItemText(999), "1000");
+  EXPECT_EQ(window_.record_number_box().SelectedIndex(), -1);
+  EXPECT_EQ(window_.field_name_box().ItemCount(), 3);
+  EXPECT_EQ(window_.field_name_box().ItemText(1), "名称");
+  EXPECT_TRUE(window_.field_panel().IsVisible());
+  EXPECT_EQ(LastLogLine(), "打开表：销售");
+}
+
+TEST_F(AppTest, EmptyTableShowsOnlyTheHeaderCells) {
+  Start({MakeDb("CREATE TABLE 空表(a, b);")});
+  SelectTreeItem("空表");
+  EXPECT_EQ(window_.grid().RowCount(), 1);
+  EXPECT_EQ(window_.grid().ColumnCount(), 2);
+  EXPECT_EQ(window_.grid().CellText(0, 0), "序号");
+  EXPECT_EQ(window_.grid().CellText(0, 1), "");
+  EXPECT_EQ(window_.info_box().Content().rfind("共0条记录，已全部显示，", 0), 0u);
+  EXPECT_EQ(window_.record_number_box().ItemCount(), 0);
+  EXPECT_EQ(window_.field_name_box().ItemCount(), 2);
+}
+
+TEST_F(AppTest, ViewIsShownWithoutTheFieldPanelAndIsNotEdited) {
+  const std::string path = MakeDb(
+      "CREATE TABLE t(a); INSERT INTO t VALUES('x'); CREATE VIEW 视图一 AS SELECT a FROM t;");
+  Start({path});
+  SelectTreeItem("视图一");
+  const std::string info = window_.info_box().Content();
+  EXPECT_EQ(info.find("可直接修改文本字段。"), std::string::npos) << info;
+  EXPECT_FALSE(window_.field_panel().IsVisible());
+  EXPECT_EQ(LastLogLine(), "打开视图：视图一");
+  if (window_.grid().RowCount() == 2) {  // the engine could select the view's rows
+    Grid& grid = window_.grid();
+    grid.SetCurrentCell(1, 1);
+    grid.on_editing_begins();
+    grid.SetCellText(1, 1, "changed");
+    grid.on_editing_ends();
+    EXPECT_EQ(QueryText(path, "SELECT a FROM t"), "x");
+  }
+}
+
+TEST_F(AppTest, NamesThatNeedQuotingCanBeBrowsedAndEdited) {
+  const std::string path = MakeDb(
+      "CREATE TABLE \"my table\"(\"select\", b); INSERT INTO \"my table\" VALUES('v', 1);"
+      "CREATE TABLE \"t where 1=1 --\"(a); INSERT INTO \"t where 1=1 --\" VALUES(1), (2);");
+  Start({path});
+  SelectTreeItem("my table");
+  EXPECT_TRUE(services_.message_boxes().empty());
+  EXPECT_EQ(window_.grid().CellText(0, 1), "select");
+  EXPECT_EQ(window_.grid().CellText(1, 1), "v");
+
+  Grid& grid = window_.grid();
+  grid.SetCurrentCell(1, 1);
+  grid.on_editing_begins();
+  grid.SetCellText(1, 1, "w");
+  grid.on_editing_ends();
+  EXPECT_EQ(QueryText(path, "SELECT \"select\" FROM \"my table\""), "w");
+
+  SelectTreeItem("t where 1=1 --");
+  EXPECT_EQ(window_.grid().RowCount(), 3);
+}
+
+TEST_F(AppTest, GridEditWritesTheFileAndLogs) {
+  const std::string path = MakeDb(
+      "CREATE TABLE 商品(编号 INTEGER PRIMARY KEY, 名称 TEXT, 价格 INTEGER);"
+      "INSERT INTO 商品 VALUES(1, '苹果', 5), (7, NULL, 3);");
+  Start({path});
+  SelectTreeItem("商品");
+  Grid& grid = window_.grid();
+
+  // The second grid row is the record with row id 7; its NULL shows as an empty cell.
+  grid.SetCurrentCell(2, 2);
+  EXPECT_EQ(window_.record_number_box().SelectedIndex(), 1);
+  EXPECT_EQ(window_.field_name_box().SelectedIndex(), 1);
+  grid.on_editing_begins();
+  EXPECT_EQ(state_.EditStartText, "");
+  grid.SetCellText(2, 2, "香蕉");
+  grid.on_editing_ends();
+  EXPECT_EQ(QueryText(path, "SELECT 名称 FROM 商品 WHERE 编号 = 7"), "香蕉");
+  EXPECT_EQ(LastLogLine(), "已修改 名称 字段值：香蕉");
+
+  // A number typed into an integer column is written as text; the column's affinity stores 9.
+  grid.SetCurrentCell(1, 3);
+  grid.on_editing_begins();
+  grid.SetCellText(1, 3, "9");
+  grid.on_editing_ends();
+  EXPECT_EQ(QueryText(path, "SELECT typeof(价格) || 价格 FROM 商品 WHERE 编号 = 1"), "integer9");
+
+  // Unchanged text writes and logs nothing.
+  const std::string log = window_.log_box().Content();
+  grid.on_editing_begins();
+  grid.on_editing_ends();
+  EXPECT_EQ(window_.log_box().Content(), log);
+  EXPECT_TRUE(services_.message_boxes().empty());
+}
+
+TEST_F(AppTest, GridEditOnALockedDatabaseReportsTheEngineError) {
+  const std::string path = MakeDb("CREATE TABLE t(a TEXT); INSERT INTO t VALUES('old');");
+  Start({path});
+  SelectTreeItem("t");
+  // Another connection holds the write lock (readers may still read).
+  struct Other {
+    sqlite3* db = nullptr;
+    ~Other() { sqlite3_close(db); }
+  } other;
+  ASSERT_EQ(sqlite3_open(SystemPath(path).c_str(), &other.db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+  Grid& grid = window_.grid();
+  grid.SetCurrentCell(1, 1);
+  grid.on_editing_begins();
+  grid.SetCellText(1, 1, "new");
+  grid.on_editing_ends();
+  ASSERT_EQ(services_.message_boxes().size(), 1u);
+  EXPECT_EQ(services_.message_boxes()[0].text, "修改字段值失败！错误信息如下：\r\n\r\ndatabase is locked");
+  EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
+  EXPECT_EQ(services_.message_boxes()[0].caption, "错误：");
+  EXPECT_EQ(grid.CellText(1, 1), "new");  // the typed text stays
+  sqlite3_exec(other.db, "ROLLBACK", nullptr, nullptr, nullptr);
+  EXPECT_EQ(QueryText(path, "SELECT a FROM t"), "old");
+}
+
+TEST_F(AppTest, CurrentCellReadsTheFieldIntoThePanel) {
+  Start({MakeDb("CREATE TABLE t(a TEXT, n INTEGER); INSERT INTO t VALUES('第一行', 42);")});
+  SelectTreeItem("t");
+  window_.grid().SetCurrentCell(1, 1);
+  EXPECT_EQ(window_.text_value_box().Content(), "第一行");
+  window_.field_tabs().SetCurrentPage(1);
+  window_.grid().SetCurrentCell(1, 2);
+  EXPECT_EQ(window_.integer_value_box().Content(), "42");
+  EXPECT_EQ(window_.text_value_box().Content(), "");
+}
+
+}  // namespace
+}  // namespace torvane

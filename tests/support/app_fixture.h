@@ -1,0 +1,126 @@
+#pragma once
+
+// A running main window on the offscreen platform with scripted modal services, user folders
+// redirected into a temporary folder, and helpers to make database files for the logic's tests.
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "app/app_state.h"
+#include "app/command_routing.h"
+#include "app/database_commands.h"
+#include "base/files.h"
+#include "support/temp_dir.h"
+#include "ui/main_window.h"
+#include "ui/modal_services.h"
+#include "ui/runtime.h"
+
+namespace torvane::testing {
+
+// Runs `sql` on the database file `path` through a connection of its own; fails the test on error.
+inline void MakeDatabase(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(SystemPath(path).c_str(), &db), SQLITE_OK);
+  char* error = nullptr;
+  const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+  const std::string message = error != nullptr ? error : "";
+  sqlite3_free(error);
+  sqlite3_close(db);
+  ASSERT_EQ(rc, SQLITE_OK) << message;
+}
+
+// The first column of the first row of `sql` on `path`, as text ("" for NULL or no row).
+inline std::string QueryText(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  std::string result;
+  if (sqlite3_open(SystemPath(path).c_str(), &db) == SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr) {
+      result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    }
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return result;
+}
+
+class AppTest : public ::testing::Test {
+ protected:
+  AppTest()
+      : config_("XDG_CONFIG_HOME", dir_.utf8() + "/config"),
+        data_("XDG_DATA_HOME", dir_.utf8() + "/data") {}
+
+  ~AppTest() override {
+    // Backups land beside the test program: take back the ones this test made.
+    for (const std::string& path : backups_made()) DeleteFile(path);
+    ReleaseState(state_);
+  }
+
+  // Binds the window's events and shows it, which runs the start-up work with `arguments`.
+  void Start(std::vector<std::string> arguments = {}) {
+    ConnectMainWindow(app_, std::move(arguments));
+    window_.Show();
+  }
+
+  // A database file in the temporary folder made from `sql`; its name carries the folder's own
+  // unique name, so backups of it never collide with another test's.
+  std::string MakeDb(const std::string& sql, const std::string& stem = "测试库") {
+    const std::string unique = dir_.path().substr(dir_.path().rfind('/') + 1);
+    const std::string path = dir_.Path(stem + "_" + unique + ".sdb");
+    MakeDatabase(path, sql);
+    return path;
+  }
+
+  // Paths of the backup copies named in the log so far.
+  std::vector<std::string> backups_made() {
+    std::vector<std::string> paths;
+    const std::string marker = "已将数据库文件备份到：";
+    const std::string log = window_.log_box().Content();
+    for (std::size_t at = log.find(marker); at != std::string::npos; at = log.find(marker, at)) {
+      at += marker.size();
+      std::size_t end = log.find("\r\n", at);
+      paths.push_back(log.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    }
+    return paths;
+  }
+
+  // The log's last line.
+  std::string LastLogLine() {
+    const std::string log = window_.log_box().Content();
+    const std::size_t at = log.rfind("\r\n");
+    return at == std::string::npos ? log : log.substr(at + 2);
+  }
+
+  // Selects the tree item whose text is `text`; fails the test when there is none.
+  void SelectTreeItem(const std::string& text) {
+    TreeView& tree = window_.tree();
+    for (int i = 0; i < tree.ItemCount(); ++i) {
+      if (tree.ItemText(i) == text) {
+        tree.SetSelectedIndex(i);
+        return;
+      }
+    }
+    ADD_FAILURE() << "no tree item " << text;
+  }
+
+  // The texts of every tree item, in index order.
+  std::vector<std::string> TreeTexts() {
+    std::vector<std::string> texts;
+    for (int i = 0; i < window_.tree().ItemCount(); ++i) texts.push_back(window_.tree().ItemText(i));
+    return texts;
+  }
+
+  TempDir dir_;
+  ScopedEnv config_;
+  ScopedEnv data_;
+  AppState state_;
+  ScriptedModalServices services_;
+  MainWindow window_;
+  App app_{state_, window_, services_};
+};
+
+}  // namespace torvane::testing
