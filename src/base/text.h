@@ -36,8 +36,8 @@ std::string RightPart(std::string_view text, int n);
 // `text` without blanks (0x20) and full-width blanks (A1 A1) at both ends.
 std::string TrimBlanks(std::string_view text);
 
-// The leading numeric part of `text` read as a number, by the C library's atof rules in the C
-// locale (leading white space skipped; 0 when there is no numeric part).
+// The leading numeric part of `text` read as a decimal number, as atof reads it in the C locale
+// (leading white space skipped; 0 when there is no numeric part; no hexadecimal, "inf" or "nan").
 double ToNumber(std::string_view text);
 
 // An integer in decimal.

@@ -2,15 +2,25 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace torvane {
 
 struct Runtime::Impl {
   std::unique_ptr<QApplication> owned;
+  QTranslator toolkit_texts;
 };
 
 Runtime::Runtime(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
-  if (!QApplication::instance()) impl_->owned = std::make_unique<QApplication>(argc, argv);
+  if (QApplication::instance()) return;
+  impl_->owned = std::make_unique<QApplication>(argc, argv);
+  // The program speaks Chinese whatever the desktop's language: the toolkit's own dialog texts
+  // (file dialogs, standard buttons) follow, when the translations are installed.
+  if (impl_->toolkit_texts.load(QStringLiteral("qtbase_zh_CN"),
+                                QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&impl_->toolkit_texts);
+  }
 }
 
 Runtime::~Runtime() = default;

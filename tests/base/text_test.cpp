@@ -1,5 +1,7 @@
 #include "base/text.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 namespace torvane {
@@ -86,7 +88,9 @@ TEST(Text, NumbersFollowAtofAndPercentG) {
     double value;
   } reads[] = {
       {"12", 12},     {"  3.5abc", 3.5}, {"-2e3", -2000}, {"abc", 0},   {"", 0},
-      {"--1", 0},     {"+7", 7},         {".5", 0.5},     {"1,5", 1},   {"0x10", 16},
+      {"--1", 0},     {"+7", 7},         {".5", 0.5},     {"1,5", 1},   {"0x10", 0},
+      {"inf", 0},     {"nan", 0},        {"1e", 1},       {"2e+x", 2},  {"-.5e1z", -5},
+      {".", 0},       {"\t\n 8", 8},      {"1e400", HUGE_VAL},
   };
   for (const auto& c : reads) EXPECT_DOUBLE_EQ(ToNumber(c.text), c.value) << c.text;
 
