@@ -41,3 +41,6 @@ xdotool type --delay 20 "$work/log.txt"; xdotool key Return; sleep 1.5
 shot 5-log-saved                                     # "已成功写入文件 ..."
 xdotool key Return; sleep 0.5
 [ -s "$work/log.txt" ] && echo "log saved: $(wc -c <"$work/log.txt") bytes"
+# The typed value reached the file (the demonstration database has no "Mango" of its own).
+if grep -aq Mango "$work/demo.sdb"; then echo "the edit is in the database file"; else
+  echo "the edit did not reach the database file" >&2; exit 1; fi
