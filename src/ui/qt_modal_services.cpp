@@ -96,10 +96,10 @@ int QtModalServices::MessageBox(const std::string& text, int flags, const std::s
   box.setWindowModality(Qt::ApplicationModal);
   const std::vector<ButtonSpec> buttons = ButtonsOf(flags);
   std::vector<std::pair<QAbstractButton*, int>> codes;
-  for (const ButtonSpec& spec : buttons) {
-    QPushButton* button = box.addButton(spec.button);
-    button->setText(QString::fromUtf8(spec.text));
-    codes.emplace_back(button, spec.code);
+  for (const ButtonSpec& entry : buttons) {
+    QPushButton* button = box.addButton(entry.button);
+    button->setText(QString::fromUtf8(entry.text));
+    codes.emplace_back(button, entry.code);
   }
   box.setDefaultButton(static_cast<QPushButton*>(codes.front().first));
   // Closing the box by its title bar or Escape: Cancel where there is one, else the only button.

@@ -1,5 +1,5 @@
 // Layout of the table designer "设计表".
-#include "ui/forms/form_spec.h"
+#include "ui/forms/form_layout.h"
 
 namespace torvane::forms {
 namespace {

@@ -179,13 +179,13 @@ QStringList SplitItems(const char* text) {
   return items.isEmpty() ? QStringList() : items.split(QLatin1Char('|'));
 }
 
-QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
-  const QString caption = Utf8(spec.caption);
-  switch (spec.kind) {
+QWidget* CreateControl(const ControlSpec& layout, QWidget* parent) {
+  const QString caption = Utf8(layout.caption);
+  switch (layout.kind) {
     case Kind::kLabel: {
       auto* label = new QLabel(caption, parent);
-      if (spec.flags & kDialogFont) label->setFont(DialogFont());
-      if (spec.flags & kBold) {
+      if (layout.flags & kDialogFont) label->setFont(DialogFont());
+      if (layout.flags & kBold) {
         QFont font = label->font();
         font.setBold(true);
         label->setFont(font);
@@ -206,14 +206,14 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
       palette.setColor(QPalette::WindowText, QColor(0, 0, 238));
       label->setPalette(palette);
       label->setCursor(Qt::PointingHandCursor);
-      label->setProperty(kTargetProperty, Utf8(spec.target));
-      label->setToolTip(Utf8(spec.target));
+      label->setProperty(kTargetProperty, Utf8(layout.target));
+      label->setToolTip(Utf8(layout.target));
       return label;
     }
     case Kind::kButton:
     case Kind::kFlatButton: {
       auto* button = new QPushButton(caption, parent);
-      button->setFlat(spec.kind == Kind::kFlatButton);
+      button->setFlat(layout.kind == Kind::kFlatButton);
       // No button is a dialog's default: Enter in an edit box must not press one.
       button->setAutoDefault(false);
       button->setDefault(false);
@@ -221,7 +221,7 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
     }
     case Kind::kRadioButton: {
       auto* radio = new QRadioButton(caption, parent);
-      radio->setChecked(spec.flags & kChecked);
+      radio->setChecked(layout.flags & kChecked);
       return radio;
     }
     case Kind::kGroupBox:
@@ -230,21 +230,21 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
       auto* edit = new QPlainTextEdit(caption, parent);
       edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
       edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-      edit->setVerticalScrollBarPolicy((spec.flags & kVerticalScrollBar) ? Qt::ScrollBarAlwaysOn
+      edit->setVerticalScrollBarPolicy((layout.flags & kVerticalScrollBar) ? Qt::ScrollBarAlwaysOn
                                                                          : Qt::ScrollBarAlwaysOff);
-      edit->setReadOnly(spec.flags & kReadOnly);
+      edit->setReadOnly(layout.flags & kReadOnly);
       return edit;
     }
     case Kind::kLineEdit: {
       auto* edit = new QLineEdit(caption, parent);
-      edit->setReadOnly(spec.flags & kReadOnly);
+      edit->setReadOnly(layout.flags & kReadOnly);
       return edit;
     }
     case Kind::kComboBox: {
       auto* combo = new QComboBox(parent);
       combo->setEditable(false);
-      combo->addItems(SplitItems(spec.caption));
-      combo->setCurrentIndex((spec.flags & kSelectFirst) && combo->count() > 0 ? 0 : -1);
+      combo->addItems(SplitItems(layout.caption));
+      combo->setCurrentIndex((layout.flags & kSelectFirst) && combo->count() > 0 ? 0 : -1);
       return combo;
     }
     case Kind::kTabControl: {
@@ -254,7 +254,7 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
       tabs->setUsesScrollButtons(false);
       tabs->setElideMode(Qt::ElideNone);
       auto* anchor = new TabPageAnchor(tabs);
-      for (const QString& page_caption : SplitItems(spec.caption)) {
+      for (const QString& page_caption : SplitItems(layout.caption)) {
         auto* page = new QWidget;
         page->setObjectName(page_caption);
         page->installEventFilter(anchor);
@@ -286,7 +286,7 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
       return tree;
     }
     case Kind::kGrid: {
-      const GridDesign& design = spec.grid;
+      const GridDesign& design = layout.grid;
       auto* grid = new QTableWidget(design.rows, design.columns, parent);
       grid->horizontalHeader()->hide();
       grid->verticalHeader()->hide();
@@ -295,8 +295,8 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
       grid->horizontalHeader()->setDefaultSectionSize(design.column_width);
       grid->verticalHeader()->setDefaultSectionSize(design.row_height);
       grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-      if (spec.flags & kNotEditable) grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-      grid->setSelectionBehavior((spec.flags & kWholeRowSelect) ? QAbstractItemView::SelectRows
+      if (layout.flags & kNotEditable) grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+      grid->setSelectionBehavior((layout.flags & kWholeRowSelect) ? QAbstractItemView::SelectRows
                                                                 : QAbstractItemView::SelectItems);
       grid->setSelectionMode(QAbstractItemView::SingleSelection);
       return grid;
@@ -323,10 +323,10 @@ void FillToolbar(QToolBar* toolbar, const FormSpec& form, const QList<QPixmap>& 
   }
 }
 
-QMenu* CreateMenu(const MenuSpec& spec, QWidget* parent) {
-  auto* menu = new QMenu(Utf8(spec.caption), parent);
-  menu->setObjectName(Utf8(spec.caption));
-  for (const char* item : spec.items) {
+QMenu* CreateMenu(const MenuSpec& layout, QWidget* parent) {
+  auto* menu = new QMenu(Utf8(layout.caption), parent);
+  menu->setObjectName(Utf8(layout.caption));
+  for (const char* item : layout.items) {
     if (!item) {
       menu->addSeparator();
       continue;
@@ -341,24 +341,24 @@ QMenu* CreateMenu(const MenuSpec& spec, QWidget* parent) {
 // lists them in that order).
 void CreateControls(const FormSpec& form, const QList<QPixmap>& images, QWidget* client) {
   std::map<std::string, QWidget*> created;
-  for (const ControlSpec& spec : form.controls) {
+  for (const ControlSpec& layout : form.controls) {
     QWidget* parent = client;
-    QRect geometry(spec.left, spec.top, spec.width, spec.height);
-    if (spec.container) {
-      QWidget* container = created.at(spec.container);
+    QRect geometry(layout.left, layout.top, layout.width, layout.height);
+    if (layout.container) {
+      QWidget* container = created.at(layout.container);
       parent = container;
-      if (spec.page) {
+      if (layout.page) {
         auto* tabs = static_cast<QTabWidget*>(container);
-        parent = tabs->findChild<QWidget*>(Utf8(spec.page));
+        parent = tabs->findChild<QWidget*>(Utf8(layout.page));
       }
     }
-    QWidget* widget = CreateControl(spec, parent);
-    widget->setObjectName(Utf8(spec.name));
+    QWidget* widget = CreateControl(layout, parent);
+    widget->setObjectName(Utf8(layout.name));
     widget->setGeometry(geometry);
-    if (spec.page) widget->setProperty(kDesignedGeometryProperty, geometry);
-    if (spec.flags & kHidden) widget->hide();
-    if (spec.kind == Kind::kToolbar) FillToolbar(static_cast<QToolBar*>(widget), form, images);
-    created[spec.name] = widget;
+    if (layout.page) widget->setProperty(kDesignedGeometryProperty, geometry);
+    if (layout.flags & kHidden) widget->hide();
+    if (layout.kind == Kind::kToolbar) FillToolbar(static_cast<QToolBar*>(widget), form, images);
+    created[layout.name] = widget;
   }
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
-// Creates a window's Qt widgets from its layout table (form_spec.h).
+// Creates a window's Qt widgets from its layout table (form_layout.h).
 
 #include <QList>
 #include <QPixmap>
 #include <QString>
 
-#include "ui/forms/form_spec.h"
+#include "ui/forms/form_layout.h"
 
 class QWidget;
 class QFont;

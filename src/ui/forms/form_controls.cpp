@@ -18,14 +18,14 @@ namespace {
 
 // True when some control of `form` draws from the image list.
 bool UsesImages(const FormSpec& form) {
-  for (const ControlSpec& spec : form.controls) {
-    if (spec.kind == Kind::kToolbar || (spec.flags & kImageList)) return true;
+  for (const ControlSpec& layout : form.controls) {
+    if (layout.kind == Kind::kToolbar || (layout.flags & kImageList)) return true;
   }
   return false;
 }
 
-std::unique_ptr<Control> Wrap(const ControlSpec& spec, QWidget* widget, const ImageList& images) {
-  switch (spec.kind) {
+std::unique_ptr<Control> Wrap(const ControlSpec& layout, QWidget* widget, const ImageList& images) {
+  switch (layout.kind) {
     case Kind::kLabel:
     case Kind::kDivider:
     case Kind::kLinkLabel:
@@ -40,8 +40,8 @@ std::unique_ptr<Control> Wrap(const ControlSpec& spec, QWidget* widget, const Im
     case Kind::kMultiLineEdit:
     case Kind::kLineEdit: {
       auto edit = std::make_unique<EditBox>(widget);
-      if (spec.flags & kIntegerInput) edit->SetInputKind(InputKind::kInteger);
-      if (spec.flags & kDecimalInput) edit->SetInputKind(InputKind::kDecimal);
+      if (layout.flags & kIntegerInput) edit->SetInputKind(InputKind::kInteger);
+      if (layout.flags & kDecimalInput) edit->SetInputKind(InputKind::kDecimal);
       return edit;
     }
     case Kind::kComboBox:
@@ -54,17 +54,17 @@ std::unique_ptr<Control> Wrap(const ControlSpec& spec, QWidget* widget, const Im
       return std::make_unique<Toolbar>(widget);
     case Kind::kTree: {
       auto tree = std::make_unique<TreeView>(widget);
-      if (spec.flags & kImageList) tree->SetImageList(images);
+      if (layout.flags & kImageList) tree->SetImageList(images);
       return tree;
     }
     case Kind::kGrid: {
       auto grid = std::make_unique<Grid>(widget);
-      const GridDesign& design = spec.grid;
+      const GridDesign& design = layout.grid;
       grid->SetDesignFixed(design.fixed_rows, design.fixed_columns);
       grid->SetDefaultRowHeight(design.row_height);
       grid->SetDefaultColumnWidth(design.column_width);
-      grid->SetEditable(!(spec.flags & kNotEditable));
-      grid->SetWholeRowSelection(spec.flags & kWholeRowSelect);
+      grid->SetEditable(!(layout.flags & kNotEditable));
+      grid->SetWholeRowSelection(layout.flags & kWholeRowSelect);
       return grid;
     }
     case Kind::kSplitter:
@@ -81,30 +81,30 @@ FormControls::FormControls(const FormSpec& form)
     : images_(UsesImages(form) ? MakeImageList(PaintImages()) : ImageList()),
       widget_(CreateWindow(form, ImageListPixmaps(images_))),
       window_(std::make_unique<Window>(widget_.get())) {
-  for (const ControlSpec& spec : form.controls) {
-    QWidget* widget = widget_->findChild<QWidget*>(Utf8(spec.name));
-    Expect(widget != nullptr, spec.name);
-    controls_[spec.name] = Wrap(spec, widget, images_);
+  for (const ControlSpec& layout : form.controls) {
+    QWidget* widget = widget_->findChild<QWidget*>(Utf8(layout.name));
+    Expect(widget != nullptr, layout.name);
+    controls_[layout.name] = Wrap(layout, widget, images_);
   }
-  for (const ControlSpec& spec : form.controls) {
-    if (spec.kind != Kind::kToolbar) continue;
-    auto& toolbar = static_cast<Toolbar&>(*controls_[spec.name]);
+  for (const ControlSpec& layout : form.controls) {
+    if (layout.kind != Kind::kToolbar) continue;
+    auto& toolbar = static_cast<Toolbar&>(*controls_[layout.name]);
     toolbar.SetImageList(images_);
     for (int i = 0; i < static_cast<int>(form.toolbar.size()); ++i) {
       if (form.toolbar[i].image >= 0) toolbar.SetButtonImage(i, form.toolbar[i].image);
     }
   }
-  for (const MenuSpec& spec : form.menus) {
-    auto* menu = widget_->findChild<QMenu*>(Utf8(spec.caption));
-    Expect(menu != nullptr, spec.caption);
+  for (const MenuSpec& layout : form.menus) {
+    auto* menu = widget_->findChild<QMenu*>(Utf8(layout.caption));
+    Expect(menu != nullptr, layout.caption);
     menus_.push_back(std::make_unique<Menu>(menu));
   }
-  for (const FileDialogSpec& spec : form.file_dialogs) {
+  for (const FileDialogSpec& layout : form.file_dialogs) {
     FileDialog dialog;
-    dialog.kind = spec.kind;
-    dialog.filter = FromUtf8(spec.filter);
-    dialog.default_extension = FromUtf8(spec.default_extension);
-    file_dialogs_[spec.name] = dialog;
+    dialog.kind = layout.kind;
+    dialog.filter = FromUtf8(layout.filter);
+    dialog.default_extension = FromUtf8(layout.default_extension);
+    file_dialogs_[layout.name] = dialog;
   }
 }
 

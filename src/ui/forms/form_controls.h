@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ui/controls.h"
-#include "ui/forms/form_spec.h"
+#include "ui/forms/form_layout.h"
 #include "ui/modal_services.h"
 
 class QWidget;

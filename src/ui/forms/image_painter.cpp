@@ -5,7 +5,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
-#include "ui/forms/form_spec.h"
+#include "ui/forms/form_layout.h"
 
 namespace torvane::forms {
 namespace {

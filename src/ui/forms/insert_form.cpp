@@ -1,5 +1,5 @@
 // Layout of the insert-record dialog "插入记录...".
-#include "ui/forms/form_spec.h"
+#include "ui/forms/form_layout.h"
 
 namespace torvane::forms {
 namespace {

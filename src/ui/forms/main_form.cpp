@@ -1,5 +1,5 @@
 // Layout of the main window: controls, menu bar and toolbar.
-#include "ui/forms/form_spec.h"
+#include "ui/forms/form_layout.h"
 
 // Where the "Torvane 使用说明" link leads: the build points it at the project's README.
 #ifndef TORVANE_MANUAL_URL

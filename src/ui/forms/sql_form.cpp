@@ -1,5 +1,5 @@
 // Layout of the SQL dialog "执行SQL语句".
-#include "ui/forms/form_spec.h"
+#include "ui/forms/form_layout.h"
 
 namespace torvane::forms {
 namespace {

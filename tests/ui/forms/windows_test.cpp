@@ -24,7 +24,7 @@
 #include "ui/designer_dialog.h"
 #include "ui/forms/form_builder.h"
 #include "ui/forms/form_controls.h"
-#include "ui/forms/form_spec.h"
+#include "ui/forms/form_layout.h"
 #include "ui/forms/image_painter.h"
 #include "ui/image_list_qt.h"
 #include "ui/insert_dialog.h"
@@ -419,14 +419,14 @@ TEST(WindowLayout, WidgetsAreWhereTheTablesPutThem) {
         form->has_menu_bar ? qobject_cast<QMainWindow*>(window)->centralWidget() : window;
     EXPECT_EQ(client->size(), QSize(forms::ClientWidth(*form), forms::ClientHeight(*form)));
     EXPECT_EQ(window->minimumSize(), window->maximumSize());  // not resizable
-    for (const forms::ControlSpec& spec : form->controls) {
-      SCOPED_TRACE(spec.name);
-      QWidget* widget = controls.Find(spec.name)->widget();
-      QWidget* container = spec.container ? controls.Find(spec.container)->widget() : client;
+    for (const forms::ControlSpec& layout : form->controls) {
+      SCOPED_TRACE(layout.name);
+      QWidget* widget = controls.Find(layout.name)->widget();
+      QWidget* container = layout.container ? controls.Find(layout.container)->widget() : client;
       const QPoint at = widget->mapTo(container, QPoint(0, 0));
       EXPECT_EQ((std::array{at.x(), at.y(), widget->width(), widget->height()}),
-                (std::array{spec.left, spec.top, spec.width, spec.height}));
-      EXPECT_EQ(widget->isHidden(), (spec.flags & forms::kHidden) != 0);
+                (std::array{layout.left, layout.top, layout.width, layout.height}));
+      EXPECT_EQ(widget->isHidden(), (layout.flags & forms::kHidden) != 0);
     }
     window->hide();
   }
