@@ -25,6 +25,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include "bench_support.h"
 #include "db/db.h"
 
 namespace {
@@ -38,13 +39,7 @@ constexpr char kBrowseQuery[] = "select * from t limit 1000";
 constexpr char kRowIdQuery[] = "SELECT _ROWID_ FROM t ORDER BY _ROWID_ ";
 constexpr char kWideQuery[] = "SELECT id, name, price, qty, note FROM t";
 
-struct Dataset {
-  const char* label;
-  const char* file;
-  std::int64_t rows;
-  int repetitions;
-  std::string path;
-};
+using torvane::bench::Dataset;
 
 Dataset datasets[] = {
     {"100k", "bench_100k.sdb", 100'000, 20, ""},
@@ -115,16 +110,6 @@ std::size_t LayerCursorOpen(ZuveviRE& db) {
   return static_cast<std::size_t>(cursor.GetRecordCount());
 }
 
-std::size_t LayerBrowse(ZuveviRE& db) {
-  const std::string sql = db.GetTableSql("t");
-  SqliteTable cursor;
-  if (sql.empty() || !cursor.Open("t", db)) return 0;
-  SqliteDataset rows = db.Query(kBrowseQuery);
-  if (!rows.Requery()) return 0;
-  const TextTable table = rows.GetAll(true);
-  return static_cast<std::size_t>(cursor.GetRecordCount()) + static_cast<std::size_t>(table.rows());
-}
-
 TextTable LayerQuery(ZuveviRE& db) {
   SqliteDataset rows = db.Query(kWideQuery);
   if (!rows.Requery()) return TextTable();
@@ -160,7 +145,7 @@ void BM_Browse(benchmark::State& state, const Dataset* data) {
   ZuveviRE db;
   OpenLayer(db, data->path);
   for (auto _ : state) {
-    const std::size_t n = LayerBrowse(db);
+    const std::size_t n = torvane::bench::DatabaseSideBrowse(db);
     if (n != static_cast<std::size_t>(data->rows) + 1001) state.SkipWithError("browse failed");
     benchmark::DoNotOptimize(n);
   }
@@ -376,16 +361,8 @@ int main(int argc, char** argv) {
   for (const Dataset& d : datasets) memory[d.label] = MeasureMemory(d, d.rows == 1'000'000);
 
   for (const Dataset& d : datasets) {
-    const std::string s = d.label;
     auto add = [&](const std::string& name, void (*fn)(benchmark::State&, const Dataset*)) {
-      benchmark::RegisterBenchmark((name + "/" + s).c_str(), fn, &d)
-          ->Unit(benchmark::kMillisecond)
-          ->Iterations(1)
-          ->Repetitions(d.repetitions)
-          ->ReportAggregatesOnly(true)
-          ->ComputeStatistics("min", [](const std::vector<double>& v) {
-            return *std::min_element(v.begin(), v.end());
-          });
+      torvane::bench::RegisterFastest(name, fn, &d);
     };
     add("raw_rowids", BM_RawRowIds);
     add("cursor_open", BM_CursorOpen);
@@ -427,6 +404,7 @@ int main(int argc, char** argv) {
     for (const Line& line : lines) {
       const Times layer = reporter.Minimum(line.layer + "/" + s);
       const Times raw = reporter.Minimum(line.raw + "/" + s);
+      if (layer.real <= 0 || raw.real <= 0) continue;  // left out by a filter
       const double peak = PerRow(line.layer_memory.peak, d.rows);
       std::string target = "-";
       if (d.rows >= 1'000'000) {
