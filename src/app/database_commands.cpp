@@ -58,6 +58,11 @@ void CloseDatabase(App& app) {
     return;
   }
   app.state.DatabasePath.clear();
+  // The names belong to the closed database: a change of the display filter must not list them.
+  app.state.TableNames.clear();
+  app.state.ViewNames.clear();
+  app.state.TempTableNames.clear();
+  app.state.TempViewNames.clear();
   app.window.window().SetTitle(app.state.TitleText);
   SetDatabaseCommandsEnabled(app, false);
   app.window.tree().SetItems({});

@@ -1,4 +1,6 @@
 // EditBox: one-line (QLineEdit) and multi-line (QPlainTextEdit) edit boxes.
+#include <limits>
+
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -30,7 +32,8 @@ std::string FromMultiLine(const QString& raw) {
 }
 
 bool Allowed(InputKind kind, QChar c) {
-  if (c.unicode() < 32) return true;
+  // Control characters pass, DEL (the text of the Delete key on X11) among them.
+  if (c.unicode() < 32 || c.unicode() == 0x7F) return true;
   switch (kind) {
     case InputKind::kPlain:
       return true;
@@ -55,7 +58,25 @@ bool AllAllowed(InputKind kind, const QString& text) {
 struct EditBox::Impl {
   InputKind kind = InputKind::kPlain;
   bool program_change = false;
+  // The text the program set last, and what the box gave back for it right after. While the box
+  // still gives back exactly that, Content returns the text as it was set: line breaks a multi-line
+  // box would turn into CR LF, or bytes that have no character, come back unchanged, so a value
+  // shown and written back untouched is not altered.
+  std::string set_text;
+  std::string set_reading;
+  bool has_set = false;
 };
+
+namespace {
+
+std::string ReadBox(QWidget* w) {
+  if (auto* line = qobject_cast<QLineEdit*>(w)) return FromQt(line->text());
+  if (auto* multi = qobject_cast<QPlainTextEdit*>(w))
+    return FromMultiLine(multi->document()->toRawText());
+  return "";
+}
+
+}  // namespace
 
 EditBox::EditBox(QWidget* edit) : Control(edit), impl_(std::make_unique<Impl>()) {
   if (!edit) return;
@@ -67,6 +88,8 @@ EditBox::EditBox(QWidget* edit) : Control(edit), impl_(std::make_unique<Impl>())
     if (!impl_->program_change && on_content_changed) on_content_changed();
   };
   if (auto* line = qobject_cast<QLineEdit*>(edit)) {
+    // No length limit of the widget's own (it would cut long field values).
+    line->setMaxLength(std::numeric_limits<int>::max());
     QObject::connect(line, &QLineEdit::textChanged, hook(), changed);
   } else if (auto* multi = qobject_cast<QPlainTextEdit*>(edit)) {
     QObject::connect(multi, &QPlainTextEdit::textChanged, hook(), changed);
@@ -95,10 +118,9 @@ EditBox::EditBox(QWidget* edit) : Control(edit), impl_(std::make_unique<Impl>())
 EditBox::~EditBox() = default;
 
 std::string EditBox::Content() const {
-  if (auto* line = qobject_cast<QLineEdit*>(widget())) return FromQt(line->text());
-  if (auto* multi = qobject_cast<QPlainTextEdit*>(widget()))
-    return FromMultiLine(multi->document()->toRawText());
-  return "";
+  std::string reading = ReadBox(widget());
+  if (impl_->has_set && reading == impl_->set_reading) return impl_->set_text;
+  return reading;
 }
 
 void EditBox::SetContent(const std::string& text) {
@@ -110,6 +132,9 @@ void EditBox::SetContent(const std::string& text) {
   } else if (auto* multi = qobject_cast<QPlainTextEdit*>(w)) {
     multi->setPlainText(ToMultiLine(text));
   }
+  impl_->set_text = text;
+  impl_->set_reading = ReadBox(w);
+  impl_->has_set = true;
   impl_->program_change = false;
   if (on_content_changed) on_content_changed();
 }

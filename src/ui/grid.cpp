@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cmath>
 
+#include <limits>
+
 #include <QComboBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -38,7 +40,7 @@ bool AcceptsNumber(const std::string& text) {
 }
 
 bool NumberCharacter(QChar c) {
-  return c.unicode() < 32 || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+  return c.unicode() < 32 || c.unicode() == 0x7F || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
          c == QLatin1Char('-') || c == QLatin1Char('.');
 }
 
@@ -208,6 +210,7 @@ class GridDelegate : public QStyledItemDelegate {
       case ColumnKind::kDropDown: {
         auto* combo = new QComboBox(parent);
         combo->setEditable(true);
+        combo->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->addItems(impl_->lists[index.column()]);
         editor = combo;
@@ -216,6 +219,7 @@ class GridDelegate : public QStyledItemDelegate {
       case ColumnKind::kNumeric: {
         auto* line = new QLineEdit(parent);
         line->setFrame(false);
+        line->setMaxLength(std::numeric_limits<int>::max());
         line->installEventFilter(new EventHook(
             [](QObject*, QEvent* event) {
               if (event->type() != QEvent::KeyPress) return false;
@@ -231,6 +235,9 @@ class GridDelegate : public QStyledItemDelegate {
       case ColumnKind::kText: {
         auto* line = new QLineEdit(parent);
         line->setFrame(false);
+        // The editor must hold the whole cell: a length limit would cut a long value, and the cut
+        // text would be written back although the user changed nothing.
+        line->setMaxLength(std::numeric_limits<int>::max());
         editor = line;
         break;
       }

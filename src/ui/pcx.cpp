@@ -8,6 +8,9 @@ namespace {
 
 constexpr size_t kHeaderSize = 128;
 constexpr int kMaxSide = 16384;
+// At most 16 million pixels (64 MB decoded): a picture that a few compressed bytes blow up to
+// gigabytes is refused rather than allowed to exhaust memory.
+constexpr long long kMaxPixels = 16LL * 1024 * 1024;
 
 int ReadU16(const Bytes& data, size_t at) { return data[at] | (data[at + 1] << 8); }
 
@@ -86,6 +89,7 @@ std::optional<PcxImage> DecodePcx(const Bytes& data) {
   const int width = x_max - x_min + 1;
   const int height = y_max - y_min + 1;
   if (width > kMaxSide || height > kMaxSide) return std::nullopt;
+  if (static_cast<long long>(width) * height > kMaxPixels) return std::nullopt;
 
   const bool paletted_bits = bits == 1 && planes >= 1 && planes <= 4;
   const bool cga = bits == 2 && planes == 1;

@@ -83,6 +83,19 @@ TEST_F(AppTest, CloseAfterABrowseWorksTheFirstTime) {
   EXPECT_TRUE(services_.message_boxes().empty());
 }
 
+TEST_F(AppTest, AfterCloseTheFilterListsNothing) {
+  Start({MakeDb("CREATE TABLE t(a); CREATE VIEW v AS SELECT * FROM t;")});
+  CloseDatabase(app_);
+  for (int filter : {0, 1, 2}) {
+    window_.display_filter().SetSelectedIndex(filter);
+    window_.display_filter().on_selection_changed();
+    EXPECT_EQ(window_.tree().ItemCount(), filter == 0 ? 2 : 1) << "filter " << filter;
+    for (int i = 0; i < window_.tree().ItemCount(); ++i) {
+      EXPECT_LT(window_.tree().ItemData(i), 100) << "no names of the closed database";
+    }
+  }
+}
+
 TEST_F(AppTest, ReopeningTheOpenFileClosesBacksUpAndOpensAgain) {
   const std::string path = MakeDb("CREATE TABLE t(a);");
   Start({path});

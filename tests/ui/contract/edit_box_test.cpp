@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QTest>
 
 #include "base/codec.h"
@@ -40,6 +42,47 @@ TEST(EditBox, RaisesContentChangedForEveryChangeAlsoByTheProgram) {
       EXPECT_EQ(events, c.events) << c.what << " in " << widget->metaObject()->className();
     }
   }
+}
+
+TEST(EditBox, DeleteKeyWorksInNumberBoxes) {
+  for (InputKind kind : {InputKind::kInteger, InputKind::kDecimal}) {
+    QLineEdit line;
+    EditBox box(&line);
+    box.SetInputKind(kind);
+    box.SetContent("123");
+    line.setCursorPosition(0);
+    // The Delete key carries the character DEL (0x7F) on X11: a control character, never filtered.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7F)));
+    QApplication::sendEvent(&line, &press);
+    EXPECT_EQ(box.Content(), "23");
+  }
+}
+
+TEST(EditBox, GivesBackWhatTheProgramSetWhileUntouched) {
+  const std::string long_text(40000, 'x');
+  struct {
+    const char* what;
+    std::string text;
+  } cases[] = {
+      {"lone line feeds and carriage returns", "a\nb\rc\r\nd"},
+      {"bytes without a character", "ok\xFF\x80"},
+      {"more than 32767 characters", long_text},
+  };
+  QLineEdit line;
+  QPlainTextEdit multi;
+  for (QWidget* widget : {static_cast<QWidget*>(&line), static_cast<QWidget*>(&multi)}) {
+    EditBox box(widget);
+    for (const auto& c : cases) {
+      box.SetContent(c.text);
+      EXPECT_EQ(box.Content(), c.text) << c.what << " in " << widget->metaObject()->className();
+    }
+  }
+  // Once the user has changed the text, the box gives back what it shows, lines joined by CR LF.
+  EditBox box(&multi);
+  box.SetContent("a\nb");
+  multi.moveCursor(QTextCursor::End);
+  QTest::keyClicks(&multi, "c");
+  EXPECT_EQ(box.Content(), "a\r\nbc");
 }
 
 TEST(EditBox, FiltersTypedCharactersByInputKind) {
@@ -110,8 +153,8 @@ TEST(EditBox, MultiLineContentUsesCrLf) {
   } cases[] = {
       {"a\r\nb", "a\r\nb"},
       {"\r\nfirst\r\nsecond", "\r\nfirst\r\nsecond"},
-      {"lone\nlf", "lone\r\nlf"},
-      {"lone\rcr", "lone\r\ncr"},
+      {"lone\nlf", "lone\nlf"},  // untouched text comes back as it was set
+      {"lone\rcr", "lone\rcr"},
       {"", ""},
       {"\xC2\xA0nbsp kept", "\xC2\xA0nbsp kept"},
   };
@@ -121,6 +164,11 @@ TEST(EditBox, MultiLineContentUsesCrLf) {
     box.SetContent(In(c.set));
     EXPECT_EQ(box.Content(), In(c.read)) << c.set;
   }
+  // Text the box holds otherwise separates its lines with CR LF.
+  QPlainTextEdit multi;
+  EditBox box(&multi);
+  box.Append("lone\nlf");
+  EXPECT_EQ(box.Content(), "lone\r\nlf");
 }
 
 TEST(EditBox, AppendAddsAtTheEndAndMovesTheCaretThere) {

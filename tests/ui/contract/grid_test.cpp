@@ -339,6 +339,21 @@ TEST(Grid, AnEditingEndsHandlerMayShowAMessageBox) {
   EXPECT_EQ(f.Editor(), nullptr);
 }
 
+TEST(Grid, TheEditorHoldsALongCellWhole) {
+  GridFixture f;
+  f.widget.show();
+  const std::string long_text(40000, 'x');
+  f.grid->SetCellText(1, 1, long_text);
+  f.grid->SetCurrentCell(1, 1);
+  std::string ended_with;
+  f.grid->on_editing_ends = [&] { ended_with = f.grid->CellText(1, 1); };
+  ASSERT_TRUE(f.grid->EditCurrentCell());
+  QTest::keyClick(f.Editor(), Qt::Key_Return);
+  Runtime::ProcessEvents();
+  EXPECT_EQ(ended_with.size(), long_text.size());
+  EXPECT_EQ(f.grid->CellText(1, 1), long_text);
+}
+
 TEST(Grid, EscapeEndsEditingWithoutChangingTheCell) {
   GridFixture f;
   f.widget.show();

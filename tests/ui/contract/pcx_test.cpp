@@ -188,6 +188,13 @@ TEST(Pcx, RefusesWhatItCannotRead) {
       {"too wide", too_wide},
   };
   for (const auto& c : cases) EXPECT_FALSE(DecodePcx(c.bytes)) << c.what;
+
+  // A well-formed one-bit picture of more than 16 million pixels: a few hundred kilobytes that
+  // would decode to 64 MB and more.
+  Layout big;
+  big.bits = 1;
+  big.width = big.height = 4097;
+  EXPECT_FALSE(DecodePcx(WritePcx(big, [](int, int, int) { return 0; })));
 }
 
 // Damaged and random input must be refused or decoded without reading outside the buffer (the
