@@ -64,9 +64,12 @@ void FillMainWindow(MainWindow& main, int page) {
     for (const char* cell : row) cells.push_back(T(cell));
   }
   grid.SetCells(0, 0, 5, cells);
-  main.info_box().SetContent(T("表 客户：共 4 条记录，用时 1 毫秒"));
-  main.log_box().Append(T("已备份数据库到：/home/user/数据库备份/示例.sdb\r\n"));
-  main.log_box().Append(T("打开数据库：/home/user/示例.sdb"));
+  // The texts the program writes after opening /home/user/示例.sdb and showing 客户.
+  main.info_box().SetContent(T("共4条记录，已全部显示，耗时1毫秒。可直接修改文本字段。"));
+  main.log_box().Append(
+      T("\r\n已将数据库文件备份到：/opt/torvane/数据库备份/示例.sdb__2024年3月3日9时5分"));
+  main.log_box().Append(T("\r\n打开数据库：/home/user/示例.sdb"));
+  main.log_box().Append(T("\r\n打开表：客户"));
 
   main.field_panel().SetVisible(true);
   for (const char* n : {"1", "2", "3", "4"}) main.record_number_box().AddItem(T(n));
