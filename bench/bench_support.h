@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -47,6 +50,53 @@ inline void RegisterFastest(const std::string& name,
       ->ComputeStatistics("min", [](const std::vector<double>& v) {
         return *std::min_element(v.begin(), v.end());
       });
+}
+
+// The fastest repetition of a benchmark: wall-clock and processor seconds, and its counters.
+struct Times {
+  double real = 0;
+  double cpu = 0;
+  std::map<std::string, double> counters;
+};
+
+// Prints as the console reporter does and keeps the "min" statistic of every benchmark, by name.
+class MinimumReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "min" || run.error_occurred) {
+        continue;
+      }
+      const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+      Times t{run.GetAdjustedRealTime() / unit, run.GetAdjustedCPUTime() / unit, {}};
+      for (const auto& [name, counter] : run.counters) t.counters[name] = counter.value;
+      minimum_[run.run_name.function_name] = t;
+    }
+  }
+  // The figures of benchmark `name`; all zero when it did not run.
+  Times Minimum(const std::string& name) const {
+    const auto it = minimum_.find(name);
+    return it == minimum_.end() ? Times{} : it->second;
+  }
+
+ private:
+  std::map<std::string, Times> minimum_;
+};
+
+// Takes "--data=FOLDER" out of the command line: the folder, with the other arguments left in
+// `args` (the program's name first). "" when it is missing, after printing the usage.
+inline std::string TakeDataFolder(int argc, char** argv, std::vector<char*>& args) {
+  std::string folder;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--data=", 7) == 0) {
+      folder = argv[i] + 7;
+    } else {
+      args.push_back(argv[i]);
+    }
+  }
+  if (folder.empty()) std::fprintf(stderr, "usage: %s --data=FOLDER [benchmark flags]\n", argv[0]);
+  return folder;
 }
 
 }  // namespace torvane::bench

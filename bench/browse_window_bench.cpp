@@ -58,6 +58,8 @@ constexpr char kTable[] = "t";
 constexpr int kRowLimit = 1000;
 
 using torvane::bench::Dataset;
+using torvane::bench::MinimumReporter;
+using torvane::bench::Times;
 
 Dataset datasets[] = {
     {"100k", "bench_100k.sdb", 100'000, 20, ""},
@@ -178,37 +180,6 @@ void BM_WindowBrowsePainted(benchmark::State& state, const Dataset* data) {
   WindowBrowse(state, data, true);
 }
 
-struct Times {
-  double real = 0;
-  double cpu = 0;
-  double grid_paints = 0;
-};
-
-// Keeps the fastest repetition of every benchmark, by name.
-class MinimumReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "min" || run.error_occurred) {
-        continue;
-      }
-      const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-      Times t{run.GetAdjustedRealTime() / unit, run.GetAdjustedCPUTime() / unit, -1};
-      const auto paints = run.counters.find("grid_paints");
-      if (paints != run.counters.end()) t.grid_paints = paints->second.value;
-      minimum_[run.run_name.function_name] = t;
-    }
-  }
-  Times Minimum(const std::string& name) const {
-    const auto it = minimum_.find(name);
-    return it == minimum_.end() ? Times{} : it->second;
-  }
-
- private:
-  std::map<std::string, Times> minimum_;
-};
-
 // Start-up registers the file type under the user's configuration and data folders: keep that in
 // a folder of the run's own.
 std::string RedirectUserFolders() {
@@ -225,20 +196,10 @@ std::string RedirectUserFolders() {
 
 int main(int argc, char** argv) {
   static char interleave[] = "--benchmark_enable_random_interleaving=true";
-  std::string folder;
   std::vector<char*> args;
-  for (int i = 0; i < argc; ++i) {
-    if (i == 1) args.push_back(interleave);  // flags given later override it
-    if (std::strncmp(argv[i], "--data=", 7) == 0) {
-      folder = argv[i] + 7;
-    } else {
-      args.push_back(argv[i]);
-    }
-  }
-  if (folder.empty()) {
-    std::fprintf(stderr, "usage: %s --data=FOLDER [benchmark flags]\n", argv[0]);
-    return 2;
-  }
+  const std::string folder = torvane::bench::TakeDataFolder(argc, argv, args);
+  if (folder.empty()) return 2;
+  args.insert(args.begin() + 1, interleave);  // flags given after it override it
   for (Dataset& d : datasets) {
     d.path = folder + "/" + d.file;
     if (!std::filesystem::exists(d.path)) {
@@ -294,7 +255,7 @@ int main(int argc, char** argv) {
       }
       std::printf("| %s | %.1f | %.1f | %.1f | %.1f | %.1f | %.1f | %.0f | %s |\n", d.label,
                   db.real * 1e3, window.real * 1e3, painted.real * 1e3, added, added_painted,
-                  added_painted_cpu, window.grid_paints, target.c_str());
+                  added_painted_cpu, window.counters.at("grid_paints"), target.c_str());
     }
     torvane::MainWindow& shown = programs.begin()->second->window;
     std::printf("\nmain window %d x %d pixels, grid %d x %d pixels (offscreen)\n",

@@ -40,6 +40,8 @@ constexpr char kRowIdQuery[] = "SELECT _ROWID_ FROM t ORDER BY _ROWID_ ";
 constexpr char kWideQuery[] = "SELECT id, name, price, qty, note FROM t";
 
 using torvane::bench::Dataset;
+using torvane::bench::MinimumReporter;
+using torvane::bench::Times;
 
 Dataset datasets[] = {
     {"100k", "bench_100k.sdb", 100'000, 20, ""},
@@ -173,35 +175,6 @@ void BM_RawQuery(benchmark::State& state, const Dataset* data) {
     benchmark::DoNotOptimize(result.text.data());
   }
 }
-
-// Fastest repetition of every benchmark, by name: wall-clock and processor seconds.
-struct Times {
-  double real = 0;
-  double cpu = 0;
-};
-
-class MinimumReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      // The "min" statistic of the repetitions.
-      if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "min" || run.error_occurred) {
-        continue;
-      }
-      const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-      minimum_[run.run_name.function_name] =
-          Times{run.GetAdjustedRealTime() / unit, run.GetAdjustedCPUTime() / unit};
-    }
-  }
-  Times Minimum(const std::string& name) const {
-    const auto it = minimum_.find(name);
-    return it == minimum_.end() ? Times{} : it->second;
-  }
-
- private:
-  std::map<std::string, Times> minimum_;
-};
 
 // Resident-set figures of one operation, in bytes.
 struct Memory {
@@ -341,19 +314,9 @@ const char* Verdict(bool ok) { return ok ? "met" : "MISSED"; }
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string folder;
   std::vector<char*> args;
-  for (int i = 0; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--data=", 7) == 0) {
-      folder = argv[i] + 7;
-    } else {
-      args.push_back(argv[i]);
-    }
-  }
-  if (folder.empty()) {
-    std::fprintf(stderr, "usage: %s --data=FOLDER [benchmark flags]\n", argv[0]);
-    return 2;
-  }
+  const std::string folder = torvane::bench::TakeDataFolder(argc, argv, args);
+  if (folder.empty()) return 2;
   for (Dataset& d : datasets) d.path = folder + "/" + d.file;
 
   // Memory first, from a process whose heap has not yet been through the timed runs.
