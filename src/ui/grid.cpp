@@ -192,6 +192,15 @@ struct GridState {
   }
 };
 
+// A frameless one-line editor for a cell. It has no length limit: a limit would cut a long value,
+// and the cut text would be written back although the user changed nothing.
+QLineEdit* NewLineEditor(QWidget* parent) {
+  auto* line = new QLineEdit(parent);
+  line->setFrame(false);
+  line->setMaxLength(std::numeric_limits<int>::max());
+  return line;
+}
+
 // Draws fixed cells as headers and creates the in-place editor that suits the column's kind.
 class GridDelegate : public QStyledItemDelegate {
  public:
@@ -217,9 +226,7 @@ class GridDelegate : public QStyledItemDelegate {
         break;
       }
       case ColumnKind::kNumeric: {
-        auto* line = new QLineEdit(parent);
-        line->setFrame(false);
-        line->setMaxLength(std::numeric_limits<int>::max());
+        QLineEdit* line = NewLineEditor(parent);
         line->installEventFilter(new EventHook(
             [](QObject*, QEvent* event) {
               if (event->type() != QEvent::KeyPress) return false;
@@ -232,15 +239,9 @@ class GridDelegate : public QStyledItemDelegate {
         editor = line;
         break;
       }
-      case ColumnKind::kText: {
-        auto* line = new QLineEdit(parent);
-        line->setFrame(false);
-        // The editor must hold the whole cell: a length limit would cut a long value, and the cut
-        // text would be written back although the user changed nothing.
-        line->setMaxLength(std::numeric_limits<int>::max());
-        editor = line;
+      case ColumnKind::kText:
+        editor = NewLineEditor(parent);
         break;
-      }
     }
     impl_->editor_open = true;
     impl_->edited_row = index.row();
