@@ -1,14 +1,34 @@
 #pragma once
 
-// The one conversion between internal text (GB18030 bytes) and UTF-8. The user-interface layer
-// uses it for every text it shows or reads, the file layer for paths. Neither direction fails:
-// undecodable input becomes U+FFFD (in GB18030, 84 31 A4 37), and the lone byte 0x80 reads as
-// the euro sign, as the Windows GBK code page has it.
+// The one conversion between internal text (GB18030 bytes) and the encodings at the program's
+// edges: UTF-16 for the widgets, UTF-8 for file names and the files other programs read.
+//
+// Internal text <-> UTF-16 is lossless for every byte string. Bytes below 0x80 are ASCII. A byte
+// that starts no character (a lead byte cut off, a pair that is not GB18030, UTF-8 text written by
+// another tool) becomes the escape unit 0xDC00 + byte: a lone low surrogate, which no character
+// decodes to, so no text is ambiguous. The lone byte 0x80 reads as the euro sign, as the Windows
+// GBK code page has it, and the euro sign is written as 0x80; GB18030's own spelling of it, A2 E3,
+// which GBK readers do not know, therefore reads as two escapes.
+//
+// Internal text <-> UTF-8 follows the same rules except that an escape becomes U+FFFD, and so does
+// each byte of input that is not UTF-8. Neither direction of either pair fails or throws.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace torvane {
+
+// Internal text -> UTF-16. FromUtf16(ToUtf16(x)) == x for every byte string x, zero bytes included.
+std::u16string ToUtf16(std::string_view internal);
+
+// The same into `out`, which must have room for internal.size() units (the result is never
+// longer); returns the number of units written.
+std::size_t ToUtf16(std::string_view internal, char16_t* out);
+
+// UTF-16 -> internal text. An escape unit 0xDC80..0xDCFF becomes its byte; any other unpaired
+// surrogate, and a character GB18030 cannot write, becomes U+FFFD (84 31 A4 37).
+std::string FromUtf16(std::u16string_view text);
 
 // Internal text -> UTF-8.
 std::string ToUtf8(std::string_view internal);

@@ -2,29 +2,39 @@
 
 // Helpers shared by the Qt side of the contract (ui/ only): text conversion and event filters.
 
+#include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 
-#include <QByteArray>
 #include <QEvent>
 #include <QObject>
 #include <QString>
+#include <QStringView>
 
 #include "base/codec.h"
 
 namespace torvane {
 
-// Internal text -> QString, through the one codec.
+// Internal text -> QString, through the one codec, without a detour through UTF-8 (Qt's own UTF-8
+// conversion would turn the escape units of undecodable bytes into U+FFFD). Lossless: FromQt gives
+// back exactly `internal`.
 inline QString ToQt(const std::string& internal) {
-  const std::string utf8 = ToUtf8(internal);
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  if (internal.empty()) return QString();
+  // The codec writes at most one unit per byte, straight into the string's own buffer.
+  QString text(static_cast<qsizetype>(internal.size()), Qt::Uninitialized);
+  const std::size_t units = ToUtf16(internal, reinterpret_cast<char16_t*>(text.data()));
+  text.resize(static_cast<qsizetype>(units));
+  // Chinese text needs half the room it was given; a long value should not keep the rest.
+  if (internal.size() - units > 64) text.squeeze();
+  return text;
 }
 
 // QString -> internal text, through the one codec.
 inline std::string FromQt(const QString& text) {
-  const QByteArray utf8 = text.toUtf8();
-  return FromUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+  return FromUtf16(
+      std::u16string_view(QStringView(text).utf16(), static_cast<size_t>(text.size())));
 }
 
 // An event filter that calls a function; returning true swallows the event. Install it on as many

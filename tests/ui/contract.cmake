@@ -9,6 +9,7 @@ torvane_qt_test(ui_contract_tests
   contract/pcx_test.cpp
   contract/picture_box_test.cpp
   contract/runtime_test.cpp
+  contract/text_round_trip_test.cpp
   contract/tree_view_test.cpp
 )
 target_link_libraries(ui_contract_tests PRIVATE Qt6::Test)

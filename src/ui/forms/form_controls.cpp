@@ -12,6 +12,7 @@
 #include "ui/forms/form_builder.h"
 #include "ui/forms/image_painter.h"
 #include "ui/image_list_qt.h"
+#include "ui/qt_support.h"
 
 namespace torvane::forms {
 namespace {
@@ -151,7 +152,7 @@ std::string FormControls::LinkTarget(const Label& label) const {
   QWidget* widget = label.widget();
   if (!widget) return "";
   QVariant target = widget->property(kTargetProperty);
-  return target.isValid() ? FromUtf8(target.toString().toStdString()) : std::string();
+  return target.isValid() ? FromQt(target.toString()) : std::string();
 }
 
 void FormControls::Expect(bool found, const char* name) {
