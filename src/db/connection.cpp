@@ -82,6 +82,8 @@ std::int64_t ZuveviRE::GetLastInsertRowId() const {
   return db_ ? sqlite3_last_insert_rowid(db_->get()) : 0;
 }
 
+bool ZuveviRE::IsInTransaction() const { return db_ && sqlite3_get_autocommit(db_->get()) == 0; }
+
 bool ZuveviRE::BeginTransaction(const std::string& name) {
   return Execute("BEGIN TRANSACTION " + name);
 }

@@ -64,6 +64,9 @@ class ZuveviRE {
   bool CommitTransaction(const std::string& name = "");
   bool RollbackTransaction(const std::string& name = "");
 
+  // True while a transaction is open on the connection (begun and not yet committed or rolled
+  // back); false when not open.
+  [[nodiscard]] bool IsInTransaction() const;
   // Names of the tables and/or views in the main catalog, or in the temporary one when `temporary`,
   // in the engine's byte order of names. Empty when neither kind is asked for, when not open or
   // when the catalog cannot be read (for example when the file is not a database).

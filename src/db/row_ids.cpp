@@ -92,6 +92,32 @@ std::optional<std::string> RowIdList::SqlText(std::size_t index) const {
   return IntToText(ids_[index]);
 }
 
+std::optional<std::size_t> RowIdList::Find(const std::string& sql_text) const {
+  if (sql_text.empty()) return std::nullopt;
+  if (others_.empty()) {
+    // Only integers: the list is in ascending order.
+    std::int64_t id = 0;
+    const auto [end, error] =
+        std::from_chars(sql_text.data(), sql_text.data() + sql_text.size(), id);
+    if (error != std::errc() || end != sql_text.data() + sql_text.size()) return std::nullopt;
+    std::size_t low = 0, high = ids_.size();
+    while (low < high) {
+      const std::size_t middle = low + (high - low) / 2;
+      if (ids_[middle] < id) {
+        low = middle + 1;
+      } else {
+        high = middle;
+      }
+    }
+    if (low < ids_.size() && ids_[low] == id) return low;
+    return std::nullopt;
+  }
+  for (std::size_t i = 0; i < ids_.size(); ++i) {
+    if (SqlText(i) == sql_text) return i;
+  }
+  return std::nullopt;
+}
+
 std::size_t RowIdList::HeldBytes() const {
   std::size_t bytes = ids_.HeldBytes() + others_.capacity() * sizeof(others_[0]);
   for (const auto& entry : others_) {

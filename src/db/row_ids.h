@@ -31,6 +31,10 @@ class RowIdList {
   // become quoted literals so a stored value can never be read as SQL.
   std::optional<std::string> SqlText(std::size_t index) const;
 
+  // Index of the row id written as `sql_text` (as SqlText writes it); nothing when the list holds
+  // none. Integer row ids are found by a binary search.
+  std::optional<std::size_t> Find(const std::string& sql_text) const;
+
   std::size_t HeldBytes() const;
 
  private:

@@ -135,6 +135,28 @@ bool SqliteTable::GoTo(int record) {
   return true;
 }
 
+std::string SqliteTable::GetRecordKey(int record) const {
+  if (!IsOpen() || record < 1 || record > record_count_) return "";
+  return row_ids_.SqlText(static_cast<std::size_t>(record - 1)).value_or("");
+}
+
+int SqliteTable::GoToKey(const std::string& key) {
+  if (!IsOpen()) return 0;
+  const std::optional<std::size_t> index = row_ids_.Find(key);
+  if (!index) {
+    current_ = 0;
+    KeepRecordGoneError(key);
+    return 0;
+  }
+  current_ = static_cast<int>(*index) + 1;
+  return current_;
+}
+
+void SqliteTable::KeepRecordGoneError(const std::string& row_id) {
+  db_->Use();
+  db_->KeepError(Engine::Error{SQLITE_NOTFOUND, "记录已不存在（_ROWID_ = " + row_id + "）"});
+}
+
 template <typename Store>
 bool SqliteTable::Read(const FieldRef& field, Store store) {
   const int column = ResolveField(field);
@@ -145,7 +167,12 @@ bool SqliteTable::Read(const FieldRef& field, Store store) {
   const std::string sql = "SELECT " + QuoteSqlName(column_names_[column]) + " FROM " +
                           QuoteSqlName(name_) + " WHERE _ROWID_ = " + row_id + " ";
   if (statement.Prepare(*db_, sql) != SQLITE_OK || !statement) return false;
-  if (statement.Step() != SQLITE_ROW) return false;
+  const int rc = statement.Step();
+  if (rc == SQLITE_DONE) {
+    statement.Finalize();
+    KeepRecordGoneError(row_id);
+  }
+  if (rc != SQLITE_ROW) return false;
   store(statement.get());
   return true;
 }
@@ -303,6 +330,11 @@ bool SqliteTable::Update() {
   }
   if (statement.Step() != SQLITE_DONE) return false;
   statement.Finalize();
+  if (state_ == State::kEdit && sqlite3_changes(db_->get()) == 0) {
+    // The row id matched nothing: the record went away since the snapshot was taken.
+    KeepRecordGoneError(CurrentRowIdText());
+    return false;
+  }
   state_ = State::kBrowse;
   // The write happened; a failed reload only means the snapshot is gone until the next Open.
   (void)Load();
@@ -312,8 +344,12 @@ bool SqliteTable::Update() {
 bool SqliteTable::Delete() {
   const std::string row_id = CurrentRowIdText();
   if (row_id.empty()) return false;
-  const bool deleted =
+  bool deleted =
       ExecuteSql(*db_, "DELETE FROM " + QuoteSqlName(name_) + " WHERE _ROWID_ = " + row_id);
+  if (deleted && sqlite3_changes(db_->get()) == 0) {
+    deleted = false;
+    KeepRecordGoneError(row_id);
+  }
   // The reload runs statements of its own; the caller must still see why the delete failed.
   Engine::Error error = db_->LastError();
   (void)Load();

@@ -96,6 +96,14 @@ class SqliteTable {
   // record count puts the cursor past the end.
   bool GoTo(int record);
 
+  // The key of record `record` of the snapshot: its row id as SQL text. "" when closed, when there
+  // is no such record, and when its row id is unknown (the rows of a view have none).
+  [[nodiscard]] std::string GetRecordKey(int record) const;
+  // Makes the record whose key is `key` current in the present snapshot, however the snapshot was
+  // reloaded since the key was taken, and returns its record number. 0, with no record current and
+  // the connection's error text saying the record is gone, when the snapshot holds no such record;
+  // 0, changing nothing, when closed.
+  int GoToKey(const std::string& key);
   // Reads one field of the current record into `value`, converted by the engine to the variable's
   // type (NULL reads as "", empty bytes, false or 0). False, with `value` unchanged, when the field
   // selects no column, there is no current record or the engine fails.
@@ -135,10 +143,12 @@ class SqliteTable {
   // Writes the staged values: an UPDATE of the current record when editing, an INSERT when adding.
   // On success the cursor reloads its snapshot (the current record number stays) and is back to
   // browsing. False, keeping the state and the staged values, when not editing or adding, when
-  // nothing is staged, or when the engine refuses.
+  // nothing is staged, when the engine refuses, or when the record being edited no longer exists
+  // (another program deleted it; the error text then says so).
   bool Update();
   // Deletes the current record. Whatever the result, the snapshot is reloaded and no record is
-  // current afterwards. False without a current record or when the engine refuses.
+  // current afterwards. False without a current record, when the engine refuses, or when the
+  // record no longer exists.
   bool Delete();
 
  private:
@@ -153,6 +163,8 @@ class SqliteTable {
   // SQL text of the current record's row id, "" when unknown.
   std::string CurrentRowIdText() const;
   void ClearPending();
+  // Makes the connection's error text say that the record with row id `row_id` is gone.
+  void KeepRecordGoneError(const std::string& row_id);
   bool Stage(const FieldRef& field, PendingValue value);
   template <typename Store>
   bool Read(const FieldRef& field, Store store);

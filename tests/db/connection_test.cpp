@@ -173,11 +173,14 @@ TEST(Connection, Transactions) {
   ASSERT_TRUE(db.Open("", true));
   ASSERT_TRUE(db.Execute("CREATE TABLE t (a)"));
 
+  EXPECT_FALSE(db.IsInTransaction());
   ASSERT_TRUE(db.BeginTransaction());
+  EXPECT_TRUE(db.IsInTransaction());
   ASSERT_TRUE(db.Execute("INSERT INTO t VALUES (1)"));
   EXPECT_FALSE(db.BeginTransaction());
   EXPECT_EQ(db.GetErrorText(), "cannot start a transaction within a transaction");
   ASSERT_TRUE(db.RollbackTransaction());
+  EXPECT_FALSE(db.IsInTransaction());
   EXPECT_FALSE(db.CommitTransaction());
   EXPECT_EQ(db.GetErrorText(), "cannot commit - no transaction is active");
   EXPECT_FALSE(db.RollbackTransaction());

@@ -499,6 +499,58 @@ TEST_F(TableCursor, ATablesOwnRowIdColumnIsWrittenAsALiteral) {
   EXPECT_EQ(Value(db_, "SELECT v FROM own WHERE _rowid_ > 0.3 AND _rowid_ < 0.31"), "real!");
 }
 
+TEST_F(TableCursor, KeysFindTheirRecordsAfterPositionsMoved) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  EXPECT_EQ(cursor_.GetRecordKey(1), "10");
+  EXPECT_EQ(cursor_.GetRecordKey(3), "30");
+  EXPECT_EQ(cursor_.GetRecordKey(0), "");
+  EXPECT_EQ(cursor_.GetRecordKey(4), "");
+  const std::string key = cursor_.GetRecordKey(3);
+  // Another connection's delete of the first record shifts positions once the list is reloaded.
+  ASSERT_TRUE(db_.Execute("DELETE FROM t WHERE rowid = 10"));
+  ASSERT_TRUE(cursor_.GoTo(2));
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("name", "two"));
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(cursor_.GoToKey(key), 2);
+  std::string name;
+  ASSERT_TRUE(cursor_.ReadField("name", name));
+  EXPECT_EQ(name, "three");
+  // A key the list no longer holds makes no record current and says why.
+  EXPECT_EQ(cursor_.GoToKey("10"), 0);
+  EXPECT_EQ(cursor_.GetCurrentRecord(), 0);
+  EXPECT_EQ(db_.GetErrorText(), "记录已不存在（_ROWID_ = 10）");
+  EXPECT_EQ(cursor_.GoToKey("x"), 0);
+
+  // Keys of other kinds are found too.
+  ASSERT_TRUE(
+      db_.Execute("CREATE TABLE own (_rowid_, v);"
+                  "INSERT INTO own VALUES ('k', 1), (2.5, 2), (x'01', 3)"));
+  ASSERT_TRUE(cursor_.Open("own", db_));
+  for (int record = 1; record <= 3; ++record) {
+    EXPECT_EQ(cursor_.GoToKey(cursor_.GetRecordKey(record)), record);
+  }
+}
+
+TEST_F(TableCursor, WritesToAVanishedRecordFail) {
+  // The list still holds the record another connection deleted: the write must not pass for done.
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_TRUE(db_.Execute("DELETE FROM t WHERE rowid = 20"));
+  ASSERT_TRUE(cursor_.GoTo(2));
+  std::string value;
+  EXPECT_FALSE(cursor_.ReadField("name", value));
+  EXPECT_EQ(db_.GetErrorText(), "记录已不存在（_ROWID_ = 20）");
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("name", "ghost"));
+  EXPECT_FALSE(cursor_.Update());
+  EXPECT_EQ(db_.GetErrorText(), "记录已不存在（_ROWID_ = 20）");
+  EXPECT_EQ(Value(db_, "SELECT count(*) FROM t WHERE name = 'ghost'"), "0");
+  ASSERT_TRUE(cursor_.GoTo(2));
+  EXPECT_FALSE(cursor_.Delete());
+  EXPECT_EQ(db_.GetErrorText(), "记录已不存在（_ROWID_ = 20）");
+  EXPECT_EQ(Value(db_, "SELECT count(*) FROM t"), "2");
+}
+
 TEST_F(TableCursor, ManyRecordsAcrossStorageBlocks) {
   ASSERT_TRUE(db_.Execute(
       "CREATE TABLE many (v); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
