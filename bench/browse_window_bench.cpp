@@ -36,7 +36,7 @@
 #include <QWidget>
 
 #include "app/app_state.h"
-#include "app/command_routing.h"
+#include "shell/command_routing.h"
 #include "app/database_commands.h"
 #include "app/operation_log.h"
 #include "app/record_grid.h"

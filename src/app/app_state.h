@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/bytes.h"
 #include "db/connection.h"
 #include "db/record_set.h"
 #include "db/table_cursor.h"
@@ -14,6 +15,17 @@ namespace torvane {
 
 class MainWindow;
 class ModalServices;
+
+// What the insert-record dialog last assigned to one field.
+struct FieldAssignment {
+  // 0 while unassigned; otherwise the field type code of the page it was assigned from (10 text,
+  // 3 integer, 5 decimal, 11 bytes).
+  int Kind = 0;
+  // The text last assigned from the text, integer or decimal page.
+  std::string Text;
+  // The bytes last assigned from the bytes page.
+  Bytes Value;
+};
 
 // Everything the program holds for its whole run. Members are declared in the order they are
 // created; ReleaseState takes them apart in its own order before the object is destroyed.
@@ -37,6 +49,13 @@ struct AppState {
   std::string TitleText;
   // Text a grid cell had when in-place editing of it began.
   std::string EditStartText;
+  // The keys (row ids, as the cursor writes them) of the records in the grid's rows, in row
+  // order: grid row r shows the record keyed ShownRecordKeys[r - 1]. Empty while the grid shows no
+  // table.
+  std::vector<std::string> ShownRecordKeys;
+  // The insert-record dialog's assignment list: one entry per field of the table, in column order,
+  // made anew at every opening.
+  std::vector<FieldAssignment> InsertAssignments;
 };
 
 // What a command handler works on: the state, the main window's controls and the modal services.

@@ -106,6 +106,7 @@ void SetDatabaseCommandsEnabled(App& app, bool enabled) {
 
 void ResetPanels(App& app) {
   MainWindow& w = app.window;
+  app.state.ShownRecordKeys.clear();
   w.field_panel().SetVisible(false);
   w.grid().SetRowCount(1);
   w.grid().SetColumnCount(1);

@@ -10,12 +10,16 @@ namespace torvane {
 void AppendLog(App& app, const std::string& line) { app.window.log_box().Append("\r\n" + line); }
 
 void ReportError(App& app, const std::string& message, int flags, const std::string& caption) {
-  app.services.MessageBox(
-      message + "错误信息如下：\r\n\r\n" + app.state.Connection.GetErrorText(), flags, caption);
+  app.services.MessageBox(message + "错误信息如下：\r\n\r\n" + app.state.Connection.GetErrorText(),
+                          flags, caption);
 }
 
 void ReportError(App& app, const std::string& message) {
   ReportError(app, message, kMbOkStop, "错误：");
+}
+
+void ReportErrorText(App& app, const std::string& message, const std::string& error_text) {
+  app.services.MessageBox(message + "错误信息如下：\r\n\r\n" + error_text, kMbOkStop, "错误：");
 }
 
 void ClearLogCommand(App& app) { app.window.log_box().SetContent(""); }

@@ -15,6 +15,9 @@ void AppendLog(App& app, const std::string& line);
 // `caption` (stop icon and "错误：" by default). Writes nothing to the log.
 void ReportError(App& app, const std::string& message, int flags, const std::string& caption);
 void ReportError(App& app, const std::string& message);
+// ReportError's box with `error_text` in place of the connection's text: for a failure the
+// program had to roll back first, which leaves the engine with no error to report.
+void ReportErrorText(App& app, const std::string& message, const std::string& error_text);
 
 // Empties the log.
 void ClearLogCommand(App& app);

@@ -4,7 +4,6 @@
 #include "base/clock.h"
 #include "base/text.h"
 #include "db/sql_name.h"
-#include "editing/field_panel.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 
@@ -25,11 +24,23 @@ void BrowseObject(App& app, const std::string& name, ItemKind kind) {
   FillComboFromList(w.field_name_box(), s.Cursor.GetFieldNames(), -1);
   const int count = s.Cursor.GetRecordCount();
   const bool limited = s.RowLimit >= 0 && s.RowLimit <= count;
-  FillComboWithNumbers(w.record_number_box(), 1, limited ? s.RowLimit : count, -1);
+  const int shown = limited ? s.RowLimit : count;
+  FillComboWithNumbers(w.record_number_box(), 1, shown, -1);
+  // Every record operation on a grid row goes to the record that row shows, found by its row id
+  // even after the cursor's list was reloaded and positions moved.
+  s.ShownRecordKeys.clear();
+  if (kind == ItemKind::kTable) {
+    s.ShownRecordKeys.reserve(static_cast<std::size_t>(shown));
+    for (int record = 1; record <= shown; ++record) {
+      s.ShownRecordKeys.push_back(s.Cursor.GetRecordKey(record));
+    }
+  }
 
   // The name comes from the catalog: quoted when it is not a plain name, so that any table the tree
-  // lists can be shown.
+  // lists can be shown. A table's rows come in row-id order, the order of the cursor's records (an
+  // index covering the columns could otherwise give them in its own order).
   std::string sql = "select * from " + QuoteSqlName(name);
+  if (kind == ItemKind::kTable) sql += " order by _ROWID_";
   if (s.RowLimit >= 0) sql += " limit " + IntToText(s.RowLimit);
   SqliteDataset rows = s.Connection.Query(sql);
   s.RecordSet.Close();
@@ -74,8 +85,8 @@ void FillGrid(Grid& grid, const TextTable& rows, bool header, bool numbers) {
   std::size_t i = 0;
   for (int row = 0; row < row_count; ++row) {
     if (numbers) {
-      cells[i++] = (header && row == 0) ? std::string("序号")
-                                        : DoubleToText(header ? row : row + 1);
+      cells[i++] =
+          (header && row == 0) ? std::string("序号") : DoubleToText(header ? row : row + 1);
     }
     for (int column = 0; column < column_count; ++column) {
       cells[i++] = std::string(rows.at(row, column));
@@ -98,16 +109,20 @@ void FillComboWithNumbers(ComboBox& combo, int first, int last, int selection) {
   combo.SetSelectedIndex(selection);
 }
 
-void RefreshFieldPanel(App& app) {
-  if (!IsTableSelected(app) || !app.state.Cursor.IsOpen()) return;
-  ReadIntoPanel(app, PanelKindOfPage(app.window.field_tabs().CurrentPage()), false);
+bool GoToShownRecord(App& app, int record) {
+  SqliteTable& cursor = app.state.Cursor;
+  const std::vector<std::string>& keys = app.state.ShownRecordKeys;
+  if (record < 1 || record > static_cast<int>(keys.size()) || keys[record - 1].empty()) {
+    cursor.GoTo(0);
+    return false;
+  }
+  return cursor.GoToKey(keys[record - 1]) > 0;
 }
 
 void OnGridCurrentCellChanged(App& app) {
   Grid& grid = app.window.grid();
   app.window.record_number_box().SetSelectedIndex(grid.CurrentRow() - 1);
   app.window.field_name_box().SetSelectedIndex(grid.CurrentColumn() - 1);
-  RefreshFieldPanel(app);
 }
 
 void OnGridEditingBegins(App& app) {
@@ -125,7 +140,10 @@ void OnGridEditingEnds(App& app) {
   if (!IsTableSelected(app) || !cursor.IsOpen() || row == -1 || column == -1) return;
   const std::string new_text = grid.CellText(row, column);
   if (new_text == app.state.EditStartText) return;
-  cursor.GoTo(row);
+  if (!GoToShownRecord(app, row)) {
+    ReportError(app, "修改字段值失败！");
+    return;
+  }
   cursor.Edit();
   cursor.SetField(column, new_text);
   if (cursor.Update()) {

@@ -38,11 +38,14 @@ void FillComboWithNumbers(ComboBox& combo, int first, int last, int selection = 
 // "可直接修改文本字段。".
 std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind kind);
 
-// Reads the selected field of the selected record into the current page of the field panel, when
-// a table is shown.
-void RefreshFieldPanel(App& app);
+// Makes the record shown in grid row `record` (1 for the first data row) the cursor's current
+// record, wherever the cursor's list now has it. False, with no record current, when no table is
+// shown, when `record` names no shown row, or when that record no longer exists (the connection's
+// error text then says so).
+bool GoToShownRecord(App& app, int record);
 
-// Handlers of the grid's events.
+// Handlers of the grid's events. A change of the current cell selects its record and field in the
+// field panel's lists (the routing then refreshes the panel).
 void OnGridCurrentCellChanged(App& app);
 void OnGridEditingBegins(App& app);
 void OnGridEditingEnds(App& app);

@@ -1,10 +1,10 @@
 #include "base/files.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "base/codec.h"
 
@@ -68,24 +68,31 @@ bool CanOpenForReading(std::string_view path) {
   return fd.get() >= 0;
 }
 
-Bytes ReadFile(std::string_view path) {
-  Bytes bytes;
-  if (path.empty()) return bytes;
+bool ReadWholeFile(std::string_view path, Bytes& bytes) {
+  bytes.clear();
+  if (path.empty()) return false;
   Fd fd(::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) return bytes;
+  if (fd.get() < 0) return false;
   struct stat st;
-  if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) return bytes;
+  if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
   if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
   std::uint8_t chunk[65536];
   for (;;) {
     const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return Bytes();  // a half-read file is not the file
+      bytes.clear();  // a half-read file is not the file
+      return false;
     }
     if (n == 0) break;
     bytes.insert(bytes.end(), chunk, chunk + n);
   }
+  return true;
+}
+
+Bytes ReadFile(std::string_view path) {
+  Bytes bytes;
+  ReadWholeFile(path, bytes);
   return bytes;
 }
 

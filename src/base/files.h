@@ -21,6 +21,9 @@ bool CanOpenForReading(std::string_view path);
 
 // The whole file as bytes; empty bytes when the name is empty or the file cannot be read.
 Bytes ReadFile(std::string_view path);
+// The whole file into `bytes`; false, with `bytes` empty, when the name is empty, the file cannot
+// be opened or is a directory, or reading it fails part way. An empty file gives true.
+bool ReadWholeFile(std::string_view path, Bytes& bytes);
 
 // Creates or truncates the file and writes `bytes`; false when the name is empty or the file
 // cannot be opened or fully written.

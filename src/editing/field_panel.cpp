@@ -1,6 +1,12 @@
 #include "editing/field_panel.h"
 
+#include <charconv>
+#include <string>
+
+#include "app/record_grid.h"
+#include "app/schema_tree.h"
 #include "base/files.h"
+#include "base/text.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 
@@ -18,6 +24,10 @@ void SaveBytesToFile(App& app, const Bytes& bytes) {
   }
   app.services.MessageBox("已成功写入文件 " + dialog.file_name, kMbOk);
 }
+
+// The selected record and field numbers of the panel's lists (0 when a list has no selection).
+int SelectedRecord(App& app) { return app.window.record_number_box().SelectedIndex() + 1; }
+int SelectedField(App& app) { return app.window.field_name_box().SelectedIndex() + 1; }
 
 }  // namespace
 
@@ -40,12 +50,12 @@ void ReadIntoPanel(App& app, FieldTypeCode kind, bool save_to_file) {
   w.integer_value_box().SetContent("");
   w.decimal_value_box().SetContent("");
   w.picture_box().SetPicture(Bytes());
-  const int record = w.record_number_box().SelectedIndex() + 1;
-  const int field = w.field_name_box().SelectedIndex() + 1;
+  const int record = SelectedRecord(app);
+  const int field = SelectedField(app);
   SqliteTable& cursor = app.state.Cursor;
   if (record == 0 || field == 0 || !cursor.IsOpen()) return;
 
-  bool ok = cursor.GoTo(record);
+  bool ok = GoToShownRecord(app, record);
   if (ok && kind == FieldTypeCode::kBytes) {
     Bytes bytes;
     ok = cursor.ReadField(field, bytes);
@@ -64,6 +74,126 @@ void ReadIntoPanel(App& app, FieldTypeCode kind, bool save_to_file) {
     }
   }
   if (!ok) app.services.MessageBox("读字段值失败！", kMbOk);
+}
+
+void RefreshFieldPanel(App& app) {
+  if (!IsTableSelected(app) || !app.state.Cursor.IsOpen()) return;
+  ReadIntoPanel(app, PanelKindOfPage(app.window.field_tabs().CurrentPage()), false);
+}
+
+PanelNumber IntegerBoxValue(const std::string& text) {
+  PanelNumber value;
+  value.number = ToNumber(text);
+  // The leading number, as ToNumber reads it: white space, a sign, digits.
+  std::size_t at = 0;
+  while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+  std::size_t end = at;
+  while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+  // A fraction or an exponent makes it a decimal number, which the double already is.
+  if (end == at ||
+      (end < text.size() && (text[end] == '.' || text[end] == 'e' || text[end] == 'E'))) {
+    return value;
+  }
+  const std::string digits = (negative ? "-" : "") + text.substr(at, end - at);
+  std::int64_t integer = 0;
+  const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), integer);
+  if (error != std::errc() || stop != digits.data() + digits.size()) return value;
+  // 2^63 itself is the first double beyond the 64-bit range; below it the cast back is defined.
+  const double as_double = static_cast<double>(integer);
+  const bool exact =
+      as_double < 9223372036854775808.0 && static_cast<std::int64_t>(as_double) == integer;
+  if (!exact) {
+    value.exact_integer = true;
+    value.integer = integer;
+  }
+  return value;
+}
+
+void WriteFromPanel(App& app, PanelWrite what) {
+  MainWindow& w = app.window;
+  SqliteTable& cursor = app.state.Cursor;
+  const int record = SelectedRecord(app);
+  const int field = SelectedField(app);
+  if (record == 0 || field == 0 || !cursor.IsOpen()) return;
+  if (what == PanelWrite::kClearBytes &&
+      app.services.MessageBox("本操作将清除字段 [" + w.field_name_box().CurrentText() +
+                                  "] 中的现有数据，确认要继续吗？",
+                              kMbYesNoCancelAsk) != kIdYes) {
+    return;
+  }
+  if (!GoToShownRecord(app, record)) {
+    app.services.MessageBox("写字段值失败！", kMbOkStop);
+    return;
+  }
+  cursor.Edit();
+
+  bool staged = false;
+  switch (what) {
+    case PanelWrite::kText:
+      staged = cursor.SetField(field, w.text_value_box().Content());
+      break;
+    case PanelWrite::kInteger: {
+      const PanelNumber value = IntegerBoxValue(w.integer_value_box().Content());
+      staged = value.exact_integer ? cursor.SetField(field, value.integer)
+                                   : cursor.SetField(field, value.number);
+      break;
+    }
+    case PanelWrite::kDecimal:
+      staged = cursor.SetField(field, ToNumber(w.decimal_value_box().Content()));
+      break;
+    case PanelWrite::kBytesFromFile: {
+      FileDialog& dialog = w.bytes_file_dialog();
+      dialog.kind = FileDialogKind::kOpen;
+      if (!app.services.ShowFileDialog(dialog)) break;
+      Bytes bytes;
+      if (!ReadWholeFile(dialog.file_name, bytes)) {
+        // Storing empty bytes in place of a file that could not be read would lose the value.
+        app.services.MessageBox("写字段值失败！无法读取文件：" + dialog.file_name, kMbOk);
+        return;
+      }
+      staged = cursor.SetField(field, std::move(bytes));
+      break;
+    }
+    case PanelWrite::kClearBytes:
+      staged = cursor.SetField(field, Bytes());
+      break;
+  }
+  if (!staged) {
+    app.services.MessageBox("写字段值失败！", kMbOk);
+    return;
+  }
+  if (cursor.Update()) {
+    app.services.MessageBox("已成功写入字段值！", kMbOk);
+  } else {
+    app.services.MessageBox("写字段值失败！", kMbOkStop);
+  }
+}
+
+void LoadTextFromFile(App& app) {
+  FileDialog& dialog = app.window.text_file_dialog();
+  dialog.kind = FileDialogKind::kOpen;
+  if (!app.services.ShowFileDialog(dialog)) return;
+  Bytes bytes;
+  if (!ReadWholeFile(dialog.file_name, bytes)) {
+    app.services.MessageBox("读文件失败！无法读取文件：" + dialog.file_name, kMbOk);
+    return;
+  }
+  app.window.text_value_box().SetContent(BytesToText(bytes));
+}
+
+void SaveTextToFile(App& app) {
+  FileDialog& dialog = app.window.text_file_dialog();
+  dialog.kind = FileDialogKind::kSave;
+  if (!app.services.ShowFileDialog(dialog)) return;
+  const std::string& path = dialog.file_name;
+  if (!WriteFile(path, TextToBytes(app.window.text_value_box().Content()))) {
+    app.services.MessageBox("写文件失败！", kMbOk);
+    return;
+  }
+  app.services.MessageBox("已成功写入文件 " + path, kMbOk);
+  app.services.ShellEdit(path);
 }
 
 }  // namespace torvane

@@ -1,4 +1,4 @@
-#include "app/command_routing.h"
+#include "shell/command_routing.h"
 
 #include <functional>
 #include <utility>
@@ -10,6 +10,9 @@
 #include "app/startup.h"
 #include "app/transactions.h"
 #include "editing/field_panel.h"
+#include "editing/insert_record.h"
+#include "editing/object_commands.h"
+#include "editing/record_commands.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 
@@ -73,7 +76,10 @@ void ConnectMainWindow(App& app, std::vector<std::string> arguments) {
   w.tree().on_selection_changed = [&app] { OnTreeSelectionChanged(app); };
   w.tree().on_right_pressed = [&app] { OnTreeRightPressed(app); };
   w.display_filter().on_selection_changed = [&app] { RefreshSchemaTree(app); };
-  w.grid().on_current_cell_changed = [&app] { OnGridCurrentCellChanged(app); };
+  w.grid().on_current_cell_changed = [&app] {
+    OnGridCurrentCellChanged(app);
+    RefreshFieldPanel(app);
+  };
   w.grid().on_editing_begins = [&app] { OnGridEditingBegins(app); };
   w.grid().on_editing_ends = [&app] { OnGridEditingEnds(app); };
   w.grid().on_right_released = [&app] { OnGridRightReleased(app); };
@@ -93,6 +99,15 @@ void ConnectMainWindow(App& app, std::vector<std::string> arguments) {
   w.write_bytes_to_file_button().on_clicked = [&app] {
     ReadIntoPanel(app, FieldTypeCode::kBytes, true);
   };
+  w.write_text_button().on_clicked = [&app] { WriteFromPanel(app, PanelWrite::kText); };
+  w.write_integer_button().on_clicked = [&app] { WriteFromPanel(app, PanelWrite::kInteger); };
+  w.write_decimal_button().on_clicked = [&app] { WriteFromPanel(app, PanelWrite::kDecimal); };
+  w.read_bytes_from_file_button().on_clicked = [&app] {
+    WriteFromPanel(app, PanelWrite::kBytesFromFile);
+  };
+  w.clear_bytes_button().on_clicked = [&app] { WriteFromPanel(app, PanelWrite::kClearBytes); };
+  w.read_text_from_file_button().on_clicked = [&app] { LoadTextFromFile(app); };
+  w.write_text_to_file_button().on_clicked = [&app] { SaveTextToFile(app); };
 
   w.manual_link().on_left_pressed = [&app] {
     app.services.OpenWebAddress(app.window.manual_address());
@@ -106,6 +121,15 @@ void ConnectMainWindow(App& app, std::vector<std::string> arguments) {
   Bind(app, "关闭数据库", CloseCommand);
   Bind(app, "备份数据库", BackupCommand);
   Bind(app, "退出", ExitCommand);
+  Bind(app, "修改表名称", [](App& a) { RenameObject(a, ObjectKind::kTable); });
+  Bind(app, "删除表", [](App& a) { DropObject(a, ObjectKind::kTable); });
+  Bind(app, "插入空记录", InsertEmptyRecord);
+  Bind(app, "插入记录...", InsertRecordCommand);
+  Bind(app, "删除当前记录", DeleteCurrentRecord);
+  Bind(app, "新建视图", CreateViewCommand);
+  Bind(app, "修改视图", AlterViewCommand);
+  Bind(app, "修改视图名称", [](App& a) { RenameObject(a, ObjectKind::kView); });
+  Bind(app, "删除视图", [](App& a) { DropObject(a, ObjectKind::kView); });
   Bind(app, "开始事务", BeginTransactionCommand);
   Bind(app, "提交事务", CommitTransactionCommand);
   Bind(app, "回滚事务", RollbackTransactionCommand);

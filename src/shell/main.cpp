@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/command_routing.h"
 #include "base/codec.h"
+#include "shell/command_routing.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 #include "ui/runtime.h"

@@ -10,9 +10,9 @@
 #include <sqlite3.h>
 
 #include "app/app_state.h"
-#include "app/command_routing.h"
 #include "app/database_commands.h"
 #include "base/files.h"
+#include "shell/command_routing.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
@@ -47,6 +47,44 @@ inline std::string QueryText(const std::string& path, const std::string& sql) {
   sqlite3_close(db);
   return result;
 }
+
+// The first column of the first row of `sql` on `path`, as bytes (empty for NULL or no row).
+inline Bytes QueryBytes(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  Bytes result;
+  if (sqlite3_open(SystemPath(path).c_str(), &db) == SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+      const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(statement, 0));
+      result.assign(data, data + sqlite3_column_bytes(statement, 0));
+    }
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return result;
+}
+
+// Another program's connection to a database file, for changing it behind the program's back.
+class OtherConnection {
+ public:
+  explicit OtherConnection(const std::string& path) {
+    EXPECT_EQ(sqlite3_open(SystemPath(path).c_str(), &db_), SQLITE_OK);
+  }
+  ~OtherConnection() { sqlite3_close(db_); }
+  OtherConnection(const OtherConnection&) = delete;
+  OtherConnection& operator=(const OtherConnection&) = delete;
+  // Runs `sql`; fails the test on error.
+  void Run(const std::string& sql) {
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+        << (error != nullptr ? error : "");
+    sqlite3_free(error);
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+};
 
 class AppTest : public ::testing::Test {
  protected:
@@ -107,10 +145,28 @@ class AppTest : public ::testing::Test {
     ADD_FAILURE() << "no tree item " << text;
   }
 
+  // The texts of the message boxes shown so far, in order.
+  std::vector<std::string> MessageTexts() {
+    std::vector<std::string> texts;
+    for (const auto& call : services_.message_boxes()) texts.push_back(call.text);
+    return texts;
+  }
+
+  // Types `text` into grid cell (row, column) as an in-place edit would: the editing events around
+  // the new text.
+  void EditCell(int row, int column, const std::string& text) {
+    Grid& grid = window_.grid();
+    grid.SetCurrentCell(row, column);
+    grid.on_editing_begins();
+    grid.SetCellText(row, column, text);
+    grid.on_editing_ends();
+  }
+
   // The texts of every tree item, in index order.
   std::vector<std::string> TreeTexts() {
     std::vector<std::string> texts;
-    for (int i = 0; i < window_.tree().ItemCount(); ++i) texts.push_back(window_.tree().ItemText(i));
+    for (int i = 0; i < window_.tree().ItemCount(); ++i)
+      texts.push_back(window_.tree().ItemText(i));
     return texts;
   }
 

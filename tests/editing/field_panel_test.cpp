@@ -1,0 +1,307 @@
+#include "editing/field_panel.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "base/files.h"
+#include "base/text.h"
+#include "editing/insert_record.h"
+#include "support/app_fixture.h"
+#include "ui/insert_dialog.h"
+
+namespace torvane {
+namespace {
+
+using testing::AppTest;
+using testing::MakeDatabase;
+using testing::OtherConnection;
+using testing::QueryBytes;
+using testing::QueryText;
+
+// An uncompressed 24-bit BMP picture of width x height pixels, a colour gradient.
+Bytes MakeBmp(int width, int height) {
+  const int row = (width * 3 + 3) / 4 * 4;
+  const std::uint32_t size = 54 + static_cast<std::uint32_t>(row * height);
+  Bytes b(size, 0);
+  auto put32 = [&b](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, size);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<std::uint32_t>(width));
+  put32(22, static_cast<std::uint32_t>(height));
+  b[26] = 1;
+  b[28] = 24;
+  put32(34, static_cast<std::uint32_t>(row * height));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const std::size_t at = 54 + static_cast<std::size_t>(y * row + x * 3);
+      b[at] = static_cast<std::uint8_t>(x);
+      b[at + 1] = static_cast<std::uint8_t>(y);
+      b[at + 2] = static_cast<std::uint8_t>(x ^ y);
+    }
+  }
+  return b;
+}
+
+class FieldPanelTest : public AppTest {
+ protected:
+  // A table of one record with a column of each kind, shown in the grid.
+  void SetUp() override {
+    path_ = MakeDb(
+        "CREATE TABLE 值(文本 TEXT, 整数 INTEGER, 小数 REAL, 任意, 字节 BLOB);"
+        "INSERT INTO 值 VALUES('旧文本', 1, 1.5, 'x', x'0102');");
+    Start({path_});
+    SelectTreeItem("值");
+  }
+
+  // Chooses record 1 and field `field` (1-based) on page `page`, as clicking a grid cell does.
+  void Choose(int field, int page) {
+    window_.field_tabs().SetCurrentPage(page);
+    window_.grid().SetCurrentCell(1, field);
+  }
+
+  std::string Stored(const std::string& column) {
+    return QueryText(path_,
+                     "SELECT typeof(" + column + ") || ':' || quote(" + column + ") FROM 值");
+  }
+
+  std::string path_;
+};
+
+TEST_F(FieldPanelTest, WritesTextAndNumbersByKind) {
+  static const struct {
+    int field;
+    int page;
+    const char* typed;
+    const char* column;
+    const char* stored;
+  } cases[] = {
+      {1, 0, "中文\r\n第二行", "文本", "text:'中文\r\n第二行'"},
+      {2, 1, "12", "整数", "integer:12"},
+      {4, 1, "12", "任意", "real:12.0"},  // a double: the column's own type decides
+      {2, 1, "9007199254740993", "整数", "integer:9007199254740993"},
+      {4, 1, "9007199254740993", "任意", "integer:9007199254740993"},
+      {4, 1, "-9007199254740993", "任意", "integer:-9007199254740993"},
+      {4, 1, "9007199254740992", "任意", "real:9.00719925474099199994e+15"},  // 2^53 is exact
+      {2, 1, "", "整数", "integer:0"},
+      {2, 1, "-7", "整数", "integer:-7"},
+      {3, 2, "3.25", "小数", "real:3.25"},
+      {3, 2, "-.5", "小数", "real:-0.5"},
+      {4, 2, "2", "任意", "real:2.0"},
+  };
+  for (const auto& c : cases) {
+    Choose(c.field, c.page);
+    EditBox& box = c.page == 0   ? window_.text_value_box()
+                   : c.page == 1 ? window_.integer_value_box()
+                                 : window_.decimal_value_box();
+    box.SetContent(c.typed);
+    services_.ClearRecords();
+    Button& write = c.page == 0   ? window_.write_text_button()
+                    : c.page == 1 ? window_.write_integer_button()
+                                  : window_.write_decimal_button();
+    write.Click();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"已成功写入字段值！"}) << c.typed;
+    EXPECT_EQ(Stored(c.column), c.stored) << c.typed;
+  }
+  // The grid is not refreshed by a write.
+  EXPECT_EQ(window_.grid().CellText(1, 1), "旧文本");
+}
+
+TEST_F(FieldPanelTest, BytesRoundTripThroughFilesExactly) {
+  Bytes picture = MakeBmp(1200, 1400);  // about 5 MB
+  const std::vector<Bytes> values = {
+      Bytes(),
+      Bytes{'a', 0, 'b', 0, 0, 0xFF},
+      picture,
+  };
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::string in = dir_.Path("入" + IntToText(static_cast<int>(i)) + ".bin");
+    const std::string out = dir_.Path("出" + IntToText(static_cast<int>(i)) + ".bin");
+    ASSERT_TRUE(WriteFile(in, values[i]));
+    Choose(5, 3);
+    services_.ClearRecords();
+    services_.QueueFileDialogAnswer(in);
+    window_.read_bytes_from_file_button().Click();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"已成功写入字段值！"});
+    EXPECT_EQ(QueryText(path_, "SELECT typeof(字节) FROM 值"), "blob");
+    EXPECT_EQ(QueryBytes(path_, "SELECT 字节 FROM 值"), values[i]);
+
+    services_.ClearRecords();
+    services_.QueueFileDialogAnswer(out);
+    window_.write_bytes_to_file_button().Click();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"已成功写入文件 " + out});
+    Bytes exported;
+    ASSERT_TRUE(ReadWholeFile(out, exported));
+    EXPECT_EQ(exported, values[i]) << i;
+  }
+  // The last value read is a picture, and the preview shows it.
+  EXPECT_EQ(window_.picture_box().Picture(), picture);
+  EXPECT_TRUE(window_.picture_box().ShowsImage());
+}
+
+TEST_F(FieldPanelTest, PreviewShowsOnlyPictures) {
+  Choose(5, 3);
+  EXPECT_EQ(window_.picture_box().Picture(), (Bytes{1, 2}));
+  EXPECT_FALSE(window_.picture_box().ShowsImage());
+  const Bytes bmp = MakeBmp(4, 3);
+  ASSERT_TRUE(WriteFile(dir_.Path("p.bmp"), bmp));
+  services_.QueueFileDialogAnswer(dir_.Path("p.bmp"));
+  window_.read_bytes_from_file_button().Click();
+  window_.grid().SetCurrentCell(1, 1);
+  window_.grid().SetCurrentCell(1, 5);
+  EXPECT_TRUE(window_.picture_box().ShowsImage());
+}
+
+TEST_F(FieldPanelTest, ByteFailuresWriteNothing) {
+  Choose(5, 3);
+  // The file dialog cancelled.
+  services_.QueueFileDialogAnswer(std::nullopt);
+  window_.read_bytes_from_file_button().Click();
+  ASSERT_EQ(services_.message_boxes().size(), 1u);
+  EXPECT_EQ(services_.message_boxes()[0].text, "写字段值失败！");
+  EXPECT_EQ(services_.message_boxes()[0].flags, kMbOk);
+  // A file that cannot be read (a folder, a missing file) is not empty bytes.
+  for (const std::string& bad : {dir_.path(), dir_.Path("没有这个文件.png")}) {
+    services_.ClearRecords();
+    services_.QueueFileDialogAnswer(bad);
+    window_.read_bytes_from_file_button().Click();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"写字段值失败！无法读取文件：" + bad});
+  }
+  // Clearing asks first, naming the field; only Yes clears.
+  for (int answer : {kIdNo, kIdCancel}) {
+    services_.ClearRecords();
+    services_.QueueMessageBoxAnswer(answer);
+    window_.clear_bytes_button().Click();
+    ASSERT_EQ(services_.message_boxes().size(), 1u);
+    EXPECT_EQ(services_.message_boxes()[0].text,
+              "本操作将清除字段 [字节] 中的现有数据，确认要继续吗？");
+    EXPECT_EQ(services_.message_boxes()[0].flags, kMbYesNoCancelAsk);
+  }
+  EXPECT_EQ(QueryBytes(path_, "SELECT 字节 FROM 值"), (Bytes{1, 2}));
+
+  services_.ClearRecords();
+  services_.QueueMessageBoxAnswer(kIdYes);
+  window_.clear_bytes_button().Click();
+  EXPECT_EQ(services_.message_boxes().back().text, "已成功写入字段值！");
+  EXPECT_EQ(Stored("字节"), "blob:X''");
+
+  // Export to a file that cannot be written.
+  services_.ClearRecords();
+  services_.QueueFileDialogAnswer(dir_.Path("没有的目录/x.bin"));
+  window_.write_bytes_to_file_button().Click();
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"写文件失败！"});
+}
+
+TEST_F(FieldPanelTest, NothingChosenDoesNothing) {
+  // The grid's current cell has not been set: no record and no field chosen.
+  window_.text_value_box().SetContent("x");
+  window_.write_text_button().Click();
+  window_.read_text_button().Click();
+  services_.QueueMessageBoxAnswer(kIdYes);
+  window_.clear_bytes_button().Click();
+  EXPECT_TRUE(services_.message_boxes().empty());
+  EXPECT_EQ(services_.PendingAnswers(), 1);
+  EXPECT_EQ(Stored("文本"), "text:'旧文本'");
+}
+
+TEST_F(FieldPanelTest, TextFilesLoadAndSave) {
+  Choose(1, 0);
+  const std::string saved = dir_.Path("导出.txt");
+  services_.QueueFileDialogAnswer(saved);
+  window_.text_value_box().SetContent("第一行\r\n第二行");
+  window_.write_text_to_file_button().Click();
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"已成功写入文件 " + saved});
+  EXPECT_EQ(services_.shell_edits(), std::vector<std::string>{saved});
+  EXPECT_EQ(ReadFile(saved), TextToBytes("第一行\r\n第二行"));
+
+  // Loading cuts at the first zero byte and writes nothing to the database.
+  const std::string loaded = dir_.Path("导入.txt");
+  Bytes content = TextToBytes("载入\xD6");  // ends inside a character
+  content.push_back(0);
+  content.push_back('z');
+  ASSERT_TRUE(WriteFile(loaded, content));
+  services_.QueueFileDialogAnswer(loaded);
+  window_.read_text_from_file_button().Click();
+  EXPECT_EQ(window_.text_value_box().Content(), "载入\xD6");
+  EXPECT_EQ(Stored("文本"), "text:'旧文本'");
+  window_.write_text_button().Click();
+  EXPECT_EQ(QueryBytes(path_, "SELECT CAST(文本 AS BLOB) FROM 值"), TextToBytes("载入\xD6"));
+
+  // An unreadable file keeps the box as it was.
+  services_.ClearRecords();
+  services_.QueueFileDialogAnswer(dir_.Path("没有.txt"));
+  window_.read_text_from_file_button().Click();
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{"读文件失败！无法读取文件：" + dir_.Path("没有.txt")});
+  EXPECT_EQ(window_.text_value_box().Content(), "载入\xD6");
+}
+
+TEST_F(FieldPanelTest, AVanishedRecordFailsCleanly) {
+  MakeDatabase(path_, "INSERT INTO 值(文本) VALUES('第二条');");
+  SelectTreeItem("表 (1)");
+  SelectTreeItem("值");
+  OtherConnection other(path_);
+  other.Run("DELETE FROM 值 WHERE 文本 = '第二条'");
+  window_.field_tabs().SetCurrentPage(0);
+  services_.ClearRecords();
+  window_.grid().SetCurrentCell(2, 1);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"读字段值失败！"});
+  services_.ClearRecords();
+  window_.text_value_box().SetContent("写到别处？");
+  window_.write_text_button().Click();
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"写字段值失败！"});
+  EXPECT_EQ(QueryText(path_, "SELECT group_concat(文本) FROM 值"), "旧文本");
+}
+
+TEST_F(AppTest, EveryByteComesBackThroughTreeGridPanelAndDialog) {
+  // A table named in UTF-8 ("中" is E4 B8 AD, not GB18030 text) holding every single byte value as
+  // text, and a value cut inside a character.
+  std::string sql = "CREATE TABLE \"\xE4\xB8\xAD\"(v TEXT, w TEXT);";
+  static const char kHex[] = "0123456789ABCDEF";
+  for (int b = 1; b <= 0xFF; ++b) {
+    sql += std::string("INSERT INTO \"\xE4\xB8\xAD\" VALUES(CAST(x'") + kHex[b >> 4] +
+           kHex[b & 15] + "' AS TEXT), 'w');";
+  }
+  sql += "INSERT INTO \"\xE4\xB8\xAD\" VALUES(CAST(x'D6D0CE' AS TEXT), 'w');";
+  const std::string path = MakeDb(sql);
+  Start({path});
+  SelectTreeItem("\xE4\xB8\xAD");
+  ASSERT_TRUE(services_.message_boxes().empty()) << services_.message_boxes()[0].text;
+  Grid& grid = window_.grid();
+  ASSERT_EQ(grid.RowCount(), 257);
+  for (int b = 1; b <= 0xFF; ++b) {
+    const std::string value(1, static_cast<char>(b));
+    EXPECT_EQ(grid.CellText(b, 1), value) << b;
+    // Read into the text page and written back untouched: the same byte.
+    grid.SetCurrentCell(b, 1);
+    ASSERT_EQ(window_.text_value_box().Content(), value) << b;
+    window_.write_text_button().Click();
+  }
+  EXPECT_EQ(QueryText(path,
+                      "SELECT count(*) FROM \"\xE4\xB8\xAD\" WHERE rowid <= 255 AND "
+                      "hex(CAST(v AS BLOB)) = printf('%02X', rowid)"),
+            "255");
+  // Appending to a value cut inside a character changes only what was typed.
+  EditCell(256, 1, grid.CellText(256, 1) + "X");
+  EXPECT_EQ(QueryBytes(path, "SELECT CAST(v AS BLOB) FROM \"\xE4\xB8\xAD\" WHERE rowid = 256"),
+            (Bytes{0xD6, 0xD0, 0xCE, 'X'}));
+
+  // The insert dialog's text page takes a value unchanged too.
+  InsertDialog dialog;
+  ConnectInsertDialog(app_, dialog);
+  dialog.on_created();
+  dialog.text_value_box().SetContent("\x80\xA2\xE3\xFF\xD6");
+  dialog.write_text_button().Click();
+  dialog.ok_button().Click();
+  EXPECT_EQ(QueryBytes(path, "SELECT CAST(v AS BLOB) FROM \"\xE4\xB8\xAD\" WHERE rowid = 257"),
+            (Bytes{0x80, 0xA2, 0xE3, 0xFF, 0xD6}));
+}
+
+}  // namespace
+}  // namespace torvane
