@@ -130,6 +130,7 @@ void WriteFromPanel(App& app, PanelWrite what) {
   cursor.Edit();
 
   bool staged = false;
+  Bytes bytes;  // what a bytes write stores, shown in the preview once it is stored
   switch (what) {
     case PanelWrite::kText:
       staged = cursor.SetField(field, w.text_value_box().Content());
@@ -147,13 +148,12 @@ void WriteFromPanel(App& app, PanelWrite what) {
       FileDialog& dialog = w.bytes_file_dialog();
       dialog.kind = FileDialogKind::kOpen;
       if (!app.services.ShowFileDialog(dialog)) break;
-      Bytes bytes;
       if (!ReadWholeFile(dialog.file_name, bytes)) {
         // Storing empty bytes in place of a file that could not be read would lose the value.
         app.services.MessageBox("写字段值失败！无法读取文件：" + dialog.file_name, kMbOk);
         return;
       }
-      staged = cursor.SetField(field, std::move(bytes));
+      staged = cursor.SetField(field, bytes);
       break;
     }
     case PanelWrite::kClearBytes:
@@ -165,6 +165,9 @@ void WriteFromPanel(App& app, PanelWrite what) {
     return;
   }
   if (cursor.Update()) {
+    if (what == PanelWrite::kBytesFromFile || what == PanelWrite::kClearBytes) {
+      w.picture_box().SetPicture(bytes);
+    }
     app.services.MessageBox("已成功写入字段值！", kMbOk);
   } else {
     app.services.MessageBox("写字段值失败！", kMbOkStop);

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/database_commands.h"
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
@@ -125,6 +126,9 @@ void DropObject(App& app, ObjectKind kind) {
   }
   app.services.MessageBox("已删除。", kMbOk);
   RefreshSchema(app);
+  // The dropped object was the tree's last item, so nothing took its place: the panels must not
+  // go on showing it.
+  if (app.window.tree().SelectedIndex() == -1) ResetPanels(app);
 }
 
 void CreateViewCommand(App& app) {

@@ -153,9 +153,16 @@ TEST_F(FieldPanelTest, PreviewShowsOnlyPictures) {
   ASSERT_TRUE(WriteFile(dir_.Path("p.bmp"), bmp));
   services_.QueueFileDialogAnswer(dir_.Path("p.bmp"));
   window_.read_bytes_from_file_button().Click();
+  // The picture written shows at once, and again when the field is chosen anew.
+  EXPECT_EQ(window_.picture_box().Picture(), bmp);
+  EXPECT_TRUE(window_.picture_box().ShowsImage());
   window_.grid().SetCurrentCell(1, 1);
+  EXPECT_FALSE(window_.picture_box().ShowsImage());
   window_.grid().SetCurrentCell(1, 5);
   EXPECT_TRUE(window_.picture_box().ShowsImage());
+  services_.QueueMessageBoxAnswer(kIdYes);
+  window_.clear_bytes_button().Click();
+  EXPECT_FALSE(window_.picture_box().ShowsImage());
 }
 
 TEST_F(FieldPanelTest, ByteFailuresWriteNothing) {

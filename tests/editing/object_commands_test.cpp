@@ -245,6 +245,10 @@ TEST_F(ObjectCommandsTest, DropsAfterConfirmation) {
   EXPECT_EQ(services_.message_boxes()[1].flags, kMbOkStop);
   Run("删除视图", std::nullopt, true);
   EXPECT_EQ(Names("view"), std::vector<std::string>{""});
+  // The dropped view was the tree's last item: nothing is selected, and nothing of it is shown.
+  EXPECT_EQ(window_.tree().SelectedIndex(), -1);
+  EXPECT_EQ(window_.grid().CellText(0, 0), "无数据");
+  EXPECT_EQ(window_.definition_box().Content(), "");
 }
 
 TEST_F(ObjectCommandsTest, CreateViewRunsTheStatementAsEntered) {

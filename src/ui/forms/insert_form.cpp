@@ -33,7 +33,9 @@ const ControlSpec kControls[] = {
     {"按钮_写整数字段值", Kind::kButton, "写入", 71, 96, 64, 24, kTabs, kInteger},
     {"编辑框_小数字段值", Kind::kLineEdit, "", 8, 48, 128, 20, kTabs, kDecimal, kDecimalInput},
     {"按钮_写小数字段值", Kind::kButton, "写入", 71, 96, 64, 24, kTabs, kDecimal},
-    {"标签_字节集长度", Kind::kLabel, "字节集长度(字节)：", 8, 24, 128, 16, kTabs, kBytes},
+    // Wide enough for the caption and a length of nine digits: at the designed 128 pixels the
+    // number itself was cut off.
+    {"标签_字节集长度", Kind::kLabel, "字节集长度(字节)：", 8, 24, 200, 16, kTabs, kBytes},
     {"按钮_清除字节集字段", Kind::kButton, "清除", 8, 47, 64, 24, kTabs, kBytes},
     {"按钮_从文件写到字节集字段", Kind::kButton, "从文件写入...", 112, 47, 96, 24, kTabs, kBytes},
     {"标签5", Kind::kLabel, "图片预览：", 10, 81, 126, 11, kTabs, kBytes},
