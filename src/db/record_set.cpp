@@ -36,7 +36,8 @@ SqliteDataset::~SqliteDataset() { Close(); }
 SqliteDataset::SqliteDataset(SqliteDataset&& other) noexcept
     : connection_(std::move(other.connection_)),
       statement_(std::move(other.statement_)),
-      rows_(std::move(other.rows_)) {}
+      rows_(std::move(other.rows_)),
+      complete_(std::exchange(other.complete_, false)) {}
 
 SqliteDataset& SqliteDataset::operator=(SqliteDataset&& other) noexcept {
   if (this != &other) {
@@ -44,6 +45,7 @@ SqliteDataset& SqliteDataset::operator=(SqliteDataset&& other) noexcept {
     connection_ = std::move(other.connection_);
     statement_ = std::move(other.statement_);
     rows_ = std::move(other.rows_);
+    complete_ = std::exchange(other.complete_, false);
   }
   return *this;
 }
@@ -72,6 +74,7 @@ bool SqliteDataset::Requery() {
   auto rows = std::make_shared<TextRows>(std::move(names));
   int rc = statement_.Step();
   const bool ran = rc == SQLITE_ROW || rc == SQLITE_DONE;
+  complete_ = false;
   for (; rc == SQLITE_ROW; rc = statement_.Step()) {
     for (int c = 0; c < columns; ++c) {
       // Text first, then its length, as the engine asks; NULL gives no text and length 0.
@@ -84,6 +87,7 @@ bool SqliteDataset::Requery() {
   statement_.Reset();
   rows->Finish();
   rows_ = std::move(rows);
+  complete_ = rc == SQLITE_DONE;
   return ran;
 }
 
@@ -95,6 +99,7 @@ TextTable SqliteDataset::GetAll(bool include_column_names) const {
 int SqliteDataset::GetRowCount() const { return rows_ ? static_cast<int>(rows_->rows()) : 0; }
 
 bool SqliteDataset::Close() {
+  complete_ = false;
   statement_.Finalize();
   connection_.reset();
   rows_.reset();

@@ -74,6 +74,9 @@ class SqliteDataset {
 
   // Number of rows the latest Requery kept.
   [[nodiscard]] int GetRowCount() const;
+  // Whether the latest Requery ran the statement to its end; false when it failed part way (the
+  // rows before the failure are kept, the connection's error text says why) or before any Requery.
+  [[nodiscard]] bool IsComplete() const { return complete_; }
 
   // Finalizes the statement and lets go of the connection and the rows. Always true.
   bool Close();
@@ -83,6 +86,7 @@ class SqliteDataset {
   EngineHandle connection_;
   Statement statement_;
   std::shared_ptr<const TextRows> rows_;
+  bool complete_ = false;
 };
 
 }  // namespace torvane

@@ -126,6 +126,7 @@ TEST_F(RecordSet, AnErrorAfterSomeRowsKeepsThoseRows) {
   SqliteDataset rows =
       db_.Query("SELECT CASE WHEN a < 3 THEN a ELSE abs(a - 9223372036854775807 - 4) END FROM t");
   ASSERT_TRUE(rows.Requery());
+  EXPECT_FALSE(rows.IsComplete());
   EXPECT_EQ(db_.GetErrorText(), "integer overflow");
   EXPECT_EQ(Cells(rows.GetAll(false)), (Cells_{{"1"}, {"2"}}));
 
@@ -137,7 +138,11 @@ TEST_F(RecordSet, AnErrorAfterSomeRowsKeepsThoseRows) {
 
 TEST_F(RecordSet, ErrorTextIsEmptyAfterASuccessfulRun) {
   SqliteDataset rows = db_.Query("SELECT a FROM t");
+  EXPECT_FALSE(rows.IsComplete());
   ASSERT_TRUE(rows.Requery());
+  EXPECT_TRUE(rows.IsComplete());
+  SqliteDataset moved = std::move(rows);
+  EXPECT_TRUE(moved.IsComplete());
   EXPECT_EQ(db_.GetErrorText(), "");
   EXPECT_EQ(db_.GetErrorCode(), 0);
 }
