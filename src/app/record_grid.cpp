@@ -47,6 +47,8 @@ void BrowseObject(App& app, const std::string& name, ItemKind kind) {
   s.RecordSet = std::move(rows);
   s.RecordSet.Requery();
   FillGrid(w.grid(), s.RecordSet.GetAll(true), true, true);
+  // Only a table's cells are written back when edited in place; a view's would only seem to be.
+  w.grid().SetEditable(kind == ItemKind::kTable);
 
   const double elapsed = static_cast<double>(TickCount() - t0);
   w.info_box().SetContent(BrowseInfoText(count, s.RowLimit, elapsed, kind));

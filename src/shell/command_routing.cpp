@@ -9,6 +9,7 @@
 #include "app/schema_tree.h"
 #include "app/startup.h"
 #include "app/transactions.h"
+#include "console/sql_console.h"
 #include "editing/field_panel.h"
 #include "editing/insert_record.h"
 #include "editing/object_commands.h"
@@ -130,6 +131,7 @@ void ConnectMainWindow(App& app, std::vector<std::string> arguments) {
   Bind(app, "修改视图", AlterViewCommand);
   Bind(app, "修改视图名称", [](App& a) { RenameObject(a, ObjectKind::kView); });
   Bind(app, "删除视图", [](App& a) { DropObject(a, ObjectKind::kView); });
+  Bind(app, "执行SQL语句", SqlConsoleCommand);
   Bind(app, "开始事务", BeginTransactionCommand);
   Bind(app, "提交事务", CommitTransactionCommand);
   Bind(app, "回滚事务", RollbackTransactionCommand);

@@ -1,5 +1,9 @@
 #include "ui/sql_dialog.h"
 
+#include <QKeySequence>
+#include <QShortcut>
+#include <QWidget>
+
 #include "base/codec.h"
 #include "ui/forms/form_controls.h"
 
@@ -9,7 +13,18 @@ struct SqlDialog::Impl {
   forms::FormControls form{forms::SqlForm()};
 };
 
-SqlDialog::SqlDialog() : impl_(std::make_unique<Impl>()) {}
+SqlDialog::SqlDialog() : impl_(std::make_unique<Impl>()) {
+  // Ctrl+Enter and F5 in the SQL text run it as "确定" does, as in every SQL tool.
+  QWidget* box = sql_box().widget();
+  if (box == nullptr) return;
+  for (const QKeySequence& keys :
+       {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter),
+        QKeySequence(Qt::Key_F5)}) {
+    auto* shortcut = new QShortcut(keys, box);
+    shortcut->setContext(Qt::WidgetShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, box, [this] { ok_button().Click(); });
+  }
+}
 SqlDialog::~SqlDialog() = default;
 
 int SqlDialog::ShowModal() { return impl_->form.ShowModal(on_created); }

@@ -3,3 +3,5 @@ torvane_qt_test(ui_forms_tests
   forms/controls_test.cpp
   forms/windows_test.cpp
 )
+find_package(Qt6 REQUIRED COMPONENTS Test)
+target_link_libraries(ui_forms_tests PRIVATE Qt6::Test)

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -132,6 +133,28 @@ TEST(DialogKeys, NoButtonIsTheDefault) {
       EXPECT_FALSE(button->isDefault());
     }
   }
+}
+
+// In the SQL text, Ctrl+Enter (either Enter key) and F5 run it as "确定" does; Enter alone is a
+// line break.
+TEST(DialogKeys, CtrlEnterAndF5InTheSqlTextPressOk) {
+  SqlDialog sql;
+  int runs = 0;
+  sql.ok_button().on_clicked = [&runs] { ++runs; };
+  QWidget* window = sql.window().widget();
+  window->show();
+  window->activateWindow();
+  QWidget* box = sql.sql_box().widget();
+  box->setFocus();
+  QApplication::processEvents();
+  QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
+  QTest::keyClick(box, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+  QTest::keyClick(box, Qt::Key_F5);
+  EXPECT_EQ(runs, 3);
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_EQ(runs, 3);
+  EXPECT_EQ(sql.sql_box().Content(), "\r\n");
+  window->hide();
 }
 
 TEST(MainToolbar, HasThirteenPositionsWithSeparatorsAtThreeSevenEleven) {
