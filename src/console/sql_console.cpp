@@ -97,6 +97,10 @@ void ConnectSqlDialog(App& app, SqlDialog& d) {
   d.on_created = [&app, &d] {
     d.tree().SetImageList(app.window.tree().GetImageList());
     d.tree().SetItems(app.window.tree().Items());
+    // Open the groups, as the main window's tree shows them, so the names are a double-click away.
+    for (int i = 0; i < d.tree().ItemCount(); ++i) {
+      if (d.tree().ParentIndex(i) == -1) d.tree().Expand(i);
+    }
     LoadTemplates(d, TemplateFilePath());
   };
   d.sql_box().on_content_changed = [&d] { GuessStatementKind(d); };

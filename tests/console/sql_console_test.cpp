@@ -83,6 +83,7 @@ TEST_F(SqlConsoleTest, NamesAreInsertedAtTheCaretAndTheClipboardComesBack) {
   // The dialog's tree is a copy of the main window's.
   EXPECT_EQ(dialog_.tree().Items(), window_.tree().Items());
   EXPECT_EQ(dialog_.tree().ItemText(1), "商品");
+  EXPECT_TRUE(dialog_.tree().IsExpanded(0));
 
   services_.SetClipboardText("用户的剪贴板");
   dialog_.sql_box().InsertAtCaret("select * from ");
