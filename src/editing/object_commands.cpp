@@ -24,13 +24,23 @@ std::string SelectedItemText(App& app) {
   return tree.ItemText(tree.SelectedIndex());
 }
 
+// Whether `name` is a temporary view: the temporary catalog has it and the main one does not (the
+// main one is the one a name reaches first).
+bool IsTemporaryView(App& app, const std::string& name) {
+  const std::vector<std::string>& views = app.state.ViewNames;
+  const std::vector<std::string>& temp_views = app.state.TempViewNames;
+  return std::find(views.begin(), views.end(), name) == views.end() &&
+         std::find(temp_views.begin(), temp_views.end(), name) != temp_views.end();
+}
+
 // Re-creates view `old_name` as `new_name` from its stored definition. On failure `error` holds the
 // engine's message of the step that failed ("" when a search of the definition failed: no SQL ran
 // then).
 bool RenameView(App& app, const std::string& old_name, const std::string& new_name,
                 std::string& error) {
   ZuveviRE& db = app.state.Connection;
-  const std::string renamed = RenamedViewDefinition(db.GetTableSql(old_name), old_name, new_name);
+  const std::string renamed = RenamedViewDefinition(db.GetTableSql(old_name), old_name, new_name,
+                                                    IsTemporaryView(app, old_name));
   if (renamed.empty()) {
     error = db.GetErrorText();
     return false;
@@ -58,7 +68,7 @@ bool RenameView(App& app, const std::string& old_name, const std::string& new_na
 }  // namespace
 
 std::string RenamedViewDefinition(const std::string& definition, const std::string& old_name,
-                                  const std::string& new_name) {
+                                  const std::string& new_name, bool temporary) {
   if (definition.empty()) return "";
   const int view = FindText(definition, " VIEW ", 1, true);
   if (view <= 1) return "";
@@ -66,7 +76,13 @@ std::string RenamedViewDefinition(const std::string& definition, const std::stri
   if (name <= 1) return "";
   const int as = FindText(definition, " AS ", name + TextLength(old_name), true);
   if (as <= 1) return "";
-  return LeftPart(definition, view + 5) + new_name + definition.substr(as - 1);
+  std::string head = LeftPart(definition, view + 5);
+  // The engine keeps a temporary view's definition without its TEMP: say it again, or the view
+  // would come back in the database file.
+  if (temporary && FindText(LeftPart(definition, view - 1), "TEMP", 1, true) < 1) {
+    head = LeftPart(definition, view - 1) + " TEMP VIEW ";
+  }
+  return head + new_name + definition.substr(as - 1);
 }
 
 void RenameObject(App& app, ObjectKind kind) {
@@ -155,10 +171,7 @@ void AlterViewCommand(App& app) {
   ZuveviRE& db = app.state.Connection;
   // A temporary view stays temporary: re-created in the main catalog it would be written into the
   // database file.
-  const std::vector<std::string>& views = app.state.ViewNames;
-  const std::vector<std::string>& temp_views = app.state.TempViewNames;
-  const bool temporary = std::find(views.begin(), views.end(), name) == views.end() &&
-                         std::find(temp_views.begin(), temp_views.end(), name) != temp_views.end();
+  const bool temporary = IsTemporaryView(app, name);
   const std::string quoted = QuoteSqlName(name);
 
   // Drop and create run as one: a refused query leaves the old view exactly as it was.

@@ -30,8 +30,9 @@ void AlterViewCommand(App& app);
 // The definition `definition` of view `old_name` with the name replaced by `new_name`: everything
 // up to and including the first " VIEW ", the new name, then everything from the first " AS "
 // after the old name. Both searches and the search for the old name ignore ASCII letter case and
-// never start a match on the second byte of a two-byte character. "" when a search fails.
+// never start a match on the second byte of a two-byte character. "" when a search fails. For a
+// `temporary` view whose definition does not say TEMP, " TEMP" goes in before " VIEW ".
 std::string RenamedViewDefinition(const std::string& definition, const std::string& old_name,
-                                  const std::string& new_name);
+                                  const std::string& new_name, bool temporary = false);
 
 }  // namespace torvane

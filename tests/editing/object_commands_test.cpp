@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/schema_tree.h"
 #include "base/files.h"
 #include "support/app_fixture.h"
 
@@ -38,6 +39,10 @@ TEST(RenamedViewDefinition, ReplacesTheNameBetweenViewAndAs) {
     EXPECT_EQ(RenamedViewDefinition(c.definition, c.old_name, c.new_name), c.renamed)
         << c.definition;
   }
+  EXPECT_EQ(RenamedViewDefinition("CREATE VIEW v AS SELECT 1", "v", "w", true),
+            "CREATE TEMP VIEW w AS SELECT 1");
+  EXPECT_EQ(RenamedViewDefinition("create temp view v as select 1", "v", "w", true),
+            "create temp view w as select 1");
 }
 
 class ObjectCommandsTest : public AppTest {
@@ -214,6 +219,21 @@ TEST_F(ObjectCommandsTest, AlterViewWithABadQueryLeavesTheFileAsItWas) {
   services_.ClearRecords();
   window_.menu_item("修改视图")->Choose();
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"请先选中一个视图，然后执行修改操作！"});
+}
+
+TEST_F(ObjectCommandsTest, ATemporaryViewStaysTemporary) {
+  Open("CREATE TABLE t(a); INSERT INTO t VALUES(1);");
+  ASSERT_TRUE(state_.Connection.Execute("CREATE TEMP VIEW 临时视图 AS SELECT a FROM t"));
+  RefreshSchema(app_);
+  SelectTreeItem("临时视图");
+  Run("修改视图", "SELECT a * 10 AS b FROM t");
+  Run("修改视图名称", "临时二");
+  EXPECT_EQ(Names("view"), std::vector<std::string>{""});  // nothing reached the file
+  EXPECT_EQ(TreeTexts(),
+            (std::vector<std::string>{"表 (1)", "t", "视图 (0)", "临时视图 (1)", "临时二"}));
+  SqliteDataset rows = state_.Connection.Query("SELECT b FROM temp.临时二");
+  ASSERT_TRUE(rows.Requery());
+  EXPECT_EQ(rows.GetAll(false).at(0, 0), "10");
 }
 
 TEST_F(ObjectCommandsTest, DropsAfterConfirmation) {
