@@ -16,6 +16,18 @@ namespace torvane {
 class MainWindow;
 class ModalServices;
 
+// What the table designer was opened for.
+enum class DesignMode { kNew, kAlter };
+
+// One field of the table designer's field list.
+struct FieldEntry {
+  std::string FieldName;   // as shown in the grid's column 1 (untrimmed)
+  std::string TypeName;    // the text of column 2: a type name, or whatever the user typed
+  std::string LengthText;  // the text of column 3
+  bool Deleted = false;    // deleted by the user; its grid row is gone, the entry stays in place
+  bool Added = false;      // inserted while the designer was open
+};
+
 // What the insert-record dialog last assigned to one field.
 struct FieldAssignment {
   // 0 while unassigned; otherwise the field type code of the page it was assigned from (10 text,
@@ -56,6 +68,15 @@ struct AppState {
   // The insert-record dialog's assignment list: one entry per field of the table, in column order,
   // made anew at every opening.
   std::vector<FieldAssignment> InsertAssignments;
+  // The table designer's state, made anew by every opening: what it was opened for, the table it
+  // redesigns (Alter; "" for New), its field list (grid field row r shows the r-th entry that is
+  // not Deleted; the entries not Added stand, in order, for the table's existing columns), those
+  // columns' names as the table had them, and whether the last key pressed in its grid was Up.
+  DesignMode DesignerMode = DesignMode::kNew;
+  std::string TargetTable;
+  std::vector<FieldEntry> DesignerFields;
+  std::vector<std::string> ExistingColumns;
+  bool UpKeyFlag = false;
 };
 
 // What a command handler works on: the state, the main window's controls and the modal services.

@@ -10,6 +10,7 @@
 #include "app/startup.h"
 #include "app/transactions.h"
 #include "console/sql_console.h"
+#include "console/table_designer.h"
 #include "editing/field_panel.h"
 #include "editing/insert_record.h"
 #include "editing/object_commands.h"
@@ -122,6 +123,8 @@ void ConnectMainWindow(App& app, std::vector<std::string> arguments) {
   Bind(app, "关闭数据库", CloseCommand);
   Bind(app, "备份数据库", BackupCommand);
   Bind(app, "退出", ExitCommand);
+  Bind(app, "新建表...", NewTableCommand);
+  Bind(app, "修改表...", AlterTableCommand);
   Bind(app, "修改表名称", [](App& a) { RenameObject(a, ObjectKind::kTable); });
   Bind(app, "删除表", [](App& a) { DropObject(a, ObjectKind::kTable); });
   Bind(app, "插入空记录", InsertEmptyRecord);

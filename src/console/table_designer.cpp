@@ -1,0 +1,385 @@
+#include "console/table_designer.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "app/operation_log.h"
+#include "app/record_grid.h"
+#include "app/schema_tree.h"
+#include "base/clock.h"
+#include "base/text.h"
+#include "console/table_rebuild.h"
+#include "ui/designer_dialog.h"
+#include "ui/main_window.h"
+#include "ui/modal_services.h"
+
+namespace torvane {
+namespace {
+
+constexpr int kNameColumn = 1;
+constexpr int kTypeColumn = 2;
+constexpr int kLengthColumn = 3;
+
+// The designer's type names, in the order of the type column's drop-down list.
+const char* const kTypeNames[] = {"",         "整数型",     "小数型",          "文本型",
+                                  "字节集型", "（通用型）", "主键（自增字段）"};
+
+// `text` cut at every comma; a comma at the very end adds no empty piece.
+std::vector<std::string> SplitAtCommas(const std::string& text) {
+  std::vector<std::string> pieces;
+  if (text.empty()) return pieces;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    if (comma == std::string::npos) {
+      if (start < text.size()) pieces.push_back(text.substr(start));
+      return pieces;
+    }
+    pieces.push_back(text.substr(start, comma - start));
+    start = comma + 1;
+  }
+}
+
+FieldEntry EntryOfRow(Grid& grid, int row) {
+  FieldEntry entry;
+  entry.FieldName = grid.CellText(row, kNameColumn);
+  entry.TypeName = grid.CellText(row, kTypeColumn);
+  entry.LengthText = grid.CellText(row, kLengthColumn);
+  return entry;
+}
+
+void RenumberRows(Grid& grid) {
+  for (int row = 1; row < grid.RowCount(); ++row) grid.SetCellText(row, 0, IntToText(row));
+}
+
+// A new empty field inserted before the entry of grid row `row`, or at the end of the list when
+// `row` is past the last field row.
+void InsertEntry(App& app, int row) {
+  std::vector<FieldEntry>& fields = app.state.DesignerFields;
+  FieldEntry entry;
+  entry.Added = true;
+  const int at = EntryIndexOfRow(fields, row);
+  fields.insert(fields.begin() + std::min<std::size_t>(at - 1, fields.size()), entry);
+}
+
+void SetUpGrid(Grid& grid) {
+  grid.SetRowCount(2);
+  grid.SetColumnCount(4);
+  static const struct {
+    int width;
+    const char* title;
+  } columns[] = {{32, "序号"}, {130, "字段名称"}, {100, "字段类型"}, {100, "最大文本长度"}};
+  for (int c = 0; c < 4; ++c) {
+    grid.SetColumnWidth(c, columns[c].width);
+    grid.SetCellText(0, c, columns[c].title);
+  }
+  grid.SetColumnKind(kNameColumn, ColumnKind::kText);
+  grid.ClearDropDownItems();
+  for (const char* name : kTypeNames) grid.AddDropDownItem(name);
+  grid.SetColumnKind(kTypeColumn, ColumnKind::kDropDown);
+  grid.SetColumnKind(kLengthColumn, ColumnKind::kNumeric);
+}
+
+// Fills the grid with the fields of the stored definition of the target table, and keeps the
+// table's column names for the pairing of the rebuild.
+void LoadTableDefinition(App& app, Grid& grid) {
+  AppState& s = app.state;
+  // A cursor of its own: the program's cursor stays on the table the main window shows, so its
+  // in-place editing and field panel go on working after the designer.
+  SqliteTable columns;
+  if (!columns.Open(s.TargetTable, s.Connection)) return;
+  s.ExistingColumns = columns.GetFieldNames();
+  columns.Close();
+  const std::vector<DefinitionRow> rows =
+      ParseTableDefinition(s.Connection.GetTableSql(s.TargetTable));
+  grid.SetRowCount(static_cast<int>(rows.size()) + 1);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const int row = static_cast<int>(i) + 1;
+    grid.SetCellText(row, kNameColumn, rows[i].name);
+    grid.SetCellText(row, kTypeColumn, rows[i].type_name);
+    grid.SetCellText(row, kLengthColumn, rows[i].length);
+  }
+}
+
+void Start(App& app, DesignerDialog& d) {
+  AppState& s = app.state;
+  Grid& grid = d.grid();
+  SetUpGrid(grid);
+  const bool alter = s.DesignerMode == DesignMode::kAlter;
+  d.window().SetTitle(alter ? "修改表 - " + s.TargetTable : "创建表");
+  if (alter) {
+    if (!s.Connection.TableExists(s.TargetTable)) {
+      app.services.MessageBox("不存在表：" + s.TargetTable + "！", kMbOkStop);
+      d.window().Close();
+      return;
+    }
+    LoadTableDefinition(app, grid);
+  }
+  s.DesignerFields.clear();
+  for (int row = 1; row < grid.RowCount(); ++row) s.DesignerFields.push_back(EntryOfRow(grid, row));
+  RenumberRows(grid);
+  grid.SetCurrentCell(1, 1);
+}
+
+void InsertBefore(App& app, DesignerDialog& d) {
+  Grid& grid = d.grid();
+  const int row = grid.CurrentRow();
+  if (row <= 0) return;
+  grid.InsertRow("", row);
+  InsertEntry(app, row);
+  RenumberRows(grid);
+}
+
+// A new field after grid row `row` (appended when `row` is the last).
+void InsertAfterRow(App& app, Grid& grid, int row) {
+  grid.InsertRow("", row + 1 < grid.RowCount() ? row + 1 : -1);
+  InsertEntry(app, row + 1);
+  RenumberRows(grid);
+}
+
+void InsertAfter(App& app, DesignerDialog& d) {
+  const int row = d.grid().CurrentRow();
+  if (row <= 0) return;
+  InsertAfterRow(app, d.grid(), row);
+}
+
+void DeleteField(App& app, DesignerDialog& d) {
+  Grid& grid = d.grid();
+  const int row = grid.CurrentRow();
+  if (row <= 0) return;
+  if (app.services.MessageBox("您确认要删除字段 " + grid.CellText(row, kNameColumn) + " 吗？",
+                              kMbYesNoCancelAsk) != kIdYes) {
+    return;
+  }
+  std::vector<FieldEntry>& fields = app.state.DesignerFields;
+  const int at = EntryIndexOfRow(fields, row);
+  grid.DeleteRow(row);
+  if (at >= 1 && at <= static_cast<int>(fields.size())) fields[at - 1].Deleted = true;
+  RenumberRows(grid);
+}
+
+void StoreRowInEntry(App& app, DesignerDialog& d) {
+  Grid& grid = d.grid();
+  const int row = grid.CurrentRow();
+  if (row < 1) return;
+  std::vector<FieldEntry>& fields = app.state.DesignerFields;
+  const int at = EntryIndexOfRow(fields, row);
+  if (at < 1 || at > static_cast<int>(fields.size())) return;
+  FieldEntry& entry = fields[at - 1];
+  const FieldEntry shown = EntryOfRow(grid, row);
+  entry.FieldName = shown.FieldName;
+  entry.TypeName = shown.TypeName;
+  entry.LengthText = shown.LengthText;
+}
+
+void KeyDown(App& app, DesignerDialog& d, int key) {
+  Grid& grid = d.grid();
+  app.state.UpKeyFlag = false;
+  if (key == kKeyDown) {
+    const int row = grid.CurrentRow();
+    const int column = grid.CurrentColumn();
+    if (row != -1 && column != -1 && row == grid.RowCount() - 1 &&
+        !grid.CellText(row, kNameColumn).empty()) {
+      InsertAfterRow(app, grid, row);
+      grid.SetCurrentCell(row + 1, column);
+    }
+  } else if (key == kKeyUp) {
+    app.state.UpKeyFlag = true;
+  }
+}
+
+void TrailingRowRule(App& app, DesignerDialog& d) {
+  Grid& grid = d.grid();
+  const int row = grid.CurrentRow();
+  const int column = grid.CurrentColumn();
+  const int count = grid.RowCount();
+  if (count <= 2 || row == -1 || column == -1) return;
+  if (row == count - 1 && !app.state.UpKeyFlag) return;
+  if (!TrimBlanks(grid.CellText(count - 1, kNameColumn)).empty()) return;
+  std::vector<FieldEntry>& fields = app.state.DesignerFields;
+  const int at = EntryIndexOfRow(fields, count - 1);
+  grid.SetRowCount(count - 1);
+  if (at >= 1 && at <= static_cast<int>(fields.size()) &&
+      TrimBlanks(fields[at - 1].FieldName).empty()) {
+    fields.erase(fields.begin() + (at - 1));
+  }
+  if (app.state.UpKeyFlag) grid.SetCurrentCell(row, column);
+}
+
+void CreateNewTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldInfo>& fields) {
+  const std::optional<std::string> entered = app.services.InputBox("请输入要创建的表名称：");
+  if (!entered) return;
+  if (TrimBlanks(*entered).empty()) {
+    app.services.MessageBox("表名称不能为空！", kMbOk);
+    return;
+  }
+  const std::string& name = *entered;
+  ZuveviRE& db = app.state.Connection;
+  if (db.TableExists(name)) {
+    app.services.MessageBox("表“" + name + "”已经存在于数据库中！", kMbOk);
+    return;
+  }
+  if (!db.CreateTable(name, fields)) {
+    app.services.MessageBox("创建表失败，错误信息如下：\r\n\r\n" + db.GetErrorText(), kMbOk);
+    return;
+  }
+  app.services.MessageBox("已成功创建表“" + name + "”！", kMbOk);
+  RefreshSchema(app);
+  d.window().Close();
+}
+
+void RebuildTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldInfo>& fields) {
+  AppState& s = app.state;
+  const std::string& table = s.TargetTable;
+  const ColumnPairs pairs = PairColumns(s.DesignerFields, s.ExistingColumns);
+  if (pairs.surplus) {
+    // More loaded fields than the table has columns: which data goes where is unknown.
+    app.services.MessageBox(
+        "无法修改表 " + table +
+            "：表定义拆分出的字段多于表中实际的字段（例如类型或约束中含有逗号），"
+            "无法确定数据的去向，表未作任何修改。",
+        kMbOkStop);
+    return;
+  }
+  const RebuildResult result =
+      RunRebuild(s.Connection, table,
+                 RebuildStatements(table, TemporaryTableName(table, TickCount()), fields, pairs));
+  if (!result.ok) {
+    ReportErrorText(app, "修改表失败！", result.error);
+    return;
+  }
+  RefreshSchema(app);
+  RefreshGrid(app);
+  app.services.MessageBox("修改表 " + table + " 成功！", kMbOk);
+  if (!result.left_out.empty()) {
+    std::string names;
+    for (const std::string& name : result.left_out) names += (names.empty() ? "" : "、") + name;
+    app.services.MessageBox("以下索引或触发器用到的字段已不存在，未能随表保留：" + names, kMbOk);
+  }
+  d.window().Close();
+}
+
+void Ok(App& app, DesignerDialog& d) {
+  const FieldCheck check = ValidateFields(app.state.DesignerFields);
+  if (!check.ok) {
+    d.grid().SetCurrentCell(check.row, check.column);
+    app.services.MessageBox(check.message, kMbOk);
+    return;
+  }
+  if (check.fields.empty()) {
+    app.services.MessageBox("尚未添加任何字段！", kMbOkExclamation);
+    return;
+  }
+  if (app.state.DesignerMode == DesignMode::kNew) {
+    CreateNewTable(app, d, check.fields);
+  } else {
+    RebuildTable(app, d, check.fields);
+  }
+}
+
+void OpenDesigner(App& app) {
+  DesignerDialog dialog;
+  ConnectDesignerDialog(app, dialog);
+  dialog.ShowModal();
+}
+
+}  // namespace
+
+std::string KindFromDeclaredType(const std::string& declared_type) {
+  if (declared_type.empty() || declared_type == "none") return "";
+  static const struct {
+    const char* list;
+    const char* kind;
+  } kinds[] = {
+      {"text,char,varchar,", "文本型"},
+      {"int,integer,int64,short,byte,", "整数型"},
+      {"numeric,double,float,", "小数型"},
+      {"blob,", "字节集型"},
+      {"integer primary key,", "主键（自增字段）"},
+  };
+  for (const auto& kind : kinds) {
+    if (FindText(kind.list, declared_type + ",", 1, true) >= 1) return kind.kind;
+  }
+  return "";
+}
+
+std::vector<DefinitionRow> ParseTableDefinition(const std::string& definition) {
+  std::vector<DefinitionRow> rows;
+  const std::size_t open = definition.find('(');
+  const std::size_t close = definition.rfind(')');
+  if (open == std::string::npos || close == std::string::npos || close <= open + 1) return rows;
+  std::string body = definition.substr(open + 1, close - open - 1);
+  // A definition written over several lines (as most tools write them) separates its words with
+  // line breaks and tabs too; read them as blanks, or every name would start with a line break.
+  for (char& c : body) {
+    if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+  }
+  for (const std::string& raw : SplitAtCommas(body)) {
+    const std::string piece = TrimBlanks(raw);
+    DefinitionRow row;
+    std::string rest;
+    const std::size_t blank = piece.find(' ');
+    if (blank == std::string::npos) {
+      row.name = piece;
+    } else {
+      row.name = piece.substr(0, blank);
+      rest = TrimBlanks(piece.substr(blank + 1));
+    }
+    std::string declared = rest;
+    std::int64_t length = 0;
+    const std::size_t paren = rest.find('(');
+    const std::size_t end = rest.find(')');
+    if (paren != std::string::npos && end != std::string::npos && end > paren) {
+      declared = TrimBlanks(rest.substr(0, paren));
+      const double number = ToNumber(TrimBlanks(rest.substr(paren + 1, end - paren - 1)));
+      length = number >= 2147483647.0    ? 2147483647
+               : number <= -2147483648.0 ? -2147483648LL
+                                         : static_cast<std::int64_t>(number);
+    }
+    row.type_name = KindFromDeclaredType(declared);
+    row.length = IntToText(length);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+int EntryIndexOfRow(const std::vector<FieldEntry>& fields, int row) {
+  if (row <= 0) return 0;
+  int count = 0;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (fields[i].Deleted) continue;
+    if (++count == row) return static_cast<int>(i) + 1;
+  }
+  return static_cast<int>(fields.size()) + 1;
+}
+
+void NewTableCommand(App& app) {
+  app.state.DesignerMode = DesignMode::kNew;
+  app.state.TargetTable.clear();
+  OpenDesigner(app);
+}
+
+void AlterTableCommand(App& app) {
+  if (!IsTableSelected(app)) {
+    app.services.MessageBox("请先选中一个表，然后执行修改操作！", kMbOk);
+    return;
+  }
+  TreeView& tree = app.window.tree();
+  app.state.DesignerMode = DesignMode::kAlter;
+  app.state.TargetTable = tree.ItemText(tree.SelectedIndex());
+  OpenDesigner(app);
+}
+
+void ConnectDesignerDialog(App& app, DesignerDialog& d) {
+  d.on_created = [&app, &d] { Start(app, d); };
+  d.insert_before_button().on_clicked = [&app, &d] { InsertBefore(app, d); };
+  d.insert_after_button().on_clicked = [&app, &d] { InsertAfter(app, d); };
+  d.delete_button().on_clicked = [&app, &d] { DeleteField(app, d); };
+  d.grid().on_editing_ends = [&app, &d] { StoreRowInEntry(app, d); };
+  d.grid().on_key_pressed = [&app, &d](int key) { KeyDown(app, d, key); };
+  d.grid().on_current_cell_changed = [&app, &d] { TrailingRowRule(app, d); };
+  d.ok_button().on_clicked = [&app, &d] { Ok(app, d); };
+  d.cancel_button().on_clicked = [&d] { d.window().Close(); };
+}
+
+}  // namespace torvane

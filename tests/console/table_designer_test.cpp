@@ -1,0 +1,455 @@
+#include "console/table_designer.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/schema_tree.h"
+#include "base/files.h"
+#include "base/text.h"
+#include "console/table_rebuild.h"
+#include "support/app_fixture.h"
+#include "ui/designer_dialog.h"
+
+namespace torvane {
+namespace {
+
+using testing::AppTest;
+using testing::MakeDatabase;
+using testing::OtherConnection;
+using testing::QueryText;
+using Rows = std::vector<DefinitionRow>;
+
+TEST(KindFromDeclaredType, MapsDeclaredTypesToTypeNames) {
+  static const struct {
+    const char* declared;
+    const char* kind;
+  } cases[] = {
+      {"", ""},
+      {"none", ""},
+      {"NONE", ""},  // not the exact "none", and in no list
+      {"TEXT", "文本型"},
+      {"VarChar", "文本型"},
+      {"ext", "文本型"},  // a fragment of a list entry matches too
+      {"INT", "整数型"},
+      {"Integer", "整数型"},
+      {"NUMERIC", "小数型"},
+      {"double", "小数型"},
+      {"BLOB", "字节集型"},
+      {"INTEGER PRIMARY KEY", "主键（自增字段）"},
+      {"REAL", ""},
+      {"DATE", ""},
+      {"VARCHAR2", ""},
+      {"INTEGER NOT NULL", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(KindFromDeclaredType(c.declared), c.kind) << c.declared;
+}
+
+TEST(ParseTableDefinition, SplitsTheBodyAtCommas) {
+  static const struct {
+    const char* definition;
+    Rows rows;
+  } cases[] = {
+      {"CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT(20), price NUMERIC, photo BLOB, note)",
+       {{"id", "主键（自增字段）", "0"},
+        {"name", "文本型", "20"},
+        {"price", "小数型", "0"},
+        {"photo", "字节集型", "0"},
+        {"note", "", "0"}}},
+      {"CREATE TABLE t (a VARCHAR(50), b TEXT (20), c REAL, d INTEGER NOT NULL)",
+       {{"a", "文本型", "50"}, {"b", "文本型", "20"}, {"c", "", "0"}, {"d", "", "0"}}},
+      {"CREATE TABLE t (price NUMERIC(10,2))", {{"price", "", "0"}, {"2)", "", "0"}}},
+      {"CREATE TABLE t (a, b, PRIMARY KEY (a, b))",
+       {{"a", "", "0"}, {"b", "", "0"}, {"PRIMARY", "", "0"}, {"b)", "", "0"}}},
+      {"CREATE TABLE t\n(\n  编号 INTEGER,\n\t名称 TEXT(12)\n)",
+       {{"编号", "整数型", "0"}, {"名称", "文本型", "12"}}},
+      {"CREATE TABLE t (a TEXT(-3.9))", {{"a", "文本型", "-3"}}},
+      {"CREATE TABLE t", {}},
+      {"CREATE TABLE t ()", {}},
+      {"", {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ParseTableDefinition(c.definition), c.rows) << c.definition;
+}
+
+TEST(EntryIndexOfRow, CountsOnlyEntriesNotDeleted) {
+  std::vector<FieldEntry> fields(4);
+  fields[0].Deleted = true;
+  fields[2].Deleted = true;
+  EXPECT_EQ(EntryIndexOfRow(fields, 0), 0);
+  EXPECT_EQ(EntryIndexOfRow(fields, 1), 2);
+  EXPECT_EQ(EntryIndexOfRow(fields, 2), 4);
+  EXPECT_EQ(EntryIndexOfRow(fields, 3), 5);
+}
+
+FieldEntry Entry(const char* name, const char* type, const char* length = "0", bool deleted = false,
+                 bool added = false) {
+  return FieldEntry{name, type, length, deleted, added};
+}
+
+TEST(ValidateFields, StopsAtTheFirstOffendingField) {
+  static const struct {
+    std::vector<FieldEntry> fields;
+    bool ok;
+    int row, column;
+    const char* message;
+  } cases[] = {
+      {{Entry(" a ", "整数型", "12.9"), Entry("b", "（通用型）", "-0.5"), Entry("c", "", "x")},
+       true,
+       0,
+       0,
+       ""},
+      {{Entry("a", "整数"), Entry("", "")},
+       false,
+       1,
+       2,
+       "字段 a 的类型设置错误！请从下拉列表中选取。"},
+      {{Entry("x", "", "0", true), Entry("a", "文本型"), Entry("\xA1\xA1 ", "")},
+       false,
+       2,
+       1,
+       "字段名称不能为空！"},
+      {{Entry("a", "文本型", "-1")}, false, 1, 3, "字段 a 的最大文本长度不能为负数！"},
+      {{Entry("a", " 主键（自增字段） ")}, true, 0, 0, ""},
+  };
+  for (const auto& c : cases) {
+    const FieldCheck check = ValidateFields(c.fields);
+    EXPECT_EQ(check.ok, c.ok) << c.message;
+    EXPECT_EQ(check.row, c.row) << c.message;
+    EXPECT_EQ(check.column, c.column) << c.message;
+    EXPECT_EQ(check.message, c.message);
+  }
+  const FieldCheck check = ValidateFields(cases[0].fields);
+  ASSERT_EQ(check.fields.size(), 3u);
+  EXPECT_EQ(check.fields[0].Name, "a");
+  EXPECT_EQ(check.fields[0].Type, 3);
+  EXPECT_EQ(check.fields[0].MaxLength, 12);
+  EXPECT_EQ(check.fields[1].MaxLength, 0);
+  EXPECT_EQ(check.fields[2].Type, 0);
+}
+
+TEST(RebuildStatements, PlansTheCopyThroughATemporaryTable) {
+  // goods(id, name, price): name renamed to title, price deleted, qty added.
+  const std::vector<FieldEntry> fields = {
+      Entry("id", "主键（自增字段）"), Entry("title", "文本型", "20"),
+      Entry("price", "小数型", "0", true), Entry("qty", "整数型", "0", false, true)};
+  const ColumnPairs pairs = PairColumns(fields, {"id", "name", "price"});
+  EXPECT_FALSE(pairs.surplus);
+  const FieldCheck check = ValidateFields(fields);
+  const std::string t = TemporaryTableName("goods", 4294967296u + 5);
+  EXPECT_EQ(t, "__temp_goods_4294967301_temp");
+  EXPECT_EQ(
+      RebuildStatements("goods", t, check.fields, pairs),
+      (std::vector<std::string>{
+          "CREATE TABLE __temp_goods_4294967301_temp (id INTEGER PRIMARY KEY, title TEXT(20), "
+          "qty INTEGER)",
+          "insert into __temp_goods_4294967301_temp (id,title) select id,name from goods "
+          "order by _ROWID_",
+          "DROP TABLE goods",
+          "CREATE TABLE goods (id INTEGER PRIMARY KEY, title TEXT(20), qty INTEGER)",
+          "insert into goods select * from __temp_goods_4294967301_temp order by _ROWID_",
+          "DROP TABLE __temp_goods_4294967301_temp",
+      }));
+  // Nothing survives: drop and create.
+  const std::vector<FieldEntry> fresh = {Entry("id", "", "0", true),
+                                         Entry("n", "", "0", false, true)};
+  EXPECT_EQ(RebuildStatements("goods", t, ValidateFields(fresh).fields, PairColumns(fresh, {"id"})),
+            (std::vector<std::string>{"DROP TABLE goods", "CREATE TABLE goods (n)"}));
+  // Names from the catalog are quoted where they need it.
+  EXPECT_EQ(RebuildStatements("my t", "__temp_my t_1_temp", {{"a", 0, 0}},
+                              PairColumns({Entry("a", "")}, {"a b"}))[1],
+            "insert into \"__temp_my t_1_temp\" (a) select \"a b\" from \"my t\" order by _ROWID_");
+  // More loaded fields than columns: no pairing.
+  EXPECT_TRUE(PairColumns({Entry("a", ""), Entry("b", "")}, {"a"}).surplus);
+}
+
+// The designer bound to the program and started as its first showing would start it, but not
+// shown: the test plays the user.
+class DesignerTest : public AppTest {
+ protected:
+  void Open(const std::string& sql) {
+    path_ = MakeDb(sql);
+    Start({path_});
+  }
+  void Design(const std::string& table, bool select = true) {
+    if (table.empty()) {
+      state_.DesignerMode = DesignMode::kNew;
+      state_.TargetTable.clear();
+    } else {
+      if (select) SelectTreeItem(table);
+      state_.DesignerMode = DesignMode::kAlter;
+      state_.TargetTable = table;
+    }
+    dialog_ = std::make_unique<DesignerDialog>();
+    ConnectDesignerDialog(app_, *dialog_);
+    dialog_->on_created();
+  }
+  Grid& grid() { return dialog_->grid(); }
+  // Types `text` into cell (row, column) as an in-place edit would.
+  void Type(int row, int column, const std::string& text) {
+    grid().SetCurrentCell(row, column);
+    grid().SetCellText(row, column, text);
+    grid().on_editing_ends();
+  }
+  std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (int r = 1; r < grid().RowCount(); ++r) names.push_back(grid().CellText(r, 1));
+    return names;
+  }
+  std::vector<std::string> Entries() {
+    std::vector<std::string> entries;
+    for (const FieldEntry& e : state_.DesignerFields) {
+      entries.push_back(e.FieldName + (e.Deleted ? "(D)" : "") + (e.Added ? "(A)" : ""));
+    }
+    return entries;
+  }
+  void Ok(std::optional<std::string> name = std::nullopt) {
+    services_.ClearRecords();
+    if (name) services_.QueueInputBoxAnswer(name);
+    dialog_->ok_button().Click();
+  }
+
+  std::string path_;
+  std::unique_ptr<DesignerDialog> dialog_;
+};
+
+TEST_F(DesignerTest, AlterLoadsTheDefinitionIntoTheGrid) {
+  Open(
+      "CREATE TABLE 商品 (编号 INTEGER PRIMARY KEY, 名称 TEXT(20), 价格 NUMERIC, 图片 BLOB, "
+      "备注);");
+  SelectTreeItem("商品");
+  state_.Cursor.GoTo(1);
+  Design("商品");
+  EXPECT_EQ(dialog_->window().Title(), "修改表 - 商品");
+  ASSERT_EQ(grid().RowCount(), 6);
+  EXPECT_EQ(grid().CellText(0, 2), "字段类型");
+  EXPECT_EQ(grid().CellText(3, 0), "3");
+  EXPECT_EQ(grid().CellText(2, 1), "名称");
+  EXPECT_EQ(grid().CellText(2, 2), "文本型");
+  EXPECT_EQ(grid().CellText(2, 3), "20");
+  EXPECT_EQ(grid().GetColumnKind(2), ColumnKind::kDropDown);
+  EXPECT_EQ(grid().DropDownItems(2).size(), 7u);
+  EXPECT_EQ(grid().GetColumnKind(3), ColumnKind::kNumeric);
+  EXPECT_EQ(grid().CurrentRow(), 1);
+  EXPECT_EQ(grid().CurrentColumn(), 1);
+  EXPECT_EQ(state_.ExistingColumns,
+            (std::vector<std::string>{"编号", "名称", "价格", "图片", "备注"}));
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"编号", "名称", "价格", "图片", "备注"}));
+  // The program's cursor still stands on the table the main window shows.
+  EXPECT_TRUE(state_.Cursor.IsOpen());
+  EXPECT_EQ(state_.Cursor.GetName(), "商品");
+}
+
+TEST_F(DesignerTest, AlterNeedsAnExistingTable) {
+  Open("CREATE TABLE t(a); CREATE VIEW v AS SELECT 1;");
+  SelectTreeItem("v");
+  window_.menu_item("修改表...")->Choose();
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"请先选中一个表，然后执行修改操作！"});
+  services_.ClearRecords();
+  MakeDatabase(path_, "DROP TABLE t");  // behind the program's back: the tree still lists it
+  Design("t", false);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"不存在表：t！"});
+  EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
+}
+
+TEST_F(DesignerTest, FieldListFollowsInsertsDeletesAndArrows) {
+  Open("CREATE TABLE t(a, b, c);");
+  Design("t");
+  // Delete b (only Yes deletes), then insert before a and after the last row.
+  grid().SetCurrentCell(2, 1);
+  services_.QueueMessageBoxAnswer(kIdNo);
+  dialog_->delete_button().Click();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "c"}));
+  services_.QueueMessageBoxAnswer(kIdYes);
+  dialog_->delete_button().Click();
+  EXPECT_EQ(MessageTexts().back(), "您确认要删除字段 b 吗？");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a", "c"}));
+  EXPECT_EQ(grid().CellText(2, 0), "2");
+  grid().SetCurrentCell(1, 1);
+  dialog_->insert_before_button().Click();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"", "a", "c"}));
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"(A)", "a", "b(D)", "c"}));
+  // Editing the row after a deleted one updates the entry it shows.
+  Type(3, 1, "c2");
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"(A)", "a", "b(D)", "c2"}));
+  Type(1, 1, "新");
+  grid().SetCurrentCell(3, 1);
+  dialog_->insert_after_button().Click();
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"新(A)", "a", "b(D)", "c2", "(A)"}));
+  EXPECT_EQ(grid().RowCount(), 5);
+
+  // Leaving the blank last row upward removes it; Down on a filled last row appends one.
+  grid().on_key_pressed(kKeyUp);
+  grid().SetCurrentCell(2, 1);
+  EXPECT_EQ(grid().RowCount(), 4);
+  EXPECT_EQ(grid().CurrentRow(), 2);
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"新(A)", "a", "b(D)", "c2"}));
+  grid().SetCurrentCell(3, 1);
+  grid().on_key_pressed(kKeyDown);
+  EXPECT_EQ(grid().RowCount(), 5);
+  EXPECT_EQ(grid().CurrentRow(), 4);
+  grid().on_key_pressed(kKeyDown);  // a blank last row appends nothing more
+  EXPECT_EQ(grid().RowCount(), 5);
+  Type(4, 1, "d");
+  grid().on_key_pressed(kKeyUp);
+  grid().SetCurrentCell(3, 1);
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"新(A)", "a", "b(D)", "c2", "d(A)"}));
+}
+
+TEST_F(DesignerTest, CreatesANewTable) {
+  Open("CREATE TABLE abc(a); CREATE VIEW 视图 AS SELECT 1;");
+  Design("");
+  EXPECT_EQ(dialog_->window().Title(), "创建表");
+  ASSERT_EQ(grid().RowCount(), 2);
+  Type(1, 1, "编号");
+  Type(1, 2, "主键（自增字段）");
+  grid().on_key_pressed(kKeyDown);
+  Type(2, 1, "名称");
+  Type(2, 2, "文本型");
+  Type(2, 3, "20");
+  grid().on_key_pressed(kKeyDown);
+  Type(3, 1, "照片");
+  Type(3, 2, "字节集型");
+  static const struct {
+    std::optional<std::string> name;
+    std::vector<std::string> messages;
+  } refusals[] = {
+      {std::nullopt, {}},
+      {"  ", {"表名称不能为空！"}},
+      {"a_c", {"表“a_c”已经存在于数据库中！"}},
+      {"视图", {"表“视图”已经存在于数据库中！"}},
+      {"1表", {"创建表失败，错误信息如下：\r\n\r\nunrecognized token: \"1表\""}},
+  };
+  for (const auto& r : refusals) {
+    Ok(r.name);
+    EXPECT_EQ(MessageTexts(), r.messages);
+  }
+  Ok("新表");
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"已成功创建表“新表”！"});
+  EXPECT_EQ(QueryText(path_, "SELECT sql FROM sqlite_master WHERE name = '新表'"),
+            "CREATE TABLE 新表 (编号 INTEGER PRIMARY KEY, 名称 TEXT(20), 照片 BLOB)");
+  EXPECT_NE(std::find(state_.TableNames.begin(), state_.TableNames.end(), "新表"),
+            state_.TableNames.end());
+}
+
+TEST_F(DesignerTest, ValidationPointsAtTheOffendingCell) {
+  Open("CREATE TABLE t(a, b);");
+  Design("t");
+  Type(1, 2, "日期型");
+  Type(2, 1, "");
+  Ok();
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{"字段 a 的类型设置错误！请从下拉列表中选取。"});
+  EXPECT_EQ(grid().CurrentRow(), 1);
+  EXPECT_EQ(grid().CurrentColumn(), 2);
+  for (int row : {1, 1}) {
+    grid().SetCurrentCell(row, 1);
+    services_.QueueMessageBoxAnswer(kIdYes);
+    dialog_->delete_button().Click();
+  }
+  Ok();
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"尚未添加任何字段！"});
+  EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkExclamation);
+}
+
+TEST_F(DesignerTest, RebuildKeepsRowsIndexesTriggersAndOtherTables) {
+  Open(
+      "PRAGMA foreign_keys = ON;"
+      "CREATE TABLE goods (id INTEGER PRIMARY KEY, name TEXT(20), price NUMERIC, note);"
+      "INSERT INTO goods VALUES (3, '苹果', 5, 'x'), (1, '香蕉', 3, 'y'), (2, '西瓜', 12, 'z');"
+      "CREATE INDEX goods_price ON goods(price); CREATE INDEX goods_note ON goods(note);"
+      "CREATE TABLE log (what);"
+      "CREATE TRIGGER goods_added AFTER INSERT ON goods BEGIN INSERT INTO log VALUES (new.id); END;"
+      "CREATE TABLE sales (goods_id REFERENCES goods(id) ON DELETE CASCADE, n);"
+      "INSERT INTO sales VALUES (1, 10), (3, 30);");
+  // The program's own connection enforces foreign keys, as a user may have set it to.
+  ASSERT_TRUE(state_.Connection.Execute("PRAGMA foreign_keys = ON"));
+  Design("goods");
+  // name -> title (kept), price retyped to 整数型, note deleted, qty added.
+  Type(2, 1, "title");
+  Type(3, 2, "整数型");
+  grid().SetCurrentCell(4, 1);
+  services_.QueueMessageBoxAnswer(kIdYes);
+  dialog_->delete_button().Click();
+  grid().SetCurrentCell(3, 1);
+  dialog_->insert_after_button().Click();
+  Type(4, 1, "qty");
+  Type(4, 2, "整数型");
+  Ok();
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
+                                "修改表 goods 成功！",
+                                "以下索引或触发器用到的字段已不存在，未能随表保留：goods_note"}));
+  EXPECT_EQ(QueryText(path_,
+                      "SELECT group_concat(id || title || price || ifnull(qty, '-'), ' ') "
+                      "FROM goods"),
+            "1香蕉3- 2西瓜12- 3苹果5-");
+  EXPECT_EQ(QueryText(path_,
+                      "SELECT group_concat(name, ',') FROM (SELECT name FROM sqlite_master "
+                      "WHERE tbl_name = 'goods' AND type != 'table' ORDER BY name)"),
+            "goods_added,goods_price");
+  EXPECT_EQ(QueryText(path_, "SELECT count(*) FROM log"), "0");  // no trigger fired on the copy
+  EXPECT_EQ(QueryText(path_, "SELECT group_concat(goods_id || ':' || n) FROM sales"), "1:10,3:30");
+  EXPECT_EQ(QueryText(path_, "SELECT count(*) FROM sqlite_master WHERE name LIKE '__temp%'"), "0");
+  SqliteDataset enforcement = state_.Connection.Query("PRAGMA foreign_keys");
+  ASSERT_TRUE(enforcement.Requery());
+  EXPECT_EQ(enforcement.GetAll(false).at(0, 0), "1");
+  EXPECT_EQ(window_.grid().CellText(0, 2), "title");  // the main window shows the new layout
+}
+
+TEST_F(DesignerTest, AFailedRebuildLeavesTheFileAsItWas) {
+  Open(
+      "CREATE TABLE t (k, v); INSERT INTO t VALUES (1, 'a'), (1, 'b');"
+      "CREATE INDEX tk ON t(k);");
+  const Bytes before = ReadFile(path_);
+  // Each statement of the plan made to fail in turn: everything is undone, the message is the
+  // engine's for that statement.
+  const std::vector<FieldEntry> fields = {Entry("k", ""), Entry("v", "")};
+  const std::vector<std::string> plan = RebuildStatements(
+      "t", "__temp_t_1_temp", ValidateFields(fields).fields, PairColumns(fields, {"k", "v"}));
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    std::vector<std::string> broken = plan;
+    broken[i] = "SELEC " + IntToText(static_cast<int>(i));
+    const RebuildResult result = RunRebuild(state_.Connection, "t", broken);
+    EXPECT_FALSE(result.ok) << i;
+    EXPECT_EQ(result.error, "near \"SELEC\": syntax error") << i;
+    EXPECT_FALSE(state_.Connection.IsInTransaction());
+    EXPECT_EQ(ReadFile(path_), before) << i;
+  }
+  // Through the designer: k made the primary key, which its duplicates refuse.
+  Design("t");
+  Type(1, 2, "主键（自增字段）");
+  Ok();
+  ASSERT_EQ(services_.message_boxes().size(), 1u);
+  EXPECT_EQ(services_.message_boxes()[0].text.rfind("修改表失败！错误信息如下：\r\n\r\n", 0), 0u);
+  EXPECT_NE(services_.message_boxes()[0].text.find("UNIQUE"), std::string::npos);
+  EXPECT_EQ(ReadFile(path_), before);
+}
+
+TEST_F(DesignerTest, ARebuildInsideTheUsersTransactionKeepsIt) {
+  Open("CREATE TABLE t (a); INSERT INTO t VALUES ('旧'); CREATE TABLE u (b);");
+  window_.menu_item("开始事务")->Choose();
+  ASSERT_TRUE(state_.Connection.Execute("INSERT INTO u VALUES ('待提交')"));
+  Design("t");
+  Type(1, 2, "主键（自增字段）");  // '旧' is not an integer: the copy fails
+  Ok();
+  EXPECT_EQ(services_.message_boxes().size(), 1u);
+  EXPECT_TRUE(state_.Connection.IsInTransaction());
+  Type(1, 2, "文本型");
+  Ok();
+  EXPECT_EQ(MessageTexts().front(), "修改表 t 成功！");
+  EXPECT_TRUE(state_.Connection.IsInTransaction());
+  window_.menu_item("提交事务")->Choose();
+  EXPECT_EQ(QueryText(path_, "SELECT b FROM u"), "待提交");
+  EXPECT_EQ(QueryText(path_, "SELECT sql FROM sqlite_master WHERE name = 't'"),
+            "CREATE TABLE t (a TEXT)");
+  // With enforcement on inside a transaction, the rebuild is refused.
+  ASSERT_TRUE(state_.Connection.Execute("PRAGMA foreign_keys = ON"));
+  window_.menu_item("开始事务")->Choose();
+  Design("t");
+  Ok();
+  ASSERT_EQ(services_.message_boxes().size(), 1u);
+  EXPECT_NE(services_.message_boxes()[0].text.find("外键约束"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace torvane
