@@ -243,7 +243,8 @@ void RebuildTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldInfo
   }
   const RebuildResult result =
       RunRebuild(s.Connection, table,
-                 RebuildStatements(table, TemporaryTableName(table, TickCount()), fields, pairs));
+                 RebuildStatements(table, TemporaryTableName(table, TickCount()), fields, pairs),
+                 GoneColumns(s.ExistingColumns, fields));
   if (!result.ok) {
     ReportErrorText(app, "修改表失败！", result.error);
     return;

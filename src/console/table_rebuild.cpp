@@ -124,8 +124,37 @@ std::vector<std::string> RebuildStatements(const std::string& table, const std::
   };
 }
 
+std::vector<std::string> GoneColumns(const std::vector<std::string>& existing_columns,
+                                     const std::vector<SqliteFieldInfo>& fields) {
+  std::vector<std::string> gone;
+  for (const std::string& column : existing_columns) {
+    bool kept = false;
+    for (const SqliteFieldInfo& field : fields) kept = kept || EqualsIgnoreCase(field.Name, column);
+    if (!kept) gone.push_back(column);
+  }
+  return gone;
+}
+
+bool NamesWord(const std::string& sql, const std::string& name) {
+  auto word_byte = [](unsigned char c) {
+    return c >= 0x80 || c == '_' || (c >= '0' && c <= '9') ||
+           ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+  };
+  for (int at = FindText(sql, name, 1, true); at >= 1; at = FindText(sql, name, at + 1, true)) {
+    const std::size_t begin = static_cast<std::size_t>(at - 1);
+    const std::size_t end = begin + name.size();
+    // FindText never starts a match inside a character, so a byte of 0x80 or more before it is a
+    // character of its own.
+    const bool open = begin == 0 || !word_byte(static_cast<unsigned char>(sql[begin - 1]));
+    const bool closed = end >= sql.size() || !word_byte(static_cast<unsigned char>(sql[end]));
+    if (open && closed) return true;
+  }
+  return false;
+}
+
 RebuildResult RunRebuild(ZuveviRE& db, const std::string& table,
-                         const std::vector<std::string>& statements) {
+                         const std::vector<std::string>& statements,
+                         const std::vector<std::string>& gone_columns) {
   RebuildResult result;
   // The indexes and triggers go with the table when it is dropped; their definitions come back
   // after the rows, so no trigger fires on the copy.
@@ -159,9 +188,10 @@ RebuildResult RunRebuild(ZuveviRE& db, const std::string& table,
   }
   if (ok) {
     for (int i = 0; i < dependents->rows(); ++i) {
-      if (!db.Execute(std::string(dependents->at(i, 1)))) {
-        result.left_out.emplace_back(dependents->at(i, 0));
-      }
+      const std::string sql(dependents->at(i, 1));
+      bool applies = true;
+      for (const std::string& column : gone_columns) applies = applies && !NamesWord(sql, column);
+      if (!applies || !db.Execute(sql)) result.left_out.emplace_back(dependents->at(i, 0));
     }
   }
   if (ok && foreign_keys) {

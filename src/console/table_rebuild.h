@@ -72,7 +72,19 @@ struct RebuildResult {
 // dropping the table deletes nothing elsewhere) and the keys are checked before the commit; with
 // enforcement on inside the user's transaction the rebuild is refused. On any failure everything
 // is undone.
+// `gone_columns` are the table's columns that the new layout no longer has under their names: a
+// trigger that names one of them is left out too (the engine would accept it and fail only when it
+// fires).
 RebuildResult RunRebuild(ZuveviRE& db, const std::string& table,
-                         const std::vector<std::string>& statements);
+                         const std::vector<std::string>& statements,
+                         const std::vector<std::string>& gone_columns = {});
+
+// The table's columns that `pairs` and the new names no longer carry under their own names.
+std::vector<std::string> GoneColumns(const std::vector<std::string>& existing_columns,
+                                     const std::vector<SqliteFieldInfo>& fields);
+
+// Whether `sql` names `name` as a whole word (letters, digits, "_" and two-byte characters count
+// as word characters; ASCII letter case is ignored).
+bool NamesWord(const std::string& sql, const std::string& name);
 
 }  // namespace torvane

@@ -360,6 +360,8 @@ TEST_F(DesignerTest, RebuildKeepsRowsIndexesTriggersAndOtherTables) {
       "CREATE INDEX goods_price ON goods(price); CREATE INDEX goods_note ON goods(note);"
       "CREATE TABLE log (what);"
       "CREATE TRIGGER goods_added AFTER INSERT ON goods BEGIN INSERT INTO log VALUES (new.id); END;"
+      "CREATE TRIGGER goods_noted AFTER UPDATE ON goods BEGIN INSERT INTO log VALUES (new.note); "
+      "END;"
       "CREATE TABLE sales (goods_id REFERENCES goods(id) ON DELETE CASCADE, n);"
       "INSERT INTO sales VALUES (1, 10), (3, 30);");
   // The program's own connection enforces foreign keys, as a user may have set it to.
@@ -378,7 +380,8 @@ TEST_F(DesignerTest, RebuildKeepsRowsIndexesTriggersAndOtherTables) {
   Ok();
   EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
                                 "修改表 goods 成功！",
-                                "以下索引或触发器用到的字段已不存在，未能随表保留：goods_note"}));
+                                "以下索引或触发器用到的字段已不存在，未能随表保留：goods_note、"
+                                "goods_noted"}));
   EXPECT_EQ(QueryText(path_,
                       "SELECT group_concat(id || title || price || ifnull(qty, '-'), ' ') "
                       "FROM goods"),
@@ -394,6 +397,24 @@ TEST_F(DesignerTest, RebuildKeepsRowsIndexesTriggersAndOtherTables) {
   ASSERT_TRUE(enforcement.Requery());
   EXPECT_EQ(enforcement.GetAll(false).at(0, 0), "1");
   EXPECT_EQ(window_.grid().CellText(0, 2), "title");  // the main window shows the new layout
+}
+
+TEST(NamesWord, FindsWholeNamesOnly) {
+  static const struct {
+    const char* sql;
+    const char* name;
+    bool found;
+  } cases[] = {
+      {"INSERT INTO log VALUES (new.note)", "note", true},
+      {"INSERT INTO log VALUES (new.NOTE)", "note", true},
+      {"INSERT INTO log VALUES (new.notes)", "note", false},
+      {"INSERT INTO log VALUES (new.\"note\")", "note", true},
+      {"VALUES(new.名称)", "名称", true},
+      {"VALUES(new.品名称)", "名称", false},
+      {"VALUES(new.名称二)", "名称", false},
+      {"VALUES(new.中文)", "\xD0\xCE", false},  // across the two characters of 中文
+  };
+  for (const auto& c : cases) EXPECT_EQ(NamesWord(c.sql, c.name), c.found) << c.sql;
 }
 
 TEST_F(DesignerTest, AFailedRebuildLeavesTheFileAsItWas) {
