@@ -35,17 +35,14 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include "app/app_state.h"
-#include "shell/command_routing.h"
-#include "app/database_commands.h"
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
 #include "bench_support.h"
 #include "db/db.h"
 #include "ui/main_window.h"
-#include "ui/modal_services.h"
 #include "ui/runtime.h"
+#include "window_support.h"
 
 namespace {
 
@@ -77,36 +74,20 @@ class PaintCounter : public QObject {
   int paints = 0;
 };
 
-// The running program on one database: state, scripted modal services and the main window, started
-// as the program starts it (start-up work done, row limit set), with the file opened as the open
-// command opens it, less the backup copy (which would copy the whole file): connection, name
-// lists, schema tree (whose selection browses the table once), commands enabled. Beside it, the
-// database layer's own connection to the same file for the database side.
-struct Program {
-  torvane::AppState state;
-  torvane::ScriptedModalServices services;
-  torvane::MainWindow window;
-  App app{state, window, services};
+// The running program on one database, started and with the file opened as the program opens it
+// (StartedWindow). Beside it, the database layer's own connection to the same file for the
+// database side.
+struct Program : torvane::bench::StartedWindow {
   PaintCounter grid_paints;
   ZuveviRE database_side;
-  bool open = false;
 
-  explicit Program(const std::string& path) {
-    torvane::ConnectMainWindow(app, {});
-    window.Show();
+  explicit Program(const std::string& path) : StartedWindow(path) {
     // The grid's cells are painted on its viewport.
     if (auto* grid = qobject_cast<QAbstractScrollArea*>(window.grid().widget())) {
       grid->viewport()->installEventFilter(&grid_paints);
     }
-    if (!state.Connection.Open(path, false) || !database_side.Open(path, false)) return;
-    state.DatabasePath = path;
-    torvane::RefreshNameLists(app);
-    torvane::RefreshSchemaTree(app);
-    torvane::SetDatabaseCommandsEnabled(app, true);
-    Runtime::ProcessEvents();
-    open = true;
+    open = open && database_side.Open(path, false);
   }
-  ~Program() { torvane::ReleaseState(state); }
 };
 
 // One per dataset, made once the toolkit runs.
@@ -180,18 +161,6 @@ void BM_WindowBrowsePainted(benchmark::State& state, const Dataset* data) {
   WindowBrowse(state, data, true);
 }
 
-// Start-up registers the file type under the user's configuration and data folders: keep that in
-// a folder of the run's own.
-std::string RedirectUserFolders() {
-  char pattern[] = "/tmp/browse_window_bench.XXXXXX";
-  const char* dir = ::mkdtemp(pattern);
-  if (dir == nullptr) return "";
-  const std::string folder = dir;
-  ::setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
-  ::setenv("XDG_DATA_HOME", (folder + "/data").c_str(), 1);
-  return folder;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -213,7 +182,7 @@ int main(int argc, char** argv) {
   // million rows), depends on what else happens to sit at the top of the heap: it differed between
   // the two sides and made the comparison a matter of heap layout rather than of work done.
   ::mallopt(M_TRIM_THRESHOLD, 1 << 30);
-  const std::string user_folders = RedirectUserFolders();
+  const std::string user_folders = torvane::bench::RedirectUserFolders("browse_window_bench");
   int count = static_cast<int>(args.size());
   args.push_back(nullptr);
 
