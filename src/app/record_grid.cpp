@@ -1,6 +1,11 @@
 #include "app/record_grid.h"
 
+#include <memory>
+#include <string_view>
+#include <utility>
+
 #include "app/operation_log.h"
+#include "base/cell_texts.h"
 #include "base/clock.h"
 #include "base/text.h"
 #include "db/sql_name.h"
@@ -8,6 +13,21 @@
 #include "ui/modal_services.h"
 
 namespace torvane {
+namespace {
+
+// The rows of a record set as a table of cell texts.
+class TextTableCells : public CellTexts {
+ public:
+  explicit TextTableCells(TextTable rows) : rows_(std::move(rows)) {}
+  int rows() const override { return rows_.rows(); }
+  int columns() const override { return rows_.columns(); }
+  std::string_view at(int row, int column) const override { return rows_.at(row, column); }
+
+ private:
+  TextTable rows_;
+};
+
+}  // namespace
 
 void BrowseObject(App& app, const std::string& name, ItemKind kind) {
   if (name.empty()) return;
@@ -71,32 +91,9 @@ std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind
 void RefreshGrid(App& app) { OnTreeSelectionChanged(app); }
 
 void FillGrid(Grid& grid, const TextTable& rows, bool header, bool numbers) {
-  const int r = rows.rows();
-  const int c = rows.columns();
-  grid.Clear();
-  grid.SetFixedRows(0);
-  grid.SetFixedColumns(0);
-  const int row_count = r > 0 ? r : 1;
-  const int column_count = c > 0 ? c : 1;
-  const int offset = numbers ? 1 : 0;
-  grid.SetRowCount(row_count);
-  grid.SetColumnCount(column_count + offset);
-  // One block for every cell, the "序号" column included: the same cells that filling the data and
-  // then inserting a numbered column in front would give, in one pass.
-  std::vector<std::string> cells(static_cast<std::size_t>(row_count) * (column_count + offset));
-  std::size_t i = 0;
-  for (int row = 0; row < row_count; ++row) {
-    if (numbers) {
-      cells[i++] =
-          (header && row == 0) ? std::string("序号") : DoubleToText(header ? row : row + 1);
-    }
-    for (int column = 0; column < column_count; ++column) {
-      cells[i++] = std::string(rows.at(row, column));
-    }
-  }
-  grid.SetCells(0, 0, column_count + offset, cells);
-  grid.SetFixedRows(header ? 1 : 0);
-  grid.SetFixedColumns(numbers ? 1 : 0);
+  // The grid reads the record set's own rows, shared by the copy of the table it is handed: a
+  // result of a million rows is shown without a second copy of its texts.
+  grid.ShowCells(std::make_shared<const TextTableCells>(rows), header, numbers);
 }
 
 void FillComboFromList(ComboBox& combo, const std::vector<std::string>& items, int selection) {

@@ -24,8 +24,9 @@ void BrowseObject(App& app, const std::string& name, ItemKind kind);
 // selected): for commands that changed records or objects.
 void RefreshGrid(App& app);
 
-// Loads `rows` into `grid`: every cell as text, row 0 a fixed header row when `header`, and in
+// Shows `rows` in `grid`: every cell as text, row 0 a fixed header row when `header`, and in
 // front a fixed "序号" column numbering the rows when `numbers`. An empty table leaves one cell.
+// The grid shares the rows with `rows` (and the record set) instead of copying their texts.
 void FillGrid(Grid& grid, const TextTable& rows, bool header = false, bool numbers = true);
 
 // Replaces the items of `combo` by `items` and selects `selection` (-1: none).

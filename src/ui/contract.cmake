@@ -4,6 +4,8 @@ target_sources(torvane_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/controls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/edit_box.cpp
   ${CMAKE_CURRENT_LIST_DIR}/grid.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/grid_model.h
+  ${CMAKE_CURRENT_LIST_DIR}/grid_model.cpp
   ${CMAKE_CURRENT_LIST_DIR}/image_list_qt.h
   ${CMAKE_CURRENT_LIST_DIR}/modal_services.h
   ${CMAKE_CURRENT_LIST_DIR}/modal_services.cpp

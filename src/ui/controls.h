@@ -36,6 +36,8 @@ class QWidget;
 
 namespace torvane {
 
+class CellTexts;
+
 // Key codes carried by Grid::on_key_pressed: the Windows virtual-key numbering the logic tests
 // against. Letters are 'A'..'Z' (65..90) and digits '0'..'9' (48..57) whatever the shift state.
 inline constexpr int kKeyBackspace = 8;
@@ -408,6 +410,9 @@ enum class ColumnKind {
 // FixedColumns() columns look like headers and are never edited in place.
 class Grid : public Control {
  public:
+  // Wraps a table view. A QTableWidget keeps every cell as an item of its own; any other table view
+  // is given a model that keeps only the texts written into it and reads the rest from the table
+  // ShowCells hands over, so it shows a table of any size at no cost per cell.
   explicit Grid(QWidget* table);
   ~Grid() override;
 
@@ -453,6 +458,18 @@ class Grid : public Control {
   // Fills a block quickly: texts[i] goes to cell (row + i / columns, column + i % columns). Cells
   // outside the grid are skipped, numeric columns refuse as SetCellText does. Raises no event.
   void SetCells(int row, int column, int columns, const std::vector<std::string>& texts);
+  // Shows the table `cells` (null: a table without rows or columns). Clears first as Clear does;
+  // then the grid has the table's rows and columns, at least one of each, and cell (r, c) reads
+  // the table's cell (r, c). With `numbers`, a column 0 is put in front that numbers the rows:
+  // "序号" in row 0 when `header`, then 1, 2, 3 … from the first row below the header (from row 0
+  // without a header). Row 0 becomes a fixed row when `header`, the numbering column a fixed column
+  // when `numbers`. The grid shares `cells` instead of copying it (a QTableWidget copies every
+  // text), reads a cell when it is shown or asked for, and lets go of it on the next ShowCells or
+  // Clear, or once it is cut down to a few of the table's cells (which it then copies). Texts
+  // written afterwards — SetCellText, SetCells, in-place edits — take the place of the table's;
+  // SetRowCount, SetColumnCount, InsertRow, InsertColumn and DeleteRow keep every remaining cell's
+  // text. Raises no event.
+  void ShowCells(std::shared_ptr<const CellTexts> cells, bool header, bool numbers);
   // Empties every cell, forgets column kinds and drop-down lists, keeps the row and column counts,
   // restores the designed fixed rows and columns and leaves no current cell (without an event).
   void Clear();

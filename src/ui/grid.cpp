@@ -1,6 +1,8 @@
-// Grid: a QTableWidget whose own headers are hidden, so grid (row, column) is the widget's cell.
-// The first FixedRows() rows and FixedColumns() columns are drawn as headers and never edited; the
-// current cell is a pair of indexes that structural changes keep where possible.
+// Grid: a table view whose own headers are hidden, so grid (row, column) is the view's cell. A
+// QTableWidget keeps its cells as items; any other table view gets a GridModel, which also shows
+// a shared table of texts without copying it (ShowCells). The first FixedRows() rows and
+// FixedColumns() columns are drawn as headers and never edited; the current cell is a pair of
+// indexes that structural changes keep where possible.
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -16,10 +18,13 @@
 #include <QPainter>
 #include <QPointer>
 #include <QStyledItemDelegate>
+#include <QTableView>
 #include <QTableWidget>
 
+#include "base/cell_texts.h"
 #include "base/text.h"
 #include "ui/controls.h"
+#include "ui/grid_model.h"
 #include "ui/qt_support.h"
 
 namespace torvane {
@@ -96,7 +101,10 @@ int VirtualKey(int key) {
 // Everything the wrapper knows about its grid; shared with the delegate.
 struct GridState {
   Grid* owner = nullptr;
-  QPointer<QTableWidget> table;
+  QPointer<QTableView> table;
+  // Where the cells are kept: exactly one of the two while the view exists.
+  QPointer<QTableWidget> items;
+  QPointer<GridModel> cells;
   QPointer<QStyledItemDelegate> delegate;
   int fixed_rows = 0;
   int fixed_columns = 0;
@@ -119,6 +127,12 @@ struct GridState {
 
   bool IsFixed(int row, int column) const { return row < fixed_rows || column < fixed_columns; }
 
+  int Rows() const { return table ? table->model()->rowCount() : 0; }
+  int Columns() const { return table ? table->model()->columnCount() : 0; }
+  bool Contains(int row, int column) const {
+    return row >= 0 && row < Rows() && column >= 0 && column < Columns();
+  }
+
   bool CanEdit(const QModelIndex& index) const {
     return table && editable && index.isValid() && !IsFixed(index.row(), index.column());
   }
@@ -129,7 +143,7 @@ struct GridState {
   }
 
   void SyncColumns() {
-    const size_t n = table ? static_cast<size_t>(table->columnCount()) : 0;
+    const size_t n = static_cast<size_t>(Columns());
     kinds.resize(n, ColumnKind::kText);
     lists.resize(n);
   }
@@ -156,7 +170,7 @@ struct GridState {
       table->selectionModel()->clearCurrentIndex();
       table->clearSelection();
     } else {
-      table->setCurrentCell(row, column);
+      table->setCurrentIndex(table->model()->index(row, column));
     }
     silent = false;
   }
@@ -174,8 +188,8 @@ struct GridState {
     int new_row = row;
     int new_column = column;
     if (row >= 0 && column >= 0) {
-      new_row = std::min(row, table->rowCount() - 1);
-      new_column = std::min(column, table->columnCount() - 1);
+      new_row = std::min(row, Rows() - 1);
+      new_column = std::min(column, Columns() - 1);
       if (new_row < 0 || new_column < 0) new_row = new_column = -1;
     }
     SetCurrentSilently(new_row, new_column);
@@ -183,11 +197,33 @@ struct GridState {
   }
 
   // Writes a cell without checks or events.
-  void PutText(int row, int column, const QString& text) {
-    if (QTableWidgetItem* item = table->item(row, column)) {
-      item->setText(text);
-    } else if (!text.isEmpty()) {
-      table->setItem(row, column, new QTableWidgetItem(text));
+  void PutText(int row, int column, const std::string& text) {
+    if (cells) {
+      cells->SetText(row, column, text);
+    } else if (QTableWidgetItem* item = items->item(row, column)) {
+      item->setText(ToQt(text));
+    } else if (!text.empty()) {
+      items->setItem(row, column, new QTableWidgetItem(ToQt(text)));
+    }
+  }
+
+  std::string Text(int row, int column) const {
+    if (cells) return cells->Text(row, column);
+    QTableWidgetItem* item = items ? items->item(row, column) : nullptr;
+    return item ? FromQt(item->text()) : "";
+  }
+
+  // Sets the number of rows or columns through the model, so the view keeps the sizes of those
+  // that stay.
+  void Resize(Qt::Orientation orientation, int count) {
+    QAbstractItemModel* model = table->model();
+    const int now = orientation == Qt::Vertical ? model->rowCount() : model->columnCount();
+    if (orientation == Qt::Vertical) {
+      if (count > now) model->insertRows(now, count - now);
+      if (count < now) model->removeRows(count, now - count);
+    } else {
+      if (count > now) model->insertColumns(now, count - now);
+      if (count < now) model->removeColumns(count, now - count);
     }
   }
 };
@@ -320,9 +356,20 @@ struct Grid::Impl : GridState {};
 
 Grid::Grid(QWidget* table) : Control(table), impl_(std::make_unique<Impl>()) {
   impl_->owner = this;
-  auto* t = qobject_cast<QTableWidget*>(table);
+  auto* t = qobject_cast<QTableView*>(table);
   impl_->table = t;
   if (!t) return;
+  if (auto* items = qobject_cast<QTableWidget*>(t)) {
+    impl_->items = items;
+  } else {
+    // The model belongs to the view, which keeps showing its cells if the wrapper goes first.
+    auto* cells = dynamic_cast<GridModel*>(t->model());
+    if (!cells) {
+      cells = new GridModel(t);
+      t->setModel(cells);
+    }
+    impl_->cells = cells;
+  }
   impl_->design_rows = impl_->fixed_rows = std::max(0, t->property("torvaneFixedRows").toInt());
   impl_->design_columns = impl_->fixed_columns =
       std::max(0, t->property("torvaneFixedColumns").toInt());
@@ -332,8 +379,8 @@ Grid::Grid(QWidget* table) : Control(table), impl_(std::make_unique<Impl>()) {
   t->setSortingEnabled(false);
   t->setTabKeyNavigation(true);
   if (t->currentIndex().isValid()) {
-    impl_->reported_row = t->currentRow();
-    impl_->reported_column = t->currentColumn();
+    impl_->reported_row = t->currentIndex().row();
+    impl_->reported_column = t->currentIndex().column();
   }
 
   auto* delegate = new GridDelegate(impl_.get(), t);
@@ -349,7 +396,7 @@ Grid::Grid(QWidget* table) : Control(table), impl_(std::make_unique<Impl>()) {
                        impl_->Report(-1, -1);
                      }
                    });
-  QObject::connect(t, &QTableWidget::cellDoubleClicked, hook(), [this](int, int) {
+  QObject::connect(t, &QAbstractItemView::doubleClicked, hook(), [this](const QModelIndex&) {
     if (on_double_clicked) on_double_clicked();
   });
 
@@ -385,20 +432,18 @@ Grid::~Grid() {
   }
 }
 
-int Grid::RowCount() const { return impl_->table ? impl_->table->rowCount() : 0; }
+int Grid::RowCount() const { return impl_->Rows(); }
 
 void Grid::SetRowCount(int rows) {
-  QTableWidget* t = impl_->table;
-  if (!t || rows < 1 || rows == t->rowCount()) return;
-  impl_->Restructure([&] { t->setRowCount(rows); });
+  if (!impl_->table || rows < 1 || rows == impl_->Rows()) return;
+  impl_->Restructure([&] { impl_->Resize(Qt::Vertical, rows); });
 }
 
-int Grid::ColumnCount() const { return impl_->table ? impl_->table->columnCount() : 0; }
+int Grid::ColumnCount() const { return impl_->Columns(); }
 
 void Grid::SetColumnCount(int columns) {
-  QTableWidget* t = impl_->table;
-  if (!t || columns < 1 || columns == t->columnCount()) return;
-  impl_->Restructure([&] { t->setColumnCount(columns); });
+  if (!impl_->table || columns < 1 || columns == impl_->Columns()) return;
+  impl_->Restructure([&] { impl_->Resize(Qt::Horizontal, columns); });
 }
 
 int Grid::FixedRows() const { return impl_->fixed_rows; }
@@ -430,48 +475,48 @@ void Grid::SetEditable(bool editable) {
 bool Grid::IsEditable() const { return impl_->editable; }
 
 void Grid::SetWholeRowSelection(bool whole_row) {
-  if (QTableWidget* t = impl_->table) {
+  if (QTableView* t = impl_->table) {
     t->setSelectionBehavior(whole_row ? QAbstractItemView::SelectRows
                                       : QAbstractItemView::SelectItems);
-    if (t->currentIndex().isValid()) impl_->SetCurrentSilently(t->currentRow(), t->currentColumn());
+    const QModelIndex current = t->currentIndex();
+    if (current.isValid()) impl_->SetCurrentSilently(current.row(), current.column());
   }
 }
 
 void Grid::SetColumnWidth(int column, int width) {
-  QTableWidget* t = impl_->table;
-  if (t && column >= 0 && column < t->columnCount()) t->setColumnWidth(column, std::max(width, 0));
+  QTableView* t = impl_->table;
+  if (t && column >= 0 && column < impl_->Columns()) t->setColumnWidth(column, std::max(width, 0));
 }
 
 int Grid::ColumnWidth(int column) const {
-  QTableWidget* t = impl_->table;
-  return t && column >= 0 && column < t->columnCount() ? t->columnWidth(column) : 0;
+  QTableView* t = impl_->table;
+  return t && column >= 0 && column < impl_->Columns() ? t->columnWidth(column) : 0;
 }
 
 void Grid::SetDefaultColumnWidth(int width) {
-  QTableWidget* t = impl_->table;
+  QTableView* t = impl_->table;
   if (!t || width < 0) return;
   t->horizontalHeader()->setDefaultSectionSize(width);
-  for (int c = 0; c < t->columnCount(); ++c) t->setColumnWidth(c, width);
+  for (int c = 0; c < impl_->Columns(); ++c) t->setColumnWidth(c, width);
 }
 
 void Grid::SetDefaultRowHeight(int height) {
-  QTableWidget* t = impl_->table;
+  QTableView* t = impl_->table;
   if (!t || height < 0) return;
   // Also resizes every existing row that has not been given a height of its own.
   t->verticalHeader()->setDefaultSectionSize(height);
-  for (int r = 0; r < t->rowCount(); ++r) {
+  for (int r = 0; r < impl_->Rows(); ++r) {
     if (t->rowHeight(r) != height) t->setRowHeight(r, height);
   }
 }
 
 int Grid::RowHeight(int row) const {
-  QTableWidget* t = impl_->table;
-  return t && row >= 0 && row < t->rowCount() ? t->rowHeight(row) : 0;
+  QTableView* t = impl_->table;
+  return t && row >= 0 && row < impl_->Rows() ? t->rowHeight(row) : 0;
 }
 
 void Grid::SetColumnKind(int column, ColumnKind kind) {
-  QTableWidget* t = impl_->table;
-  if (!t || column < 0 || column >= t->columnCount()) return;
+  if (!impl_->table || column < 0 || column >= impl_->Columns()) return;
   impl_->SyncColumns();
   impl_->kinds[column] = kind;
   impl_->lists[column] = kind == ColumnKind::kDropDown ? impl_->pending_list : QStringList();
@@ -491,26 +536,22 @@ std::vector<std::string> Grid::DropDownItems(int column) const {
 }
 
 bool Grid::SetCellText(int row, int column, const std::string& text) {
-  QTableWidget* t = impl_->table;
-  if (!t || row < 0 || row >= t->rowCount() || column < 0 || column >= t->columnCount())
-    return false;
+  if (!impl_->table || !impl_->Contains(row, column)) return false;
   if (impl_->KindOf(column) == ColumnKind::kNumeric && !AcceptsNumber(text)) return false;
-  impl_->PutText(row, column, ToQt(text));
+  impl_->PutText(row, column, text);
   return true;
 }
 
 std::string Grid::CellText(int row, int column) const {
-  QTableWidget* t = impl_->table;
-  if (!t) return "";
-  QTableWidgetItem* item = t->item(row, column);
-  return item ? FromQt(item->text()) : "";
+  if (!impl_->table) return "";
+  return impl_->Text(row, column);
 }
 
 void Grid::SetCells(int row, int column, int columns, const std::vector<std::string>& texts) {
-  QTableWidget* t = impl_->table;
+  QTableView* t = impl_->table;
   if (!t || columns < 1) return;
-  const int rows = t->rowCount();
-  const int all_columns = t->columnCount();
+  const int rows = impl_->Rows();
+  const int all_columns = impl_->Columns();
   // One repaint for the whole block instead of a model signal per cell: the cells' contents do not
   // change the grid's shape, so the view needs no notice until it repaints.
   QAbstractItemModel* model = t->model();
@@ -521,67 +562,100 @@ void Grid::SetCells(int row, int column, int columns, const std::vector<std::str
     if (r < 0 || c < 0 || c >= all_columns) continue;
     if (r >= rows) break;
     if (impl_->KindOf(c) == ColumnKind::kNumeric && !AcceptsNumber(texts[i])) continue;
-    impl_->PutText(r, c, ToQt(texts[i]));
+    impl_->PutText(r, c, texts[i]);
   }
   model->blockSignals(was_blocked);
   t->viewport()->update();
 }
 
+void Grid::ShowCells(std::shared_ptr<const CellTexts> cells, bool header, bool numbers) {
+  if (!impl_->table) return;
+  Clear();
+  if (impl_->cells) {
+    impl_->Restructure([&] { impl_->cells->ShowSource(std::move(cells), header, numbers); });
+  } else {
+    // A grid that keeps its cells as items gets a copy of every text.
+    const int source_rows = cells ? cells->rows() : 0;
+    const int source_columns = cells ? cells->columns() : 0;
+    const int offset = numbers ? 1 : 0;
+    const int columns = std::max(source_columns, 1) + offset;
+    SetRowCount(std::max(source_rows, 1));
+    SetColumnCount(columns);
+    std::vector<std::string> texts;
+    texts.reserve(static_cast<size_t>(impl_->Rows()) * columns);
+    for (int r = 0; r < impl_->Rows(); ++r) {
+      if (numbers) texts.push_back(RowNumberText(r, header));
+      for (int c = 0; c < columns - offset; ++c) {
+        texts.emplace_back(r < source_rows && c < source_columns ? cells->at(r, c)
+                                                                 : std::string_view());
+      }
+    }
+    SetCells(0, 0, columns, texts);
+  }
+  SetFixedRows(header ? 1 : 0);
+  SetFixedColumns(numbers ? 1 : 0);
+}
+
 void Grid::Clear() {
-  QTableWidget* t = impl_->table;
+  QTableView* t = impl_->table;
   if (!t) return;
   impl_->SetCurrentSilently(-1, -1);
   impl_->reported_row = impl_->reported_column = -1;
-  // Items are taken one by one: clearContents() resets the model, which would also reset every
-  // column width and row height.
-  QAbstractItemModel* model = t->model();
-  const bool was_blocked = model->blockSignals(true);
-  for (int r = 0; r < t->rowCount(); ++r) {
-    for (int c = 0; c < t->columnCount(); ++c) {
-      if (t->item(r, c)) delete t->takeItem(r, c);
+  if (impl_->cells) {
+    impl_->cells->ClearTexts();
+  } else {
+    // Items are taken one by one: clearContents() resets the model, which would also reset every
+    // column width and row height.
+    QTableWidget* items = impl_->items;
+    QAbstractItemModel* model = t->model();
+    const bool was_blocked = model->blockSignals(true);
+    for (int r = 0; r < items->rowCount(); ++r) {
+      for (int c = 0; c < items->columnCount(); ++c) {
+        if (items->item(r, c)) delete items->takeItem(r, c);
+      }
     }
+    model->blockSignals(was_blocked);
+    t->viewport()->update();
   }
-  model->blockSignals(was_blocked);
-  t->viewport()->update();
-  impl_->kinds.assign(static_cast<size_t>(t->columnCount()), ColumnKind::kText);
-  impl_->lists.assign(static_cast<size_t>(t->columnCount()), QStringList());
+  impl_->kinds.assign(static_cast<size_t>(impl_->Columns()), ColumnKind::kText);
+  impl_->lists.assign(static_cast<size_t>(impl_->Columns()), QStringList());
   impl_->pending_list.clear();
   impl_->fixed_rows = impl_->design_rows;
   impl_->fixed_columns = impl_->design_columns;
 }
 
 int Grid::InsertRow(const std::string& title, int position) {
-  QTableWidget* t = impl_->table;
+  QTableView* t = impl_->table;
   if (!t) return -1;
-  const int rows = t->rowCount();
+  const int rows = impl_->Rows();
   if (position < 0 || position < impl_->fixed_rows || position >= rows) position = rows;
   impl_->Restructure([&] {
-    t->insertRow(position);
-    if (t->columnCount() > 0) impl_->PutText(position, 0, ToQt(title));
+    t->model()->insertRows(position, 1);
+    if (impl_->Columns() > 0) impl_->PutText(position, 0, title);
   });
   return position;
 }
 
 int Grid::InsertColumn(const std::string& title, int position) {
-  QTableWidget* t = impl_->table;
+  QTableView* t = impl_->table;
   if (!t) return -1;
-  const int columns = t->columnCount();
+  const int columns = impl_->Columns();
   if (position < 0 || position < impl_->fixed_columns || position >= columns) position = columns;
   impl_->Restructure([&] {
-    t->insertColumn(position);
+    t->model()->insertColumns(position, 1);
     impl_->kinds.insert(impl_->kinds.begin() + std::min<size_t>(position, impl_->kinds.size()),
                         ColumnKind::kText);
     impl_->lists.insert(impl_->lists.begin() + std::min<size_t>(position, impl_->lists.size()),
                         QStringList());
-    if (t->rowCount() > 0) impl_->PutText(0, position, ToQt(title));
+    if (impl_->Rows() > 0) impl_->PutText(0, position, title);
   });
   return position;
 }
 
 void Grid::DeleteRow(int row) {
-  QTableWidget* t = impl_->table;
-  if (!t || row < 0 || row >= t->rowCount() || t->rowCount() <= 1) return;
-  impl_->Restructure([&] { t->removeRow(row); });
+  QTableView* t = impl_->table;
+  if (!t || row < 0 || row >= impl_->Rows() || impl_->Rows() <= 1) return;
+  impl_->Restructure([&] { t->model()->removeRows(row, 1); });
 }
 
 int Grid::CurrentRow() const {
@@ -595,21 +669,21 @@ int Grid::CurrentColumn() const {
 }
 
 void Grid::SetCurrentCell(int row, int column) {
-  QTableWidget* t = impl_->table;
+  QTableView* t = impl_->table;
   if (!t) return;
   if (row == -1 && column == -1) {
     impl_->SetCurrentSilently(-1, -1);
     impl_->Report(-1, -1);
     return;
   }
-  if (row < 0 || row >= t->rowCount() || column < 0 || column >= t->columnCount()) return;
+  if (!impl_->Contains(row, column)) return;
   impl_->SetCurrentSilently(row, column);
   t->scrollTo(t->model()->index(row, column));
   impl_->Report(row, column);
 }
 
 bool Grid::EditCurrentCell() {
-  QTableWidget* t = impl_->table;
+  QTableView* t = impl_->table;
   if (!t || !t->currentIndex().isValid() || !impl_->CanEdit(t->currentIndex())) return false;
   if (impl_->editor_open) return true;
   t->edit(t->currentIndex());

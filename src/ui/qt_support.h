@@ -20,7 +20,7 @@ namespace torvane {
 // Internal text -> QString, through the one codec, without a detour through UTF-8 (Qt's own UTF-8
 // conversion would turn the escape units of undecodable bytes into U+FFFD). Lossless: FromQt gives
 // back exactly `internal`.
-inline QString ToQt(const std::string& internal) {
+inline QString ToQt(std::string_view internal) {
   if (internal.empty()) return QString();
   // The codec writes at most one unit per byte, straight into the string's own buffer.
   QString text(static_cast<qsizetype>(internal.size()), Qt::Uninitialized);

@@ -173,6 +173,43 @@ TEST_F(AppTest, GridEditOnALockedDatabaseReportsTheEngineError) {
   EXPECT_EQ(QueryText(path, "SELECT a FROM t"), "old");
 }
 
+TEST_F(AppTest, AResultOfManyRowsFillsTheGridAndMakesWayForTheNext) {
+  const std::string path = MakeDb(
+      "CREATE TABLE t(a INTEGER, b TEXT);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000)"
+      " INSERT INTO t SELECT i, '行' || i FROM n;");
+  Start({path});
+  ASSERT_TRUE(state_.RecordSet.Open("SELECT a, b FROM t ORDER BY a", state_.Connection));
+  ASSERT_TRUE(state_.RecordSet.Requery());
+  Grid& grid = window_.grid();
+  FillGrid(grid, state_.RecordSet.GetAll(true), true, true);
+  Runtime::ProcessEvents();
+  ASSERT_EQ(grid.RowCount(), 200001);
+  ASSERT_EQ(grid.ColumnCount(), 3);
+  EXPECT_EQ(grid.FixedRows(), 1);
+  EXPECT_EQ(grid.FixedColumns(), 1);
+  static const struct {
+    int row, column;
+    const char* text;
+  } cases[] = {{0, 0, "序号"},         {0, 2, "b"},           {1, 0, "1"},
+               {1, 2, "行1"},          {100000, 1, "100000"}, {200000, 0, "200000"},
+               {200000, 2, "行200000"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(grid.CellText(c.row, c.column), c.text) << c.row << "," << c.column;
+  }
+  grid.SetCurrentCell(200000, 2);
+  EXPECT_EQ(grid.CurrentRow(), 200000);
+
+  // A browse of the table afterwards shows its first rows only; a group shows no data.
+  SelectTreeItem("t");
+  EXPECT_EQ(grid.RowCount(), 1001);
+  EXPECT_EQ(grid.CellText(1000, 2), "行1000");
+  window_.tree().SetSelectedIndex(0);
+  EXPECT_EQ(grid.RowCount(), 1);
+  EXPECT_EQ(grid.ColumnCount(), 1);
+  EXPECT_EQ(grid.CellText(0, 0), "无数据");
+}
+
 TEST_F(AppTest, CurrentCellReadsTheFieldIntoThePanel) {
   Start({MakeDb("CREATE TABLE t(a TEXT, n INTEGER); INSERT INTO t VALUES('第一行', 42);")});
   SelectTreeItem("t");

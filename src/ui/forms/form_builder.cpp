@@ -26,6 +26,7 @@
 #include <QStyleOptionTab>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -287,7 +288,11 @@ QWidget* CreateControl(const ControlSpec& layout, QWidget* parent) {
     }
     case Kind::kGrid: {
       const GridDesign& design = layout.grid;
-      auto* grid = new QTableWidget(design.rows, design.columns, parent);
+      // A result grid is a plain table view: its wrapper gives it a model that reads cells from
+      // the shown result. Other grids keep their cells as items.
+      QTableView* grid = (layout.flags & kResultGrid)
+                             ? new QTableView(parent)
+                             : new QTableWidget(design.rows, design.columns, parent);
       grid->horizontalHeader()->hide();
       grid->verticalHeader()->hide();
       grid->horizontalHeader()->setMinimumSectionSize(1);

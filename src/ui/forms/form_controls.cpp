@@ -61,6 +61,9 @@ std::unique_ptr<Control> Wrap(const ControlSpec& layout, QWidget* widget, const 
     case Kind::kGrid: {
       auto grid = std::make_unique<Grid>(widget);
       const GridDesign& design = layout.grid;
+      // A plain table view starts without rows and columns.
+      grid->SetRowCount(design.rows);
+      grid->SetColumnCount(design.columns);
       grid->SetDesignFixed(design.fixed_rows, design.fixed_columns);
       grid->SetDefaultRowHeight(design.row_height);
       grid->SetDefaultColumnWidth(design.column_width);

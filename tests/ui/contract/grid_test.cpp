@@ -1,13 +1,21 @@
 // Grids: counts, fixed cells, column kinds, clear / insert / delete, the current cell and the
-// events of in-place editing.
+// events of in-place editing; a shown table of texts of any size, read cell by cell.
 #include <gtest/gtest.h>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string_view>
+
+#include "base/cell_texts.h"
 #include "base/codec.h"
 #include "modal_answer.h"
 #include "ui/controls.h"
@@ -19,19 +27,24 @@ namespace {
 
 std::string In(const char* utf8) { return FromUtf8(utf8); }
 
+// Sets up `view` the way the window code sets up a grid's widget.
+void LikeTheWindows(QTableView& view, int fixed_rows, int fixed_columns) {
+  view.horizontalHeader()->hide();
+  view.verticalHeader()->hide();
+  view.horizontalHeader()->setMinimumSectionSize(1);
+  view.verticalHeader()->setMinimumSectionSize(1);
+  view.verticalHeader()->setDefaultSectionSize(20);
+  view.horizontalHeader()->setDefaultSectionSize(60);
+  view.setProperty("torvaneFixedRows", fixed_rows);
+  view.setProperty("torvaneFixedColumns", fixed_columns);
+  view.resize(384, 328);
+}
+
 // A grid made the way the window code makes the record grid: 5 x 5, one fixed row and column.
 struct GridFixture {
   explicit GridFixture(int rows = 5, int columns = 5, int fixed_rows = 1, int fixed_columns = 1)
       : widget(rows, columns) {
-    widget.horizontalHeader()->hide();
-    widget.verticalHeader()->hide();
-    widget.horizontalHeader()->setMinimumSectionSize(1);
-    widget.verticalHeader()->setMinimumSectionSize(1);
-    widget.verticalHeader()->setDefaultSectionSize(20);
-    widget.horizontalHeader()->setDefaultSectionSize(60);
-    widget.setProperty("torvaneFixedRows", fixed_rows);
-    widget.setProperty("torvaneFixedColumns", fixed_columns);
-    widget.resize(384, 328);
+    LikeTheWindows(widget, fixed_rows, fixed_columns);
     grid = std::make_unique<Grid>(&widget);
     grid->on_current_cell_changed = [this] {
       log.push_back("cell " + std::to_string(grid->CurrentRow()) + "," +
@@ -552,6 +565,346 @@ TEST(Grid, RecordGridFillSequence) {
       EXPECT_EQ(f.grid->CellText(r, c), In(expected[r][c])) << r << "," << c;
   }
   EXPECT_EQ(f.grid->CurrentRow(), -1);
+}
+
+// A table of made-up texts, "r<row>c<column>", each made when it is first read. Counts the reads,
+// so a test sees which cells a grid asked for.
+class MadeUpCells : public CellTexts {
+ public:
+  MadeUpCells(int rows, int columns) : rows_(rows), columns_(columns) {}
+  int rows() const override { return rows_; }
+  int columns() const override { return columns_; }
+  std::string_view at(int row, int column) const override {
+    ++reads;
+    const std::int64_t key = static_cast<std::int64_t>(row) * columns_ + column;
+    auto [cell, made] = texts_.try_emplace(key);
+    if (made) cell->second = "r" + std::to_string(row) + "c" + std::to_string(column);
+    return cell->second;
+  }
+  mutable std::int64_t reads = 0;
+
+ private:
+  int rows_, columns_;
+  mutable std::map<std::int64_t, std::string> texts_;
+};
+
+std::string MadeUp(int row, int column) {
+  return "r" + std::to_string(row) + "c" + std::to_string(column);
+}
+
+// A grid on a plain table view, made the way the window code makes the main window's result grid:
+// 5 x 5, one fixed row and column.
+struct ResultGridFixture {
+  ResultGridFixture() {
+    LikeTheWindows(widget, 1, 1);
+    grid = std::make_unique<Grid>(&widget);
+    grid->SetRowCount(5);
+    grid->SetColumnCount(5);
+    grid->on_current_cell_changed = [this] {
+      log.push_back("cell " + std::to_string(grid->CurrentRow()) + "," +
+                    std::to_string(grid->CurrentColumn()));
+    };
+  }
+  QLineEdit* Editor() { return widget.viewport()->findChild<QLineEdit*>(); }
+  QRect CellRect(int row, int column) {
+    return widget.visualRect(widget.model()->index(row, column));
+  }
+  QTableView widget;
+  std::unique_ptr<Grid> grid;
+  std::vector<std::string> log;
+};
+
+TEST(GridCells, AMillionRowsAreShownByReadingOnlyTheCellsAskedFor) {
+  ResultGridFixture f;
+  const int rows = 1'000'000;
+  auto cells = std::make_shared<MadeUpCells>(rows, 5);
+  f.grid->ShowCells(cells, true, true);
+  EXPECT_EQ(f.grid->RowCount(), rows);
+  EXPECT_EQ(f.grid->ColumnCount(), 6);
+  EXPECT_EQ(f.grid->FixedRows(), 1);
+  EXPECT_EQ(f.grid->FixedColumns(), 1);
+  EXPECT_EQ(f.grid->CurrentRow(), -1);
+  EXPECT_TRUE(f.log.empty());
+  f.widget.show();
+  Runtime::ProcessEvents();
+  f.widget.grab();  // paints every visible cell
+  // A grid holding the texts, or an item per cell, would have read all five million cells.
+  EXPECT_GT(cells->reads, 0);
+  EXPECT_LT(cells->reads, 500);
+
+  struct {
+    int row, column;
+    std::string text;
+  } cases[] = {
+      {0, 0, In("序号")},
+      {0, 1, "r0c0"},
+      {0, 5, "r0c4"},
+      {1, 0, "1"},
+      {1, 1, "r1c0"},
+      {500'000, 0, "500000"},
+      {500'000, 3, "r500000c2"},
+      {rows - 1, 0, "999999"},
+      {rows - 1, 5, MadeUp(rows - 1, 4)},
+      {rows, 1, ""},
+      {0, 6, ""},
+      {-1, 0, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(f.grid->CellText(c.row, c.column), c.text) << c.row << "," << c.column;
+  }
+
+  // Going to the last row scrolls it into view and draws it.
+  const std::int64_t reads_before = cells->reads;
+  f.log.clear();  // the view may have made its first cell current when it took the focus
+  f.grid->SetCurrentCell(rows - 1, 2);
+  Runtime::ProcessEvents();
+  f.widget.grab();
+  EXPECT_EQ(f.log, (std::vector<std::string>{"cell 999999,2"}));
+  EXPECT_TRUE(f.widget.viewport()->rect().contains(f.CellRect(rows - 1, 2)));
+  EXPECT_FALSE(f.widget.viewport()->rect().intersects(f.CellRect(1, 2)));
+  EXPECT_LT(cells->reads - reads_before, 500);
+}
+
+TEST(GridCells, ATableIsLaidOutAsTheRecordGridShowsIt) {
+  struct {
+    const char* what;
+    std::vector<std::vector<const char*>> table;
+    int columns;
+    bool header, numbers;
+    std::vector<std::vector<const char*>> cells;  // every cell of the grid, row by row
+  } cases[] = {
+      {"header and numbers",
+       {{"id", "名称"}, {"1", "苹果"}, {"2", ""}},
+       2,
+       true,
+       true,
+       {{"序号", "id", "名称"}, {"1", "1", "苹果"}, {"2", "2", ""}}},
+      {"numbers only", {{"a"}, {"b"}}, 1, false, true, {{"1", "a"}, {"2", "b"}}},
+      {"neither", {{"a", "b"}}, 2, false, false, {{"a", "b"}}},
+      {"no rows, with header and numbers", {}, 0, true, true, {{"序号", ""}}},
+      {"no rows, numbers only", {}, 0, false, true, {{"1", ""}}},
+      {"no rows, neither", {}, 0, false, false, {{""}}},
+      {"no rows but columns", {}, 3, true, true, {{"序号", "", "", ""}}},
+  };
+  for (const auto& c : cases) {
+    class ListCells : public CellTexts {
+     public:
+      ListCells(const std::vector<std::vector<const char*>>& table, int columns)
+          : columns_(columns) {
+        for (const auto& row : table) {
+          for (const char* text : row) texts_.push_back(FromUtf8(text));
+        }
+      }
+      int rows() const override { return static_cast<int>(texts_.size()) / std::max(columns_, 1); }
+      int columns() const override { return columns_; }
+      std::string_view at(int row, int column) const override {
+        return texts_[static_cast<size_t>(row * columns_ + column)];
+      }
+
+     private:
+      int columns_;
+      std::vector<std::string> texts_;
+    };
+    ResultGridFixture f;
+    f.grid->SetCurrentCell(2, 2);
+    f.log.clear();
+    f.grid->ShowCells(std::make_shared<ListCells>(c.table, c.columns), c.header, c.numbers);
+    ASSERT_EQ(f.grid->RowCount(), static_cast<int>(c.cells.size())) << c.what;
+    ASSERT_EQ(f.grid->ColumnCount(), static_cast<int>(c.cells[0].size())) << c.what;
+    EXPECT_EQ(f.grid->FixedRows(), c.header ? 1 : 0) << c.what;
+    EXPECT_EQ(f.grid->FixedColumns(), c.numbers ? 1 : 0) << c.what;
+    EXPECT_EQ(f.grid->CurrentRow(), -1) << c.what;
+    EXPECT_TRUE(f.log.empty()) << c.what;
+    for (size_t r = 0; r < c.cells.size(); ++r) {
+      for (size_t col = 0; col < c.cells[r].size(); ++col) {
+        EXPECT_EQ(f.grid->CellText(static_cast<int>(r), static_cast<int>(col)),
+                  FromUtf8(c.cells[r][col]))
+            << c.what << " at " << r << "," << col;
+      }
+    }
+  }
+  // A null table shows as a table without rows or columns.
+  ResultGridFixture f;
+  f.grid->ShowCells(nullptr, true, true);
+  EXPECT_EQ(f.grid->RowCount(), 1);
+  EXPECT_EQ(f.grid->ColumnCount(), 2);
+  EXPECT_EQ(f.grid->CellText(0, 0), In("序号"));
+}
+
+// Every cell of `grid`, row by row, with its counts, fixed cells and current cell.
+std::vector<std::string> Snapshot(Grid& grid) {
+  std::vector<std::string> cells = {
+      std::to_string(grid.RowCount()) + "x" + std::to_string(grid.ColumnCount()),
+      "fixed " + std::to_string(grid.FixedRows()) + "," + std::to_string(grid.FixedColumns()),
+      "current " + std::to_string(grid.CurrentRow()) + "," + std::to_string(grid.CurrentColumn())};
+  for (int r = 0; r < grid.RowCount(); ++r) {
+    for (int c = 0; c < grid.ColumnCount(); ++c) {
+      cells.push_back(std::to_string(r) + "," + std::to_string(c) + " " + grid.CellText(r, c));
+    }
+  }
+  return cells;
+}
+
+TEST(GridCells, AShownTableTakesTheSameChangesAsCellsOfTheirOwn) {
+  // A table view reading the shown table and a table widget holding a copy of every text go
+  // through the same steps and must hold the same cells after each. The tables are large enough
+  // that the view keeps reading them until the grid is cut down to a few cells.
+  ResultGridFixture view;
+  GridFixture items;
+  struct Step {
+    const char* what;
+    std::function<void(Grid&)> change;
+  } steps[] = {
+      {"shown", [](Grid& g) { g.ShowCells(std::make_shared<MadeUpCells>(40, 30), true, true); }},
+      {"a cell written", [](Grid& g) { g.SetCellText(3, 2, "x"); }},
+      {"current cell", [](Grid& g) { g.SetCurrentCell(6, 4); }},
+      {"a row inserted among the shown rows", [](Grid& g) { g.InsertRow("new", 2); }},
+      {"a row deleted", [](Grid& g) { g.DeleteRow(4); }},
+      {"a column inserted", [](Grid& g) { g.InsertColumn("col", 3); }},
+      {"a block written",
+       [](Grid& g) {
+         g.SetCells(38, 28, 2, {"a", "b", "c", "d"});
+       }},
+      {"the last rows cut off", [](Grid& g) { g.SetRowCount(30); }},
+      {"rows added back", [](Grid& g) { g.SetRowCount(33); }},
+      {"columns cut off", [](Grid& g) { g.SetColumnCount(4); }},
+      {"columns added back", [](Grid& g) { g.SetColumnCount(6); }},
+      {"a cell emptied", [](Grid& g) { g.SetCellText(1, 1, ""); }},
+      {"shown again",
+       [](Grid& g) { g.ShowCells(std::make_shared<MadeUpCells>(400, 3), false, true); }},
+      {"the last row deleted", [](Grid& g) { g.DeleteRow(399); }},
+      {"a row appended", [](Grid& g) { g.InsertRow("end"); }},
+      {"a row deleted among the shown rows", [](Grid& g) { g.DeleteRow(10); }},
+      {"cut to one cell",
+       [](Grid& g) {
+         g.SetRowCount(1);
+         g.SetColumnCount(1);
+       }},
+      {"grown again",
+       [](Grid& g) {
+         g.SetRowCount(3);
+         g.SetColumnCount(3);
+       }},
+      {"shown without numbers",
+       [](Grid& g) { g.ShowCells(std::make_shared<MadeUpCells>(20, 2), true, false); }},
+      {"cleared", [](Grid& g) { g.Clear(); }},
+      {"written after clearing", [](Grid& g) { g.SetCellText(19, 1, "y"); }},
+  };
+  for (const Step& step : steps) {
+    step.change(*view.grid);
+    step.change(*items.grid);
+    EXPECT_EQ(Snapshot(*view.grid), Snapshot(*items.grid)) << step.what;
+  }
+}
+
+TEST(GridCells, TheGridLetsGoOfATableItNoLongerShows) {
+  ResultGridFixture f;
+  auto cells = std::make_shared<MadeUpCells>(100'000, 4);
+  f.grid->ShowCells(cells, true, true);
+  EXPECT_GT(cells.use_count(), 1);
+  // What the main window does when no table is shown.
+  f.grid->SetRowCount(1);
+  f.grid->SetColumnCount(1);
+  EXPECT_EQ(cells.use_count(), 1) << "one cell left: copied, the table let go";
+  EXPECT_EQ(f.grid->CellText(0, 0), In("序号"));
+  EXPECT_TRUE(f.grid->SetCellText(0, 0, In("无数据")));
+  EXPECT_EQ(f.grid->CellText(0, 0), In("无数据"));
+  f.grid->SetRowCount(4);
+  EXPECT_EQ(f.grid->CellText(1, 0), "") << "new rows are empty";
+
+  f.grid->ShowCells(cells, true, true);
+  EXPECT_GT(cells.use_count(), 1);
+  f.grid->Clear();
+  EXPECT_EQ(cells.use_count(), 1);
+  EXPECT_EQ(f.grid->RowCount(), 100'000);
+  EXPECT_EQ(f.grid->CellText(50'000, 2), "");
+  EXPECT_TRUE(f.grid->SetCellText(50'000, 2, "z"));
+  EXPECT_EQ(f.grid->CellText(50'000, 2), "z");
+}
+
+TEST(GridCells, EditsOfAShownTableComeBackAndLeaveTheOtherCells) {
+  ResultGridFixture f;
+  f.widget.show();
+  auto cells = std::make_shared<MadeUpCells>(2000, 3);
+  f.grid->ShowCells(cells, true, true);
+  f.grid->SetColumnKind(3, ColumnKind::kNumeric);
+  f.grid->SetCurrentCell(1500, 2);
+  std::vector<std::string> log;
+  f.grid->on_editing_begins = [&] { log.push_back("begins " + f.grid->CellText(1500, 2)); };
+  f.grid->on_editing_ends = [&] { log.push_back("ends " + f.grid->CellText(1500, 2)); };
+  ASSERT_TRUE(f.grid->EditCurrentCell());
+  ASSERT_NE(f.Editor(), nullptr);
+  EXPECT_EQ(f.Editor()->text(), "r1500c1");
+  QTest::keyClick(f.Editor(), Qt::Key_End);
+  QTest::keyClicks(f.Editor(), "+");
+  QTest::keyClick(f.Editor(), Qt::Key_Return);
+  Runtime::ProcessEvents();
+  EXPECT_EQ(log, (std::vector<std::string>{"begins r1500c1", "ends r1500c1+"}));
+  EXPECT_EQ(f.grid->CellText(1500, 2), "r1500c1+");
+  EXPECT_EQ(f.grid->CellText(1499, 2), "r1499c1");
+  EXPECT_EQ(f.grid->CellText(1500, 1), "r1500c0");
+
+  // The program's writes go in front of the table too; a numeric column still refuses.
+  EXPECT_TRUE(f.grid->SetCellText(1, 1, "w"));
+  EXPECT_FALSE(f.grid->SetCellText(1, 3, "abc"));
+  EXPECT_EQ(f.grid->CellText(1, 1), "w");
+  EXPECT_EQ(f.grid->CellText(1, 3), "r1c2");
+
+  // Fixed cells and a grid that is not editable open no editor.
+  struct {
+    int row, column;
+    bool editable, opens;
+  } cases[] = {{0, 2, true, false}, {7, 0, true, false}, {7, 2, true, true}, {7, 2, false, false}};
+  for (const auto& c : cases) {
+    f.grid->SetEditable(c.editable);
+    f.grid->SetCurrentCell(c.row, c.column);
+    EXPECT_EQ(f.grid->EditCurrentCell(), c.opens) << c.row << "," << c.column;
+    if (f.Editor()) QTest::keyClick(f.Editor(), Qt::Key_Escape);
+    Runtime::ProcessEvents();
+  }
+}
+
+TEST(GridCells, ClicksAndKeysMoveTheCurrentCellOfAShownTable) {
+  ResultGridFixture f;
+  f.widget.show();
+  f.grid->ShowCells(std::make_shared<MadeUpCells>(300, 4), true, true);
+  f.grid->SetEditable(false);
+  int double_clicks = 0;
+  f.grid->on_double_clicked = [&] { ++double_clicks; };
+  // A double click is a click and then, on the same cell, the double-click event.
+  QTest::mouseClick(f.widget.viewport(), Qt::LeftButton, {}, f.CellRect(5, 1).center());
+  QTest::mouseDClick(f.widget.viewport(), Qt::LeftButton, {}, f.CellRect(5, 1).center());
+  QTest::mouseClick(f.widget.viewport(), Qt::LeftButton, {}, f.CellRect(3, 2).center());
+  QTest::keyClick(&f.widget, Qt::Key_Down);
+  EXPECT_EQ(f.log, (std::vector<std::string>{"cell 5,1", "cell 3,2", "cell 4,2"}));
+  EXPECT_EQ(double_clicks, 1);
+}
+
+TEST(GridCells, FixedCellsOfAShownTableLookLikeHeaders) {
+  ResultGridFixture f;
+  f.widget.show();
+  // Empty cells, so only the background is drawn.
+  f.grid->ShowCells(std::make_shared<MadeUpCells>(0, 3), false, false);
+  f.grid->SetRowCount(3);
+  f.grid->SetFixedRows(1);
+  Runtime::ProcessEvents();
+  const QImage picture = f.widget.viewport()->grab().toImage();
+  const QPalette& palette = f.widget.palette();
+  EXPECT_EQ(picture.pixelColor(f.CellRect(0, 1).topLeft() + QPoint(2, 2)),
+            palette.color(QPalette::Button));
+  EXPECT_EQ(picture.pixelColor(f.CellRect(1, 1).topLeft() + QPoint(2, 2)),
+            palette.color(QPalette::Base));
+}
+
+TEST(GridCells, ColumnWidthsStayWhenATableIsShown) {
+  ResultGridFixture f;
+  f.grid->SetColumnWidth(1, 130);
+  f.grid->SetColumnWidth(4, 90);
+  f.grid->ShowCells(std::make_shared<MadeUpCells>(10, 7), true, true);
+  EXPECT_EQ(f.grid->ColumnWidth(1), 130);
+  EXPECT_EQ(f.grid->ColumnWidth(4), 90);
+  EXPECT_EQ(f.grid->ColumnWidth(7), 60) << "a new column has the default width";
+  EXPECT_EQ(f.grid->RowHeight(9), 20);
 }
 
 }  // namespace

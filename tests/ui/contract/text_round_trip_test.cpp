@@ -11,10 +11,13 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
 
+#include "base/cell_texts.h"
+#include "base/codec.h"
 #include "ui/controls.h"
 #include "ui/runtime.h"
 
@@ -138,6 +141,40 @@ TEST(Grid, EditingNextToACutCharacterChangesOnlyWhatTheUserChanged) {
     ASSERT_TRUE(f.grid->SetCellText(1, 1, "\xD6\xD0\xCE"));
     f.Edit(c.keys);
     EXPECT_EQ(Hex(f.grid->CellText(1, 1)), Hex(c.expected)) << c.what;
+  }
+}
+
+TEST(Grid, EveryByteComesBackFromAShownTableAndItsEditor) {
+  class ValueCells : public CellTexts {
+   public:
+    int rows() const override { return static_cast<int>(values.size()); }
+    int columns() const override { return 1; }
+    std::string_view at(int row, int) const override { return values[row]; }
+    std::vector<std::string> values = Values();
+  };
+  auto cells = std::make_shared<ValueCells>();
+  QTableView widget;  // a plain table view reads its cells from the shown table
+  widget.resize(300, 120);
+  widget.show();
+  Grid grid(&widget);
+  grid.ShowCells(cells, false, false);
+  for (int row = 0; row < cells->rows(); ++row) {
+    const std::string& value = cells->values[row];
+    EXPECT_EQ(Hex(grid.CellText(row, 0)), Hex(value));
+    // What the view draws and what the editor starts with convert back to exactly the bytes.
+    const QString shown = widget.model()->index(row, 0).data().toString();
+    EXPECT_EQ(Hex(FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(shown.utf16()),
+                                                static_cast<size_t>(shown.size())))),
+              Hex(value));
+    grid.SetCurrentCell(row, 0);
+    ASSERT_TRUE(grid.EditCurrentCell());
+    auto* editor = widget.viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_End);
+    QTest::keyClicks(editor, "X");
+    QTest::keyClick(editor, Qt::Key_Return);
+    Runtime::ProcessEvents();
+    EXPECT_EQ(Hex(grid.CellText(row, 0)), Hex(value + "X"));
   }
 }
 

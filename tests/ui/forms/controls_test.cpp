@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -182,7 +182,7 @@ bool HasKind(QWidget* w, Control* c, K kind) {
     case K::kTree:
       return qobject_cast<QTreeWidget*>(w) && dynamic_cast<TreeView*>(c);
     case K::kGrid:
-      return qobject_cast<QTableWidget*>(w) && dynamic_cast<Grid*>(c);
+      return qobject_cast<QTableView*>(w) && dynamic_cast<Grid*>(c);
     case K::kSplitter:
       return qobject_cast<QFrame*>(w) != nullptr && c != nullptr;
   }

@@ -1,0 +1,248 @@
+#include "ui/grid_model.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "base/codec.h"
+#include "base/text.h"
+#include "ui/qt_support.h"
+
+namespace torvane {
+namespace {
+
+// A grid that keeps no more than this many cells of a shown table copies them and lets the table
+// go.
+constexpr std::size_t kSmallSourceCells = 1024;
+
+// The table shown for a null source.
+class NoCells : public CellTexts {
+ public:
+  int rows() const override { return 0; }
+  int columns() const override { return 0; }
+  std::string_view at(int, int) const override { return {}; }
+};
+
+}  // namespace
+
+std::string RowNumberText(int row, bool header) {
+  if (header && row == 0) {
+    static const std::string title = FromUtf8("序号");
+    return title;
+  }
+  return DoubleToText(header ? row : row + 1.0);
+}
+
+GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+GridModel::~GridModel() = default;
+
+int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+
+int GridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : columns_;
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return QVariant();
+  std::string scratch;
+  return ToQt(TextView(index.row(), index.column(), scratch));
+}
+
+bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid() || (role != Qt::EditRole && role != Qt::DisplayRole)) return false;
+  SetText(index.row(), index.column(), FromQt(value.toString()));
+  return true;
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
+}
+
+bool GridModel::insertRows(int row, int count, const QModelIndex& parent) {
+  if (parent.isValid() || row < 0 || row > rows_ || count < 1) return false;
+  beginInsertRows(QModelIndex(), row, row + count - 1);
+  if (source_ && row_map_.empty() && row < source_rows_) MapRows();
+  if (!row_map_.empty()) row_map_.insert(row_map_.begin() + row, count, kNone);
+  rows_ += count;
+  ShiftTexts(Qt::Vertical, row, count);
+  endInsertRows();
+  return true;
+}
+
+bool GridModel::removeRows(int row, int count, const QModelIndex& parent) {
+  if (parent.isValid() || row < 0 || count < 1 || count > rows_ - row) return false;
+  beginRemoveRows(QModelIndex(), row, row + count - 1);
+  // Cutting off the end of the shown rows needs no map; taking rows out among them does.
+  if (source_ && row_map_.empty() && row + count < source_rows_) MapRows();
+  if (!row_map_.empty()) {
+    row_map_.erase(row_map_.begin() + row, row_map_.begin() + row + count);
+  } else {
+    source_rows_ = std::min(source_rows_, row);
+  }
+  rows_ -= count;
+  ShiftTexts(Qt::Vertical, row, -count);
+  endRemoveRows();
+  LetGoOfSmallSource();
+  return true;
+}
+
+bool GridModel::insertColumns(int column, int count, const QModelIndex& parent) {
+  if (parent.isValid() || column < 0 || column > columns_ || count < 1) return false;
+  beginInsertColumns(QModelIndex(), column, column + count - 1);
+  if (source_) column_map_.insert(column_map_.begin() + column, count, kNone);
+  columns_ += count;
+  ShiftTexts(Qt::Horizontal, column, count);
+  endInsertColumns();
+  return true;
+}
+
+bool GridModel::removeColumns(int column, int count, const QModelIndex& parent) {
+  if (parent.isValid() || column < 0 || count < 1 || count > columns_ - column) return false;
+  beginRemoveColumns(QModelIndex(), column, column + count - 1);
+  if (source_) {
+    column_map_.erase(column_map_.begin() + column, column_map_.begin() + column + count);
+  }
+  columns_ -= count;
+  ShiftTexts(Qt::Horizontal, column, -count);
+  endRemoveColumns();
+  LetGoOfSmallSource();
+  return true;
+}
+
+std::string GridModel::Text(int row, int column) const {
+  if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return "";
+  std::string scratch;
+  return std::string(TextView(row, column, scratch));
+}
+
+void GridModel::SetText(int row, int column, std::string text) {
+  if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return;
+  texts_[KeyOf(row, column)] = std::move(text);
+  const QModelIndex cell = index(row, column);
+  emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
+}
+
+void GridModel::ClearTexts() {
+  texts_.clear();
+  source_.reset();
+  source_rows_ = 0;
+  row_map_.clear();
+  column_map_.clear();
+  if (rows_ > 0 && columns_ > 0) {
+    emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1), {Qt::DisplayRole, Qt::EditRole});
+  }
+}
+
+void GridModel::ShowSource(std::shared_ptr<const CellTexts> source, bool header, bool numbers) {
+  texts_.clear();
+  source_.reset();
+  source_rows_ = 0;
+  row_map_.clear();
+  column_map_.clear();
+  if (!source) source = std::make_shared<NoCells>();
+  const int rows = std::max(source->rows(), 1);
+  const int shown_columns = std::max(source->columns(), 1);
+  const int offset = numbers ? 1 : 0;
+  Reshape(rows, shown_columns + offset);
+  source_ = std::move(source);
+  header_ = header;
+  source_rows_ = rows;
+  column_map_.resize(static_cast<std::size_t>(columns_));
+  if (numbers) column_map_[0] = kNumbers;
+  for (int c = 0; c < shown_columns; ++c) column_map_[static_cast<std::size_t>(c + offset)] = c;
+  emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1), {Qt::DisplayRole, Qt::EditRole});
+}
+
+int GridModel::SourceRow(int row) const {
+  if (!source_) return kNone;
+  if (!row_map_.empty()) return row_map_[static_cast<std::size_t>(row)];
+  return row < source_rows_ ? row : kNone;
+}
+
+int GridModel::SourceColumn(int column) const {
+  return source_ ? column_map_[static_cast<std::size_t>(column)] : kNone;
+}
+
+std::string_view GridModel::TextView(int row, int column, std::string& scratch) const {
+  if (!texts_.empty()) {
+    const auto written = texts_.find(KeyOf(row, column));
+    if (written != texts_.end()) return written->second;
+  }
+  const int source_row = SourceRow(row);
+  if (source_row == kNone) return {};
+  const int source_column = SourceColumn(column);
+  if (source_column == kNumbers) {
+    scratch = RowNumberText(source_row, header_);
+    return scratch;
+  }
+  // An empty table still shows one row and column, which read as empty cells.
+  if (source_column == kNone || source_row >= source_->rows() ||
+      source_column >= source_->columns()) {
+    return {};
+  }
+  return source_->at(source_row, source_column);
+}
+
+void GridModel::MapRows() {
+  row_map_.resize(static_cast<std::size_t>(rows_));
+  for (int r = 0; r < rows_; ++r) {
+    row_map_[static_cast<std::size_t>(r)] = r < source_rows_ ? r : kNone;
+  }
+}
+
+void GridModel::ShiftTexts(Qt::Orientation orientation, int first, int count) {
+  if (texts_.empty()) return;
+  std::unordered_map<Key, std::string> shifted;
+  shifted.reserve(texts_.size());
+  for (auto& [key, text] : texts_) {
+    int row = static_cast<int>(key >> 32);
+    int column = static_cast<int>(key & 0xFFFFFFFFu);
+    int& at = orientation == Qt::Vertical ? row : column;
+    if (at >= first) {
+      if (count < 0 && at < first - count) continue;  // removed with its row or column
+      at += count;
+    }
+    shifted.emplace(KeyOf(row, column), std::move(text));
+  }
+  texts_.swap(shifted);
+}
+
+void GridModel::LetGoOfSmallSource() {
+  if (!source_) return;
+  std::vector<int> rows;
+  if (row_map_.empty()) {
+    if (static_cast<std::size_t>(source_rows_) > kSmallSourceCells) return;
+    for (int r = 0; r < source_rows_; ++r) rows.push_back(r);
+  } else {
+    for (int r = 0; r < rows_; ++r) {
+      if (row_map_[static_cast<std::size_t>(r)] == kNone) continue;
+      if (rows.size() == kSmallSourceCells) return;
+      rows.push_back(r);
+    }
+  }
+  std::vector<int> columns;
+  for (int c = 0; c < columns_; ++c) {
+    if (column_map_[static_cast<std::size_t>(c)] != kNone) columns.push_back(c);
+  }
+  if (rows.size() * columns.size() > kSmallSourceCells) return;
+  std::string scratch;
+  for (int r : rows) {
+    for (int c : columns) {
+      if (texts_.count(KeyOf(r, c)) == 0) texts_.emplace(KeyOf(r, c), TextView(r, c, scratch));
+    }
+  }
+  source_.reset();
+  source_rows_ = 0;
+  row_map_.clear();
+  column_map_.clear();
+}
+
+void GridModel::Reshape(int rows, int columns) {
+  if (rows > rows_) insertRows(rows_, rows - rows_);
+  if (rows < rows_) removeRows(rows, rows_ - rows);
+  if (columns > columns_) insertColumns(columns_, columns - columns_);
+  if (columns < columns_) removeColumns(columns, columns_ - columns);
+}
+
+}  // namespace torvane

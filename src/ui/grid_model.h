@@ -1,0 +1,96 @@
+#pragma once
+
+// GridModel: the cells of a grid shown on a plain table view (ui/ only). The grid may show a
+// shared table of texts (CellTexts), read only for the cells that are drawn or asked for; every
+// text written since, by the program or by an in-place edit, is kept in front of it. A cell that
+// was never written costs nothing, so a result of millions of rows adds no more to the grid than
+// the view's own few bytes per row.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include <QAbstractTableModel>
+
+#include "base/cell_texts.h"
+
+namespace torvane {
+
+// The text of a row-number cell for row `row` of a table shown with numbers: "序号" for row 0 of
+// a table with a header row, otherwise the number of the row counted from 1 below the header, as
+// "%.13g" writes it.
+std::string RowNumberText(int row, bool header);
+
+class GridModel : public QAbstractTableModel {
+ public:
+  // An empty grid: no rows, no columns. Usually owned by its view.
+  explicit GridModel(QObject* parent = nullptr);
+  ~GridModel() override;
+
+  // The table-model interface. Display and edit roles carry the cell's text; a written text comes
+  // back through setData. Rows and columns are inserted and removed through the usual signals, so
+  // the view keeps the sizes of the rows and columns that stay.
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  bool insertRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
+  bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
+  bool insertColumns(int column, int count, const QModelIndex& parent = QModelIndex()) override;
+  bool removeColumns(int column, int count, const QModelIndex& parent = QModelIndex()) override;
+
+  // Text of cell (row, column) as internal text; "" for an empty cell or no such cell.
+  std::string Text(int row, int column) const;
+  // Writes `text` into cell (row, column) and signals the change; ignored for no such cell.
+  void SetText(int row, int column, std::string text);
+  // Empties every cell and lets go of the shown table; the shape stays.
+  void ClearTexts();
+  // Empties every cell, takes the shape of `source` (at least one row and one column), with a
+  // column of row numbers (RowNumberText) in front when `numbers`, and shows `source` in the
+  // others. `source` is kept and read on demand, never copied; null shows an empty table.
+  void ShowSource(std::shared_ptr<const CellTexts> source, bool header, bool numbers);
+
+ private:
+  using Key = std::uint64_t;
+  static Key KeyOf(int row, int column) {
+    return (static_cast<Key>(static_cast<std::uint32_t>(row)) << 32) |
+           static_cast<std::uint32_t>(column);
+  }
+
+  // The source row / column a grid row / column shows, or kNone (or kNumbers for the column of
+  // row numbers).
+  static constexpr int kNone = -1;
+  static constexpr int kNumbers = -2;
+  int SourceRow(int row) const;
+  int SourceColumn(int column) const;
+
+  // The text cell (row, column) shows; `scratch` holds a text made on the spot (a row number).
+  std::string_view TextView(int row, int column, std::string& scratch) const;
+  // Gives every row its own entry in row_map_, for an insertion or removal among shown rows.
+  void MapRows();
+  // Moves written texts after `count` rows (vertical) or columns were inserted at `first`, or
+  // removes those inside and moves the others back when `count` is negative.
+  void ShiftTexts(Qt::Orientation orientation, int first, int count);
+  // Copies the shown texts into written ones and lets go of the shown table once only a few of its
+  // cells are left in the grid (a grid shrunk to one cell should not keep a large result alive).
+  void LetGoOfSmallSource();
+  // Sets the shape through the insertion and removal signals.
+  void Reshape(int rows, int columns);
+
+  int rows_ = 0;
+  int columns_ = 0;
+  std::shared_ptr<const CellTexts> source_;
+  bool header_ = false;
+  // Grid rows [0, source_rows_) show the source's rows of the same index while row_map_ is empty;
+  // after rows were inserted or removed among them, row_map_ gives each grid row its source row.
+  int source_rows_ = 0;
+  std::vector<int> row_map_;
+  std::vector<int> column_map_;  // one entry per column while a table is shown
+  std::unordered_map<Key, std::string> texts_;
+};
+
+}  // namespace torvane
