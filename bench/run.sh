@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release without sanitizers, makes the benchmark databases once (the
 # 10-million-row file takes a while the first time) and runs every benchmark: the database layer's,
-# then the browse inside the main window. Extra arguments go to Google Benchmark (both programs),
-# e.g. --benchmark_filter=query.
+# the browse inside the main window, then a console query's result in the main window. Extra
+# arguments go to Google Benchmark (every program), e.g. --benchmark_filter=query.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/bench"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVANE_SANITIZE=OFF \
   -DTORVANE_TESTS=OFF -DTORVANE_BENCH=ON > /dev/null
-cmake --build "$build" --target make_bench_db db_bench browse_window_bench -j "$(nproc)"
+cmake --build "$build" --target make_bench_db db_bench browse_window_bench query_grid_bench \
+  -j "$(nproc)"
 "$build/bench/make_bench_db" "$build/data"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"\
 " $(awk '/MemTotal/ {printf "%.0f GB", $2 / 1048576}' /proc/meminfo), $(uname -sr)"
 "$build/bench/db_bench" --data="$build/data" --benchmark_color=false "$@"
 # The same browse inside the main window on the offscreen platform; no display is needed.
 QT_QPA_PLATFORM=offscreen "$build/bench/browse_window_bench" --data="$build/data" \
+  --benchmark_color=false "$@"
+# A console query's whole result in the main window, against the raw engine's pass of it.
+QT_QPA_PLATFORM=offscreen "$build/bench/query_grid_bench" --data="$build/data" \
   --benchmark_color=false "$@"
