@@ -30,6 +30,10 @@
 namespace torvane {
 namespace {
 
+// Up to this many rows a grid that cannot be edited lets the view search its rows for a typed
+// character; beyond, a search would hold up the window.
+constexpr int kSearchableRows = 10000;
+
 // "", "0" and any text whose leading numeric part is a number other than zero. The leading part
 // must start with a digit or a point: the C library would also read "nan" and "inf", which are not
 // numbers a user means.
@@ -45,8 +49,9 @@ bool AcceptsNumber(const std::string& text) {
 }
 
 bool NumberCharacter(QChar c) {
-  return c.unicode() < 32 || c.unicode() == 0x7F || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
-         c == QLatin1Char('-') || c == QLatin1Char('.');
+  return c.unicode() < 32 || c.unicode() == 0x7F ||
+         (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') ||
+         c == QLatin1Char('.');
 }
 
 // The Windows virtual-key code of a Qt key; 0 for keys without one.
@@ -400,13 +405,18 @@ Grid::Grid(QWidget* table) : Control(table), impl_(std::make_unique<Impl>()) {
     if (on_double_clicked) on_double_clicked();
   });
 
-  // Keys reach the handler before the grid moves its current cell; they are not consumed.
+  // Keys reach the handler before the grid moves its current cell; they are not consumed, except
+  // that a character typed into a large grid that cannot be edited goes no further: the view would
+  // search every row for it, which freezes the window on a result of millions of rows.
   auto* keys = new EventHook(
       [this](QObject*, QEvent* event) {
-        if (event->type() == QEvent::KeyPress && on_key_pressed) {
-          on_key_pressed(VirtualKey(static_cast<QKeyEvent*>(event)->key()));
-        }
-        return false;
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (on_key_pressed) on_key_pressed(VirtualKey(key->key()));
+        const bool typed =
+            !key->text().isEmpty() && key->text().at(0).isPrint() &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        return typed && !IsEditable() && RowCount() > kSearchableRows;
       },
       hook());
   t->installEventFilter(keys);

@@ -880,6 +880,26 @@ TEST(GridCells, ClicksAndKeysMoveTheCurrentCellOfAShownTable) {
   EXPECT_EQ(double_clicks, 1);
 }
 
+// A letter typed into a large result that cannot be edited does not send the view searching every
+// row: the window stays responsive, the current cell stays where it was.
+TEST(GridCells, TypingIntoALargeResultSearchesNothing) {
+  ResultGridFixture f;
+  f.widget.show();
+  auto cells = std::make_shared<MadeUpCells>(1'000'000, 3);
+  f.grid->ShowCells(cells, true, true);
+  f.grid->SetEditable(false);
+  f.grid->SetCurrentCell(2, 1);
+  int keys = 0;
+  f.grid->on_key_pressed = [&keys](int) { ++keys; };
+  const std::int64_t reads = cells->reads;
+  QTest::keyClicks(&f.widget, "r9");
+  EXPECT_EQ(keys, 2);
+  EXPECT_LT(cells->reads - reads, 100);
+  EXPECT_EQ(f.grid->CurrentRow(), 2);
+  QTest::keyClick(&f.widget, Qt::Key_Down);  // keys that move still move
+  EXPECT_EQ(f.grid->CurrentRow(), 3);
+}
+
 TEST(GridCells, FixedCellsOfAShownTableLookLikeHeaders) {
   ResultGridFixture f;
   f.widget.show();
