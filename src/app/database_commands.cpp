@@ -23,9 +23,24 @@ void ChooseAndOpenDatabase(App& app, bool create) {
   dialog.title = create ? "新建数据库" : "打开数据库";
   if (!app.services.ShowFileDialog(dialog)) return;
   const std::string path = dialog.file_name;
-  // The save dialog has asked before choosing an existing file: a new database replaces it.
-  if (create && FileExists(path)) DeleteFile(path);
-  CloseDatabase(app);
+  if (create && app.state.Connection.IsOpen() && SameFile(path, app.state.DatabasePath)) {
+    // Replacing the open database would delete the user's data from under the program.
+    app.services.MessageBox("不能用新数据库替换当前打开的数据库 [" + path +
+                                "]！\r\n请另选一个文件名，或先关闭该数据库。",
+                            kMbOkStop);
+    return;
+  }
+  if (!CloseDatabase(app)) return;
+  // The save dialog has asked before choosing an existing file: a new database replaces it, after
+  // a backup copy of it is made as for a file being opened. Its journal files go with it, or the
+  // new database would take them for its own.
+  if (create && FileExists(path)) {
+    BackupDatabase(app, path);
+    DeleteFile(path);
+    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+      if (FileExists(path + suffix)) DeleteFile(path + suffix);
+    }
+  }
   OpenDatabase(app, path, create);
 }
 
@@ -48,14 +63,36 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
   AppendLog(app, verb + "数据库：" + path);
 }
 
-void CloseDatabase(App& app) {
+bool SettlePendingTransaction(App& app) {
+  ZuveviRE& db = app.state.Connection;
+  if (!db.IsInTransaction()) return true;
+  const int answer = app.services.MessageBox(
+      "数据库中有尚未提交的事务。\r\n\r\n是否提交该事务？选择“是”提交，“否”回滚，"
+      "“取消”则保持现状、不关闭数据库。",
+      kMbYesNoCancelAsk);
+  if (answer == kIdYes) {
+    if (db.CommitTransaction()) return true;
+    ReportError(app, "提交事务失败！");
+    return false;
+  }
+  if (answer == kIdNo) {
+    if (db.RollbackTransaction()) return true;
+    ReportError(app, "回滚事务失败！");
+    return false;
+  }
+  return false;
+}
+
+bool CloseDatabase(App& app) {
+  // A transaction still open would be rolled back by the close without a word.
+  if (app.state.Connection.IsOpen() && !SettlePendingTransaction(app)) return false;
   // The record set and the cursor hold on to the connection; letting go of them first is what
   // makes the engine agree to close it.
   app.state.RecordSet.Close();
   app.state.Cursor.Close();
   if (app.state.Connection.IsOpen() && !app.state.Connection.Close()) {
     ReportError(app, "暂时无法关闭数据库！");
-    return;
+    return false;
   }
   app.state.DatabasePath.clear();
   // The names belong to the closed database: a change of the display filter must not list them.
@@ -68,6 +105,7 @@ void CloseDatabase(App& app) {
   app.window.tree().SetItems({});
   app.window.tree().SetSelectedIndex(-1);
   ResetPanels(app);
+  return true;
 }
 
 std::string BackupDirectory() { return RunDirectory() + "/数据库备份"; }

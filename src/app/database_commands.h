@@ -27,9 +27,16 @@ void ChooseAndOpenDatabase(App& app, bool create);
 // database-open state; a failure is reported in a box and in the log.
 void OpenDatabase(App& app, const std::string& path, bool create);
 
-// Closes the record set, the cursor and the connection and switches the window to the
-// no-database state. A close the engine still refuses is reported and changes nothing.
-void CloseDatabase(App& app);
+// With a transaction still open, asks whether to commit it (Yes), roll it back (No) or leave
+// everything as it is (Cancel). True when the caller may go on: no transaction was open, or it was
+// committed or rolled back; false when the user cancelled or the commit or rollback failed
+// (reported).
+bool SettlePendingTransaction(App& app);
+
+// Settles a transaction still open (SettlePendingTransaction), then closes the record set, the
+// cursor and the connection and switches the window to the no-database state. False, changing
+// nothing, when the user kept the transaction or the engine refuses the close (reported).
+bool CloseDatabase(App& app);
 
 // Copies the file at `path` into the backup folder beside the program and logs the copy. Does
 // nothing when there is no file at `path`; a failed copy is not reported.

@@ -32,7 +32,8 @@ void RegisterFileType() {
 }
 
 void ExitCommand(App& app) {
-  CloseDatabase(app);
+  // The user kept a pending transaction (or the close was refused): the program stays.
+  if (!CloseDatabase(app)) return;
   app.window.window().Close();
 }
 

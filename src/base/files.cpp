@@ -96,6 +96,15 @@ Bytes ReadFile(std::string_view path) {
   return bytes;
 }
 
+bool SameFile(std::string_view a, std::string_view b) {
+  struct stat sa, sb;
+  if (a.empty() || b.empty() || ::stat(SystemPath(a).c_str(), &sa) != 0 ||
+      ::stat(SystemPath(b).c_str(), &sb) != 0) {
+    return false;
+  }
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 bool WriteFile(std::string_view path, const Bytes& bytes) {
   if (path.empty()) return false;
   Fd fd(::open(SystemPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));

@@ -32,6 +32,8 @@ bool WriteFile(std::string_view path, const Bytes& bytes);
 // Copies the file at `from` to `to`, replacing a file of that name; false on any failure.
 bool CopyFile(std::string_view from, std::string_view to);
 
+// True when `a` and `b` name the same existing file (one file under two names included).
+bool SameFile(std::string_view a, std::string_view b);
 // Deletes the file; false when it could not be deleted.
 bool DeleteFile(std::string_view path);
 

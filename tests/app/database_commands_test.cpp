@@ -10,6 +10,7 @@ namespace torvane {
 namespace {
 
 using testing::AppTest;
+using testing::MakeDatabase;
 using testing::QueryText;
 
 TEST(BackupFileName, DropsTrailingZeroUnits) {
@@ -51,17 +52,72 @@ TEST_F(AppTest, OpenCommandBacksUpAndOpensTheChosenFile) {
   EXPECT_TRUE(state_.Connection.IsOpen());
 }
 
-TEST_F(AppTest, NewDatabaseReplacesAnExistingFileWithoutBackup) {
+TEST_F(AppTest, NewDatabaseReplacesAnExistingFileAfterABackup) {
   const std::string path = MakeDb("CREATE TABLE old(x);");
+  ASSERT_TRUE(WriteFile(path + "-journal", Bytes{1, 2, 3}));  // a stale journal goes with it
   Start();
   services_.QueueFileDialogAnswer(path);
   window_.menu_item("新建数据库...")->Choose();
   EXPECT_EQ(services_.file_dialogs()[0].kind, FileDialogKind::kSave);
   EXPECT_EQ(services_.file_dialogs()[0].title, "新建数据库");
-  EXPECT_EQ(window_.log_box().Content(), "\r\n新建数据库：" + path);
+  ASSERT_EQ(backups_made().size(), 1u);
+  EXPECT_EQ(QueryText(backups_made()[0], "SELECT name FROM sqlite_master"), "old");
+  EXPECT_EQ(LastLogLine(), "新建数据库：" + path);
+  EXPECT_FALSE(FileExists(path + "-journal"));
   EXPECT_EQ(window_.tree().ItemText(0), "表 (0)");
   EXPECT_EQ(window_.tree().ItemText(1), "视图 (0)");
   EXPECT_EQ(window_.tree().ItemCount(), 2);
+}
+
+TEST_F(AppTest, NewDatabaseNeverReplacesTheOpenFile) {
+  const std::string path = MakeDb("CREATE TABLE mine(x); INSERT INTO mine VALUES(1);");
+  Start({path});
+  services_.QueueFileDialogAnswer(path);
+  window_.menu_item("新建数据库...")->Choose();
+  ASSERT_EQ(services_.message_boxes().size(), 1u);
+  EXPECT_EQ(services_.message_boxes()[0].text.rfind("不能用新数据库替换当前打开的数据库 [", 0), 0u);
+  EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
+  EXPECT_EQ(state_.DatabasePath, path);
+  EXPECT_EQ(QueryText(path, "SELECT count(*) FROM mine"), "1");
+}
+
+TEST_F(AppTest, APendingTransactionIsSettledBeforeTheDatabaseCloses) {
+  // Each way out of the open database, with each answer to the question.
+  static const struct {
+    const char* route;
+    int answer;
+    bool closed;
+    const char* stored;
+  } cases[] = {
+      {"关闭数据库", kIdYes, true, "2"},     {"关闭数据库", kIdNo, true, "1"},
+      {"关闭数据库", kIdCancel, false, "1"}, {"退出", kIdCancel, false, "1"},
+      {"打开数据库...", kIdNo, true, "1"},   {"打开数据库...", kIdCancel, false, "1"},
+      {"退出", kIdYes, true, "2"},  // last: the window closes
+  };
+  const std::string path = MakeDb("CREATE TABLE t(a); INSERT INTO t VALUES(1);");
+  const std::string other = MakeDb("CREATE TABLE u(b);", "另一个库");
+  Start({path});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.route) + " " + std::to_string(c.answer));
+    if (state_.DatabasePath != path) {
+      services_.QueueFileDialogAnswer(path);
+      window_.menu_item("打开数据库...")->Choose();
+    }
+    MakeDatabase(path, "DELETE FROM t WHERE a = 2");
+    ASSERT_TRUE(state_.Connection.BeginTransaction());
+    ASSERT_TRUE(state_.Connection.Execute("INSERT INTO t VALUES(2)"));
+    services_.ClearRecords();
+    services_.QueueMessageBoxAnswer(c.answer);
+    if (std::string(c.route) == "打开数据库...") services_.QueueFileDialogAnswer(other);
+    window_.menu_item(c.route)->Choose();
+    ASSERT_GE(services_.message_boxes().size(), 1u);
+    EXPECT_EQ(services_.message_boxes()[0].flags, kMbYesNoCancelAsk);
+    EXPECT_NE(services_.message_boxes()[0].text.find("尚未提交的事务"), std::string::npos);
+    EXPECT_EQ(state_.Connection.IsInTransaction(), !c.closed);
+    EXPECT_EQ(state_.DatabasePath == path, !c.closed);
+    if (!c.closed) state_.Connection.RollbackTransaction();
+    EXPECT_EQ(QueryText(path, "SELECT count(*) FROM t"), c.stored);
+  }
 }
 
 TEST_F(AppTest, CloseAfterABrowseWorksTheFirstTime) {
