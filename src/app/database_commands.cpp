@@ -50,8 +50,23 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
   // A cursor or record set left from an earlier connection must not outlive it.
   app.state.Cursor.Close();
   app.state.RecordSet.Close();
-  if (!app.state.Connection.Open(path, create)) {
-    app.services.MessageBox("不能" + verb + "数据库 [" + path + "]！", kMbOkStop);
+  bool opened = app.state.Connection.Open(path, create);
+  std::string error;
+  if (opened) {
+    // The engine opens any file and reads it only when asked: a file that is not a database, or
+    // one another program holds locked, must not look like an empty database.
+    SqliteDataset catalog = app.state.Connection.Query("SELECT count(*) FROM sqlite_master");
+    if (!catalog.Requery()) {
+      error = app.state.Connection.GetErrorText();
+      catalog.Close();
+      app.state.Connection.Close();
+      opened = false;
+    }
+  }
+  if (!opened) {
+    std::string message = "不能" + verb + "数据库 [" + path + "]！";
+    if (!error.empty()) message += "错误信息如下：\r\n\r\n" + error;
+    app.services.MessageBox(message, kMbOkStop);
     AppendLog(app, "[×]" + verb + "数据库失败！[" + path + "]");
     return;
   }
@@ -113,10 +128,11 @@ std::string BackupDirectory() { return RunDirectory() + "/数据库备份"; }
 std::string BackupFileName(const std::string& path, const LocalDateTime& now) {
   const std::size_t slash = path.rfind('/');
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  name += "__" + IntToText(now.year) + "年" + IntToText(now.month) + "月" + IntToText(now.day) +
-          "日";
+  name +=
+      "__" + IntToText(now.year) + "年" + IntToText(now.month) + "月" + IntToText(now.day) + "日";
   if (now.second != 0) {
-    name += IntToText(now.hour) + "时" + IntToText(now.minute) + "分" + IntToText(now.second) + "秒";
+    name +=
+        IntToText(now.hour) + "时" + IntToText(now.minute) + "分" + IntToText(now.second) + "秒";
   } else if (now.minute != 0) {
     name += IntToText(now.hour) + "时" + IntToText(now.minute) + "分";
   } else if (now.hour != 0) {

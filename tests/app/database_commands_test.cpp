@@ -176,13 +176,40 @@ TEST_F(AppTest, BackupCommandCopiesTheOpenFile) {
   EXPECT_EQ(backups.back().rfind(expected_dir, 0), 0u);
 }
 
-TEST_F(AppTest, AFileThatIsNotADatabaseShowsEmptyGroups) {
-  const std::string path = dir_.Path("文本.sdb");
-  ASSERT_TRUE(WriteFile(path, Bytes(2048, 'x')));
-  Start({path});
-  EXPECT_EQ(state_.DatabasePath, path);
+TEST_F(AppTest, AnOpenThatCannotReadTheCatalogFails) {
+  // Not a database; a database another program holds locked; an empty file, which is a database.
+  const std::string text = dir_.Path("文本.sdb");
+  ASSERT_TRUE(WriteFile(text, Bytes(2048, 'x')));
+  const std::string locked = MakeDb("CREATE TABLE t(a);", "锁定");
+  testing::OtherConnection other(locked);
+  other.Run("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE");
+  const std::string empty = dir_.Path("空.sdb");
+  ASSERT_TRUE(WriteFile(empty, Bytes()));
+  static const struct {
+    const std::string* path;
+    const char* error;
+  } cases[] = {{&text, "file is not a database"}, {&locked, "database is locked"}};
+  Start();
+  for (const auto& c : cases) {
+    services_.ClearRecords();
+    services_.QueueFileDialogAnswer(*c.path);
+    window_.menu_item("打开数据库...")->Choose();
+    ASSERT_EQ(services_.message_boxes().size(), 1u);
+    EXPECT_EQ(services_.message_boxes()[0].text,
+              "不能打开数据库 [" + *c.path + "]！错误信息如下：\r\n\r\n" + c.error);
+    EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
+    EXPECT_EQ(LastLogLine(), "[×]打开数据库失败！[" + *c.path + "]");
+    EXPECT_FALSE(state_.Connection.IsOpen());
+    EXPECT_EQ(state_.DatabasePath, "");
+    EXPECT_FALSE(window_.menu(MainMenu::kTable).IsEnabled());
+  }
+  EXPECT_EQ(ReadFile(text), Bytes(2048, 'x'));  // nothing written into it
+  services_.ClearRecords();
+  services_.QueueFileDialogAnswer(empty);
+  window_.menu_item("打开数据库...")->Choose();
+  EXPECT_TRUE(services_.message_boxes().empty());
+  EXPECT_EQ(state_.DatabasePath, empty);
   EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"表 (0)", "视图 (0)"}));
-  EXPECT_EQ(ReadFile(path), Bytes(2048, 'x'));  // nothing written into it
 }
 
 TEST_F(AppTest, BrowsingNeverChangesTheFile) {
