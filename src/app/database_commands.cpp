@@ -145,7 +145,15 @@ void BackupDatabase(App& app, const std::string& path) {
   if (!FileExists(path)) return;
   CreateDirectory(BackupDirectory());
   const std::string target = BackupDirectory() + "/" + BackupFileName(path, LocalNow());
-  if (CopyFile(path, target)) AppendLog(app, "已将数据库文件备份到：" + target);
+  if (CopyFile(path, target)) {
+    AppendLog(app, "已将数据库文件备份到：" + target);
+    return;
+  }
+  // Every open promises a backup: one that could not be made must not go unnoticed.
+  app.services.MessageBox("未能将数据库文件备份到：" + target +
+                              "\r\n\r\n数据库照常打开，但这次没有备份。",
+                          kMbOkStop);
+  AppendLog(app, "[×]备份数据库失败！" + target);
 }
 
 void SetDatabaseCommandsEnabled(App& app, bool enabled) {

@@ -39,7 +39,8 @@ bool SettlePendingTransaction(App& app);
 bool CloseDatabase(App& app);
 
 // Copies the file at `path` into the backup folder beside the program and logs the copy. Does
-// nothing when there is no file at `path`; a failed copy is not reported.
+// nothing when there is no file at `path`; a copy that cannot be made is reported in a box and in
+// the log.
 void BackupDatabase(App& app, const std::string& path);
 
 // The backup folder: run directory + "/数据库备份".

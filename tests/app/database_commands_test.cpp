@@ -176,6 +176,20 @@ TEST_F(AppTest, BackupCommandCopiesTheOpenFile) {
   EXPECT_EQ(backups.back().rfind(expected_dir, 0), 0u);
 }
 
+TEST_F(AppTest, ABackupThatCannotBeWrittenIsReported) {
+  // A file name so long that the backup's name, which adds the date and time, is too long for the
+  // file system: the copy fails, the database still opens.
+  const std::string path = MakeDb("CREATE TABLE t(a);", std::string(215, 'n'));
+  Start({path});
+  ASSERT_EQ(services_.message_boxes().size(), 1u);
+  EXPECT_EQ(services_.message_boxes()[0].text.rfind("未能将数据库文件备份到：", 0), 0u);
+  EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
+  const std::string log = window_.log_box().Content();
+  EXPECT_NE(log.find("[×]备份数据库失败！"), std::string::npos);
+  EXPECT_EQ(state_.DatabasePath, path);
+  EXPECT_EQ(LastLogLine(), "打开数据库：" + path);
+}
+
 TEST_F(AppTest, AnOpenThatCannotReadTheCatalogFails) {
   // Not a database; a database another program holds locked; an empty file, which is a database.
   const std::string text = dir_.Path("文本.sdb");
