@@ -129,6 +129,8 @@ void EditBox::SetContent(const std::string& text) {
   impl_->program_change = true;
   if (auto* line = qobject_cast<QLineEdit*>(w)) {
     line->setText(ToQt(text));
+    // A line the user only reads (a summary) shows its beginning, not its scrolled end.
+    if (line->isReadOnly()) line->setCursorPosition(0);
   } else if (auto* multi = qobject_cast<QPlainTextEdit*>(w)) {
     multi->setPlainText(ToMultiLine(text));
   }

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QClipboard>
-#include <QLineEdit>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTextCursor>
 #include <QTest>
+#include <QTextCursor>
 
 #include "base/codec.h"
 #include "base/text.h"
@@ -216,6 +216,21 @@ TEST(EditBox, ReadOnlyBoxRefusesTheUserButNotTheProgram) {
     box.Append("+more");
     EXPECT_EQ(box.Content(), "fixed+more") << widget->metaObject()->className();
   }
+}
+
+// A long summary in a read-only line shows its beginning; a box the user types into keeps the
+// caret at the end of what the program put there.
+TEST(EditBox, AReadOnlyLineShowsTheBeginningOfItsText) {
+  QLineEdit summary;
+  summary.resize(80, 20);
+  EditBox box(&summary);
+  box.SetReadOnly(true);
+  box.SetContent(std::string(200, 'x') + "end");
+  EXPECT_EQ(summary.cursorPosition(), 0);
+  QLineEdit input;
+  EditBox typed(&input);
+  typed.SetContent("12");
+  EXPECT_EQ(input.cursorPosition(), 2);
 }
 
 TEST(EditBox, ChineseTextRoundTripsAsInternalText) {
