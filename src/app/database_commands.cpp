@@ -4,6 +4,7 @@
 #include "app/schema_tree.h"
 #include "base/files.h"
 #include "base/text.h"
+#include "db/backup.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 
@@ -145,14 +146,14 @@ void BackupDatabase(App& app, const std::string& path) {
   if (!FileExists(path)) return;
   CreateDirectory(BackupDirectory());
   const std::string target = BackupDirectory() + "/" + BackupFileName(path, LocalNow());
-  if (CopyFile(path, target)) {
+  std::string error;
+  if (BackupDatabaseFile(path, target, error)) {
     AppendLog(app, "已将数据库文件备份到：" + target);
     return;
   }
   // Every open promises a backup: one that could not be made must not go unnoticed.
-  app.services.MessageBox("未能将数据库文件备份到：" + target +
-                              "\r\n\r\n数据库照常打开，但这次没有备份。",
-                          kMbOkStop);
+  app.services.MessageBox(
+      "未能将数据库文件备份到：" + target + "\r\n\r\n数据库照常打开，但这次没有备份。", kMbOkStop);
   AppendLog(app, "[×]备份数据库失败！" + target);
 }
 

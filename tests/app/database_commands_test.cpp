@@ -176,6 +176,41 @@ TEST_F(AppTest, BackupCommandCopiesTheOpenFile) {
   EXPECT_EQ(backups.back().rfind(expected_dir, 0), 0u);
 }
 
+TEST_F(AppTest, BackupsHoldEveryCommittedChangeAndNoOther) {
+  // Another program left committed rows in the write-ahead log (it still has the file open, so the
+  // log is not folded back into the file).
+  const std::string wal = MakeDb("PRAGMA journal_mode = WAL; CREATE TABLE t(a);", "日志模式");
+  testing::OtherConnection writer(wal);
+  writer.Run("PRAGMA wal_autocheckpoint = 0; INSERT INTO t VALUES('在日志里')");
+  Start({wal});
+  ASSERT_EQ(backups_made().size(), 1u);
+  EXPECT_EQ(QueryText(backups_made()[0], "SELECT a FROM t"), "在日志里");
+
+  // The user's own transaction, larger than the page cache, so its pages spill into the file: the
+  // backup holds the state before it, whole.
+  const std::string plain =
+      MakeDb("CREATE TABLE big(a); INSERT INTO big VALUES('before');", "回滚模式");
+  services_.QueueFileDialogAnswer(plain);
+  window_.menu_item("打开数据库...")->Choose();
+  ASSERT_TRUE(state_.Connection.Execute("PRAGMA cache_size = 10"));
+  ASSERT_TRUE(state_.Connection.BeginTransaction());
+  ASSERT_TRUE(state_.Connection.Execute(
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+      "INSERT INTO big SELECT hex(randomblob(100)) FROM n"));
+  window_.menu_item("备份数据库")->Choose();
+  const std::vector<std::string> backups = backups_made();
+  ASSERT_EQ(backups.size(), 3u);
+  EXPECT_EQ(QueryText(backups.back(), "PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(QueryText(backups.back(), "SELECT group_concat(a) FROM big"), "before");
+  EXPECT_FALSE(FileExists(backups.back() + "-journal"));
+  EXPECT_TRUE(state_.Connection.IsInTransaction());  // the user's work is still pending
+  ASSERT_TRUE(state_.Connection.RollbackTransaction());
+
+  // With nothing pending, the copy is the file byte for byte.
+  window_.menu_item("备份数据库")->Choose();
+  EXPECT_EQ(ReadFile(backups_made().back()), ReadFile(plain));
+}
+
 TEST_F(AppTest, ABackupThatCannotBeWrittenIsReported) {
   // A file name so long that the backup's name, which adds the date and time, is too long for the
   // file system: the copy fails, the database still opens.
