@@ -1,5 +1,6 @@
 // QtModalServices: the modal services on Qt's standard dialogs.
 #include <QAbstractButton>
+#include <QAbstractFileIconProvider>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -7,6 +8,8 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include "ui/modal_services.h"
 #include "ui/qt_support.h"
@@ -86,6 +89,31 @@ void StartDetached(const std::string& target) {
   QProcess::startDetached(QStringLiteral("xdg-open"), {ToQt(target)});
 }
 
+// Icons and type names from the kind of entry alone. The toolkit's own provider reads the start of
+// a file without a known extension to tell its type, and a special file such as /proc/kmsg never
+// answers: the dialog would hang for good.
+class PlainIconProvider : public QAbstractFileIconProvider {
+ public:
+  using QAbstractFileIconProvider::icon;
+  QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
+  QString type(const QFileInfo& info) const override {
+    return info.isDir() ? QStringLiteral("文件夹") : QStringLiteral("文件");
+  }
+};
+
+// The program keeps no settings, and the toolkit's file dialog writes its last folder and history
+// into a settings file of the user's. Its settings go into a folder of the program's own instead,
+// removed when the program ends: a folder is remembered while the program runs, and a dialog never
+// starts in a folder some earlier run left behind.
+void KeepToolkitSettingsForThisRun() {
+  static QTemporaryDir folder;
+  static bool done = false;
+  if (done || !folder.isValid()) return;
+  done = true;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+}
+
 }  // namespace
 
 QtModalServices::QtModalServices() = default;
@@ -134,7 +162,10 @@ std::optional<std::string> QtModalServices::InputBox(const std::string& prompt,
 }
 
 bool QtModalServices::ShowFileDialog(FileDialog& settings) {
+  KeepToolkitSettingsForThisRun();
+  PlainIconProvider icons;
   QFileDialog dialog(nullptr, ToQt(settings.title));
+  dialog.setIconProvider(&icons);
   dialog.setWindowModality(Qt::ApplicationModal);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   const bool save = settings.kind == FileDialogKind::kSave;

@@ -5,14 +5,18 @@
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>
+#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
@@ -258,6 +262,23 @@ TEST_F(FileDialogTest, SaveDialogAddsTheDefaultExtensionAndCancelKeepsTheName) {
   WhenShown<QFileDialog>([&](QFileDialog* dialog) { dialog->reject(); });
   EXPECT_FALSE(services.ShowFileDialog(settings));
   EXPECT_EQ(settings.file_name, first + ".txt");
+}
+
+// The dialog writes no settings file of the user's and tells files apart without reading them.
+TEST_F(FileDialogTest, KeepsNoSettingsAndReadsNoFile) {
+  QtModalServices services;
+  FileDialog settings{FileDialogKind::kOpen, "", "", "", (dir_ / "a.sdb").string()};
+  QString type;
+  WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+    type = dialog->iconProvider()->type(QFileInfo(QStringLiteral("/proc/kmsg")));
+    dialog->reject();
+  });
+  EXPECT_FALSE(services.ShowFileDialog(settings));
+  EXPECT_EQ(type, QStringLiteral("文件"));
+  const QString written = QSettings(QSettings::UserScope, QStringLiteral("QtProject")).fileName();
+  const QString user_config =
+      QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  EXPECT_FALSE(written.startsWith(user_config)) << written.toStdString();
 }
 
 TEST(QtModalServices, ClipboardCarriesInternalText) {
