@@ -100,6 +100,8 @@ bool SettlePendingTransaction(App& app) {
 }
 
 bool CloseDatabase(App& app) {
+  // Text being typed into a grid cell is written first, as leaving the cell would write it.
+  app.window.grid().FinishEditing();
   // A transaction still open would be rolled back by the close without a word.
   if (app.state.Connection.IsOpen() && !SettlePendingTransaction(app)) return false;
   // The record set and the cursor hold on to the connection; letting go of them first is what

@@ -491,6 +491,9 @@ class Grid : public Control {
   // Opens the in-place editor on the current cell as a user would (double click, typing); false
   // when the cell cannot be edited.
   bool EditCurrentCell();
+  // Ends an in-place edit in progress as leaving the cell would: the text typed goes into the cell
+  // and on_editing_ends is raised. Does nothing when no cell is being edited.
+  void FinishEditing();
 
   // The current cell changed, by the user or the program.
   std::function<void()> on_current_cell_changed;

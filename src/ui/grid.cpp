@@ -700,4 +700,16 @@ bool Grid::EditCurrentCell() {
   return impl_->editor_open;
 }
 
+void Grid::FinishEditing() {
+  QTableView* t = impl_->table;
+  if (!t || !impl_->editor_open) return;
+  QWidget* editor = t->indexWidget(t->model()->index(impl_->edited_row, impl_->edited_column));
+  QAbstractItemDelegate* delegate = t->itemDelegate();
+  if (editor == nullptr || delegate == nullptr) return;
+  // What the view does when the editor loses the focus: commit, then close (which raises the
+  // editing-ends event from the delegate).
+  emit delegate->commitData(editor);
+  emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 }  // namespace torvane

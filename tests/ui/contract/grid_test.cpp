@@ -299,6 +299,29 @@ TEST(Grid, EditingBeginsBeforeTheEditorAndEndsWithTheTextInTheCell) {
   EXPECT_EQ(f.grid->CellText(2, 3), "new");
 }
 
+// A command that must not lose what is being typed (closing the database) finishes the edit: the
+// text goes into the cell and the edit ends, at once. Without an edit in progress it does nothing.
+TEST(Grid, FinishEditingPutsTheTypedTextIntoTheCell) {
+  GridFixture f;
+  f.widget.show();
+  f.grid->SetCellText(2, 3, "old");
+  f.grid->SetCurrentCell(2, 3);
+  int ends = 0;
+  f.grid->on_editing_ends = [&] { ++ends; };
+  f.grid->FinishEditing();
+  EXPECT_EQ(ends, 0);
+  ASSERT_TRUE(f.grid->EditCurrentCell());
+  QLineEdit* editor = f.Editor();
+  ASSERT_NE(editor, nullptr);
+  editor->selectAll();
+  QTest::keyClicks(editor, "typed");
+  f.grid->FinishEditing();
+  EXPECT_EQ(ends, 1);
+  EXPECT_EQ(f.grid->CellText(2, 3), "typed");
+  f.grid->FinishEditing();
+  EXPECT_EQ(ends, 1);
+}
+
 TEST(Grid, MovingToAnotherCellEndsTheEditBeforeTheCellChangedEvent) {
   GridFixture f;
   f.widget.show();
@@ -898,6 +921,24 @@ TEST(GridCells, TypingIntoALargeResultSearchesNothing) {
   EXPECT_EQ(f.grid->CurrentRow(), 2);
   QTest::keyClick(&f.widget, Qt::Key_Down);  // keys that move still move
   EXPECT_EQ(f.grid->CurrentRow(), 3);
+}
+
+TEST(GridCells, FinishEditingWritesIntoAShownTable) {
+  ResultGridFixture f;
+  f.widget.show();
+  f.grid->ShowCells(std::make_shared<MadeUpCells>(5, 3), true, true);
+  f.grid->SetEditable(true);
+  f.grid->SetCurrentCell(2, 1);
+  int ends = 0;
+  f.grid->on_editing_ends = [&] { ++ends; };
+  ASSERT_TRUE(f.grid->EditCurrentCell());
+  QLineEdit* editor = f.Editor();
+  ASSERT_NE(editor, nullptr);
+  editor->selectAll();
+  QTest::keyClicks(editor, "typed");
+  f.grid->FinishEditing();
+  EXPECT_EQ(ends, 1);
+  EXPECT_EQ(f.grid->CellText(2, 1), "typed");
 }
 
 TEST(GridCells, FixedCellsOfAShownTableLookLikeHeaders) {
