@@ -74,6 +74,8 @@ void ConnectMainWindow(App& app, std::vector<std::string> arguments) {
   MainWindow& w = app.window;
   w.on_created = [&app, arguments = std::move(arguments)] { OnMainWindowCreated(app, arguments); };
 
+  // The close box is an exit too: pending work is settled first, or the window stays.
+  w.window().on_close_requested = [&app] { return CloseDatabase(app); };
   w.toolbar().on_button_clicked = [&app](int index) { OnToolbarButtonClicked(app, index); };
   w.tree().on_selection_changed = [&app] { OnTreeSelectionChanged(app); };
   w.tree().on_right_pressed = [&app] { OnTreeRightPressed(app); };

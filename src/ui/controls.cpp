@@ -128,7 +128,19 @@ std::string Control::Name() const { return widget() ? FromQt(widget()->objectNam
 
 // ---- Window
 
-Window::Window(QWidget* window) : Control(window) {}
+Window::Window(QWidget* window) : Control(window) {
+  if (!window) return;
+  // A close the program did not ask for (the close box, the desktop's close) asks the handler
+  // first; the program's own Close goes through as it is.
+  window->installEventFilter(new EventHook(
+      [this](QObject*, QEvent* event) {
+        if (event->type() != QEvent::Close || closing_ || !on_close_requested) return false;
+        if (on_close_requested()) return false;
+        event->ignore();
+        return true;
+      },
+      hook()));
+}
 Window::~Window() = default;
 
 void Window::SetTitle(const std::string& title) {
@@ -142,7 +154,13 @@ void Window::Close() {
   if (!w) return;
   // Queued on the window itself: it runs after the current handler, and not at all when the window
   // is destroyed meanwhile.
-  QTimer::singleShot(0, w, [w] { w->close(); });
+  QPointer<QWidget> target(w);
+  QTimer::singleShot(0, hook(), [this, target] {
+    if (!target) return;
+    closing_ = true;
+    target->close();
+    closing_ = false;
+  });
 }
 
 int Window::ClientHeight() const {

@@ -149,6 +149,13 @@ class Window : public Control {
   void Show();
   // True while the window is shown.
   bool IsOpen() const;
+
+  // The user asked to close the window (its close box); returning false keeps it open. Not raised
+  // by Close.
+  std::function<bool()> on_close_requested;
+
+ private:
+  bool closing_ = false;
 };
 
 // A label; link labels also report a left click.

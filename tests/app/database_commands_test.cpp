@@ -89,9 +89,13 @@ TEST_F(AppTest, APendingTransactionIsSettledBeforeTheDatabaseCloses) {
     bool closed;
     const char* stored;
   } cases[] = {
-      {"关闭数据库", kIdYes, true, "2"},     {"关闭数据库", kIdNo, true, "1"},
-      {"关闭数据库", kIdCancel, false, "1"}, {"退出", kIdCancel, false, "1"},
-      {"打开数据库...", kIdNo, true, "1"},   {"打开数据库...", kIdCancel, false, "1"},
+      {"关闭数据库", kIdYes, true, "2"},
+      {"关闭数据库", kIdNo, true, "1"},
+      {"关闭数据库", kIdCancel, false, "1"},
+      {"退出", kIdCancel, false, "1"},
+      {"打开数据库...", kIdNo, true, "1"},
+      {"打开数据库...", kIdCancel, false, "1"},
+      {"close box", kIdCancel, false, "1"},
       {"退出", kIdYes, true, "2"},  // last: the window closes
   };
   const std::string path = MakeDb("CREATE TABLE t(a); INSERT INTO t VALUES(1);");
@@ -109,7 +113,12 @@ TEST_F(AppTest, APendingTransactionIsSettledBeforeTheDatabaseCloses) {
     services_.ClearRecords();
     services_.QueueMessageBoxAnswer(c.answer);
     if (std::string(c.route) == "打开数据库...") services_.QueueFileDialogAnswer(other);
-    window_.menu_item(c.route)->Choose();
+    if (std::string(c.route) == "close box") {
+      ASSERT_TRUE(window_.window().on_close_requested);
+      EXPECT_FALSE(window_.window().on_close_requested());
+    } else {
+      window_.menu_item(c.route)->Choose();
+    }
     ASSERT_GE(services_.message_boxes().size(), 1u);
     EXPECT_EQ(services_.message_boxes()[0].flags, kMbYesNoCancelAsk);
     EXPECT_NE(services_.message_boxes()[0].text.find("尚未提交的事务"), std::string::npos);

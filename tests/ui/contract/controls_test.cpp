@@ -96,6 +96,33 @@ TEST(Window, TitleRoundTripsAndCloseWaitsForTheHandlerToReturn) {
   EXPECT_FALSE(window.IsOpen());
 }
 
+// A close the user asks for (here, the widget's own close, as its close box does) asks the handler,
+// which may keep the window open; the program's Close does not ask.
+TEST(Window, TheUsersCloseAsksTheHandlerFirst) {
+  QWidget widget;
+  Window window(&widget);
+  int asked = 0;
+  bool allow = false;
+  window.on_close_requested = [&] {
+    ++asked;
+    return allow;
+  };
+  window.Show();
+  widget.close();
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(window.IsOpen());
+  allow = true;
+  widget.close();
+  EXPECT_EQ(asked, 2);
+  EXPECT_FALSE(window.IsOpen());
+  window.Show();
+  allow = false;
+  window.Close();
+  Runtime::ProcessEvents();
+  EXPECT_EQ(asked, 2);
+  EXPECT_FALSE(window.IsOpen());
+}
+
 TEST(Window, ShowModalReturnsWhenTheWindowCloses) {
   for (bool is_dialog : {true, false}) {
     std::unique_ptr<QWidget> widget =
