@@ -67,6 +67,7 @@ expect "SELECT sql FROM sqlite_master WHERE name = '库存';" \
 console "PRAGMA foreign_keys = ON; INSERT INTO 库存 VALUES (NULL, '螺丝', 0.5, x'00FF', 100), (NULL, '螺母', 0.3, NULL, 200), (NULL, '垫片', 0.1, NULL, 300); CREATE INDEX 库存_数量 ON 库存(数量); CREATE TABLE 日志(内容); CREATE TRIGGER 库存_新增 AFTER INSERT ON 库存 BEGIN INSERT INTO 日志 VALUES (new.编号); END; CREATE TABLE 出库(库存编号 REFERENCES 库存(编号) ON DELETE CASCADE, 件数); INSERT INTO 出库 VALUES (1, 5), (3, 7)"
 
 expect "SELECT group_concat(名称, ',') FROM 库存;" "螺丝,螺母,垫片"
+expect "SELECT group_concat(库存编号 || ':' || 件数, ' ') FROM 出库;" "1:5 3:7"
 
 # The tables in the tree: 出库, 客户, 库存, 日志, 商品, 销售记录.
 click 136 209 0.6; click 370 88 1.2              # 库存, toolbar 修改表
