@@ -9,9 +9,17 @@ namespace torvane {
 
 void AppendLog(App& app, const std::string& line) { app.window.log_box().Append("\r\n" + line); }
 
+namespace {
+
+void ShowError(App& app, const std::string& message, const std::string& error_text, int flags,
+               const std::string& caption) {
+  app.services.MessageBox(message + "错误信息如下：\r\n\r\n" + error_text, flags, caption);
+}
+
+}  // namespace
+
 void ReportError(App& app, const std::string& message, int flags, const std::string& caption) {
-  app.services.MessageBox(message + "错误信息如下：\r\n\r\n" + app.state.Connection.GetErrorText(),
-                          flags, caption);
+  ShowError(app, message, app.state.Connection.GetErrorText(), flags, caption);
 }
 
 void ReportError(App& app, const std::string& message) {
@@ -19,7 +27,7 @@ void ReportError(App& app, const std::string& message) {
 }
 
 void ReportErrorText(App& app, const std::string& message, const std::string& error_text) {
-  app.services.MessageBox(message + "错误信息如下：\r\n\r\n" + error_text, kMbOkStop, "错误：");
+  ShowError(app, message, error_text, kMbOkStop, "错误：");
 }
 
 void ClearLogCommand(App& app) { app.window.log_box().SetContent(""); }

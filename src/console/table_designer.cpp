@@ -327,15 +327,12 @@ std::vector<DefinitionRow> ParseTableDefinition(const std::string& definition) {
       rest = TrimBlanks(piece.substr(blank + 1));
     }
     std::string declared = rest;
-    std::int64_t length = 0;
+    std::int32_t length = 0;
     const std::size_t paren = rest.find('(');
     const std::size_t end = rest.find(')');
     if (paren != std::string::npos && end != std::string::npos && end > paren) {
       declared = TrimBlanks(rest.substr(0, paren));
-      const double number = ToNumber(TrimBlanks(rest.substr(paren + 1, end - paren - 1)));
-      length = number >= 2147483647.0    ? 2147483647
-               : number <= -2147483648.0 ? -2147483648LL
-                                         : static_cast<std::int64_t>(number);
+      length = LengthFromText(rest.substr(paren + 1, end - paren - 1));
     }
     row.type_name = KindFromDeclaredType(declared);
     row.length = IntToText(length);

@@ -50,6 +50,14 @@ bool TypeCodeFromKind(const std::string& type_name, std::int32_t& code) {
   return false;
 }
 
+std::int32_t LengthFromText(const std::string& text) {
+  // What lies beyond 32 bits saturates rather than wrapping around.
+  const double number = ToNumber(TrimBlanks(text));
+  if (number >= 2147483647.0) return 2147483647;
+  if (number <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<std::int32_t>(number);
+}
+
 FieldCheck ValidateFields(const std::vector<FieldEntry>& fields) {
   FieldCheck check;
   int row = 0;
@@ -70,11 +78,7 @@ FieldCheck ValidateFields(const std::vector<FieldEntry>& fields) {
     if (!TypeCodeFromKind(TrimBlanks(entry.TypeName), code)) {
       return stop(2, "字段 " + name + " 的类型设置错误！请从下拉列表中选取。");
     }
-    // Cut toward zero into 32 bits; what lies beyond saturates rather than wrapping around.
-    const double number = ToNumber(TrimBlanks(entry.LengthText));
-    const std::int32_t length = number >= 2147483647.0    ? 2147483647
-                                : number <= -2147483648.0 ? -2147483647 - 1
-                                                          : static_cast<std::int32_t>(number);
+    const std::int32_t length = LengthFromText(entry.LengthText);
     if (length < 0) return stop(3, "字段 " + name + " 的最大文本长度不能为负数！");
     check.fields.push_back(SqliteFieldInfo{name, code, length});
   }

@@ -17,6 +17,10 @@ namespace torvane {
 // 0, "整数型" 3, "小数型" 5, "文本型" 10, "字节集型" 11; false for any other text.
 bool TypeCodeFromKind(const std::string& type_name, std::int32_t& code);
 
+// A maximum text length as typed: the leading number of the trimmed text, cut toward zero into
+// 32 bits (saturating beyond them); 0 when there is no number.
+std::int32_t LengthFromText(const std::string& text);
+
 // The outcome of checking a field list: the descriptors of the fields not deleted, in list order,
 // or where the first offending field is (its grid row and column) and what to tell the user.
 struct FieldCheck {
