@@ -5,42 +5,14 @@
 # the main grid and goes to its last row, runs a CREATE TABLE and sees the main tree change. Checks
 # the results in the file with the sqlite3 command-line tool and keeps
 # docs/screenshots/console-*.png.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
-cmake -S . -B build/shots -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVANE_TESTS=OFF >/dev/null
-cmake --build build/shots --target torvane demo_database sql_template_file -j "$(nproc)" >/dev/null
+shots=console
+source "$(dirname "$0")/walkthrough-support.sh"
 
-work=$(mktemp -d)
-db=$work/demo.sdb
-cp build/shots/demo.sdb "$db"
-query() { echo "$1" | iconv -f UTF-8 -t GB18030 | sqlite3 "$db" | iconv -f GB18030 -t UTF-8; }
 query "CREATE TABLE 订单(编号 INTEGER PRIMARY KEY, 客户 TEXT, 金额 REAL, 日期 TEXT, 备注 TEXT);
 WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000000)
 INSERT INTO 订单 SELECT i, '客户' || (i % 997), round(i * 0.37, 2), date('2020-01-01', '+' || (i % 1500) || ' days'), '第' || i || '笔' FROM n;"
-out=docs/screenshots
-mkdir -p "$out"
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-sleep 1
-XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" build/shots/src/shell/torvane "$db" \
-  >"$work/torvane.log" 2>&1 &
-program=$!
-stop() { kill "$program" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; }
-trap 'stop; rm -rf "$work"' EXIT
-sleep 3
-
-shot() { import -window root "$out/console-$1.png"; echo "$out/console-$1.png"; }
-click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.5}"; }
-ok() { xdotool key Return; sleep 0.5; }
-expect() {
-  local got; got=$(query "$1")
-  if [ "$got" != "$2" ]; then echo "FAILED: $1 gave '$got', expected '$2'" >&2; exit 1; fi
-  echo "ok: $1 -> $2"
-}
+start_program
 
 # The main window sits at (50, 50), the console at (230, 155); the points below are their controls.
 click 703 88 1.2                       # toolbar 执行SQL语句

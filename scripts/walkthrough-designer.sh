@@ -5,39 +5,11 @@
 # (a field renamed, one retyped, one deleted, one added) and checks with the sqlite3 command-line
 # tool that every value is where it belongs, the index and the trigger that still apply are there and
 # the referencing table's rows are intact. Keeps docs/screenshots/designer-*.png.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
-cmake -S . -B build/shots -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVANE_TESTS=OFF >/dev/null
-cmake --build build/shots --target torvane demo_database sql_template_file -j "$(nproc)" >/dev/null
+shots=designer
+source "$(dirname "$0")/walkthrough-support.sh"
 
-work=$(mktemp -d)
-db=$work/demo.sdb
-cp build/shots/demo.sdb "$db"
-out=docs/screenshots
-mkdir -p "$out"
+start_program
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-sleep 1
-XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" build/shots/src/shell/torvane "$db" \
-  >"$work/torvane.log" 2>&1 &
-program=$!
-stop() { kill "$program" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; }
-trap 'stop; rm -rf "$work"' EXIT
-sleep 3
-
-shot() { import -window root "$out/designer-$1.png"; echo "$out/designer-$1.png"; }
-click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.4}"; }
-ok() { xdotool key Return; sleep 0.5; }
-query() { echo "$1" | iconv -f UTF-8 -t GB18030 | sqlite3 "$db" | iconv -f GB18030 -t UTF-8; }
-expect() {
-  local got; got=$(query "$1")
-  if [ "$got" != "$2" ]; then echo "FAILED: $1 gave '$got', expected '$2'" >&2; exit 1; fi
-  echo "ok: $1 -> $2"
-}
 # Types into a cell of the designer's grid (x of the column, y of the row) and commits it.
 cell() { click "$1" "$2" 0.2; xdotool key ctrl+a; xdotool type --delay 40 "$3"; xdotool key Return; sleep 0.3; }
 # The console: runs `$1` as statements.

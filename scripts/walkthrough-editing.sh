@@ -4,43 +4,15 @@
 # previewed and exported back byte for byte; Chinese text and an integer beyond 2^53 written from
 # the field panel; a record inserted with the insert dialog and deleted again; a table renamed and
 # dropped; a view renamed, redefined and dropped. Keeps docs/screenshots/editing-*.png.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
-cmake -S . -B build/shots -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVANE_TESTS=OFF >/dev/null
-cmake --build build/shots --target torvane demo_database sql_template_file -j "$(nproc)" >/dev/null
+shots=editing
+source "$(dirname "$0")/walkthrough-support.sh"
 
-work=$(mktemp -d)
-db=$work/demo.sdb
-cp build/shots/demo.sdb "$db"
 convert -size 120x80 gradient:red-blue -fill white -draw "circle 60,40 60,20" "$work/picture.png"
-out=docs/screenshots
-mkdir -p "$out"
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-sleep 1
-XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" build/shots/src/shell/torvane "$db" \
-  >"$work/torvane.log" 2>&1 &
-program=$!
-stop() { kill "$program" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; }
-trap 'stop; rm -rf "$work"' EXIT
-sleep 3
+start_program
 
-shot() { import -window root "$out/editing-$1.png"; echo "$out/editing-$1.png"; }
-click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.5}"; }
 # Answers a file dialog with a path.
 choose() { sleep 1.2; xdotool type --delay 20 "$1"; xdotool key Return; sleep 1; }
-ok() { xdotool key Return; sleep 0.5; }
-# A query on the file; names and texts in it are Chinese, so it goes in as GBK and comes back.
-query() { echo "$1" | iconv -f UTF-8 -t GB18030 | sqlite3 "$db" | iconv -f GB18030 -t UTF-8; }
-expect() {
-  local got; got=$(query "$1")
-  if [ "$got" != "$2" ]; then echo "FAILED: $1 gave '$got', expected '$2'" >&2; exit 1; fi
-  echo "ok: $1 -> $2"
-}
 
 # The main window sits at (50, 50); the points below are its controls' places.
 click 136 192 1                        # table 商品
