@@ -4,6 +4,7 @@
 // result of any size reads each cell from it when the cell is drawn or asked for, instead of
 // keeping a copy of every text.
 
+#include <string>
 #include <string_view>
 
 namespace torvane {
@@ -16,9 +17,10 @@ class CellTexts {
   // Number of rows and columns; 0 or more.
   virtual int rows() const = 0;
   virtual int columns() const = 0;
-  // The text of cell (row, column), asked only for a cell inside the table. The view stays valid
-  // as long as this object exists.
-  virtual std::string_view at(int row, int column) const = 0;
+  // The text of cell (row, column), asked only for a cell inside the table: a view of text this
+  // object holds (valid as long as it exists), or of `scratch` when the text had to be made
+  // (valid until `scratch` changes).
+  virtual std::string_view at(int row, int column, std::string& scratch) const = 0;
 };
 
 }  // namespace torvane

@@ -4,16 +4,18 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace torvane {
 namespace {
 
 constexpr char16_t kEuro = 0x20AC;
-constexpr char16_t kReplacement = 0xFFFD;
 constexpr char kEuroByte = '\x80';
 constexpr char kGbReplacement[] = "\x84\x31\xA4\x37";  // U+FFFD in GB18030
 constexpr char kUtf8Replacement[] = "\xEF\xBF\xBD";
 constexpr char16_t kEscapeBase = 0xDC00;
+// Foreign bytes 0x80..0xFF read as the units kEscapeBase + 0x00..0x7F.
+constexpr int kForeignBytes = 128;
 
 // iconv's name of UTF-16 in this machine's byte order (no byte-order mark).
 constexpr const char* kUtf16Name =
@@ -26,6 +28,24 @@ constexpr std::size_t kRunLimit = 256;
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 bool IsEscape(char16_t u) { return u >= kEscapeBase + 0x80 && u <= kEscapeBase + 0xFF; }
+bool IsForeignUnit(char16_t u) { return u >= kEscapeBase && u < kEscapeBase + kForeignBytes; }
+
+// The internal spelling of foreign byte 0x80 + k: 84 31 (A5 + k / 10) (30 + k % 10), inside the
+// four-byte range GB18030 assigns to nothing (its basic plane ends at 84 31 A4 39).
+void AppendForeignByte(unsigned char byte, std::string& out) {
+  const int k = byte - 0x80;
+  out += '\x84';
+  out += '\x31';
+  out += static_cast<char>(0xA5 + k / 10);
+  out += static_cast<char>(0x30 + k % 10);
+}
+
+// The foreign byte whose spelling starts at `s` (a four-byte sequence), or -1.
+int ForeignByteAt(const unsigned char* s, int length) {
+  if (length != 4 || s[0] != 0x84 || s[1] != 0x31 || s[2] < 0xA5 || s[2] > 0xB1) return -1;
+  const int k = (s[2] - 0xA5) * 10 + (s[3] - 0x30);
+  return k < kForeignBytes ? 0x80 + k : -1;
+}
 
 // The unit a byte travels as when it starts no character: ASCII stays itself.
 char16_t Escape(unsigned char byte) {
@@ -228,6 +248,24 @@ int Utf8Length(const unsigned char* s, std::size_t left) {
   return 0;
 }
 
+// True for the few private-use characters GB18030 (as glibc has it) has no spelling for. Found
+// once by asking the encoder about every private-use character.
+bool IsUnwritablePrivateUse(char16_t c) {
+  constexpr char16_t kFirst = 0xE000, kLast = 0xF8FF;
+  if (c < kFirst || c > kLast) return false;
+  static const std::vector<bool> unwritable = [] {
+    std::vector<bool> list(kLast - kFirst + 1);
+    std::string spelling;
+    for (char16_t u = kFirst; u <= kLast; ++u) {
+      spelling.clear();
+      Codec().Encode(std::u16string_view(&u, 1), spelling);
+      list[u - kFirst] = spelling == kGbReplacement;
+    }
+    return list;
+  }();
+  return unwritable[c - kFirst];
+}
+
 }  // namespace
 
 std::size_t ToUtf16(std::string_view internal, char16_t* out) {
@@ -257,12 +295,20 @@ std::size_t ToUtf16(std::string_view internal, char16_t* out) {
       i += 2;
       continue;
     }
+    if (const int foreign = ForeignByteAt(s + i, length); foreign >= 0) {
+      out[written++] = static_cast<char16_t>(kEscapeBase + foreign - 0x80);
+      i += 4;
+      continue;
+    }
     // Whole characters, and the ASCII between them, go to iconv together, up to the next byte
     // that needs a rule of its own.
     std::size_t end = i + static_cast<std::size_t>(length);
     while (end < n) {
       const int next = SequenceLength(s + end, n - end);
-      if (next == 0 || IsGbEuro(s + end, next) || end + next - i > kRunLimit) break;
+      if (next == 0 || IsGbEuro(s + end, next) || ForeignByteAt(s + end, next) >= 0 ||
+          end + next - i > kRunLimit) {
+        break;
+      }
       end += static_cast<std::size_t>(next);
     }
     written += DecodeRun(s + i, end - i, out + written);
@@ -298,11 +344,14 @@ std::string FromUtf16(std::u16string_view text) {
     } else if (IsEscape(unit)) {
       out += static_cast<char>(unit - kEscapeBase);
       ++i;
+    } else if (IsForeignUnit(unit)) {
+      AppendForeignByte(static_cast<unsigned char>(0x80 + unit - kEscapeBase), out);
+      ++i;
     } else if (IsHighSurrogate(unit) && !pair) {
       out += kGbReplacement;
       ++i;
     } else if (IsLowSurrogate(unit)) {
-      out += kGbReplacement;  // unpaired, and outside the escapes
+      out += kGbReplacement;  // unpaired, and outside both kinds of escape
       ++i;
     } else {
       // Characters and pairs up to the next unit with a rule of its own go to iconv together.
@@ -338,8 +387,12 @@ std::string ToUtf8(std::string_view internal) {
     if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
       AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00), out);
       ++i;
+    } else if (IsEscape(unit)) {
+      out += static_cast<char>(unit - kEscapeBase);
+    } else if (IsForeignUnit(unit)) {
+      out += static_cast<char>(0x80 + unit - kEscapeBase);
     } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-      out += kUtf8Replacement;  // an escaped byte: UTF-8 has nothing to carry it
+      out += kUtf8Replacement;  // ToUtf16 gives no other lone surrogate
     } else {
       AppendUtf8(unit, out);
     }
@@ -353,10 +406,13 @@ std::string FromUtf8(std::string_view utf8) {
   if (AllAscii(s, n)) return std::string(utf8);
   std::u16string text;
   text.reserve(n);
+  auto foreign = [&text](unsigned char byte) {
+    text += static_cast<char16_t>(kEscapeBase + byte - 0x80);
+  };
   for (std::size_t i = 0; i < n;) {
     const int length = Utf8Length(s + i, n - i);
     if (length == 0) {
-      text += kReplacement;  // one for each byte that is not UTF-8
+      foreign(s[i]);  // one for each byte that is not UTF-8
       ++i;
       continue;
     }
@@ -365,12 +421,25 @@ std::string FromUtf8(std::string_view utf8) {
     if (c >= 0x10000) {
       text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
       text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else if (IsUnwritablePrivateUse(static_cast<char16_t>(c))) {
+      for (int k = 0; k < length; ++k) foreign(s[i + k]);
     } else {
       text += static_cast<char16_t>(c);
     }
     i += static_cast<std::size_t>(length);
   }
   return FromUtf16(text);
+}
+
+bool IsValidUtf8(std::string_view text) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n;) {
+    const int length = Utf8Length(s + i, n - i);
+    if (length == 0) return false;
+    i += static_cast<std::size_t>(length);
+  }
+  return true;
 }
 
 }  // namespace torvane

@@ -58,20 +58,76 @@ TEST(Codec, RoundTripsChineseAndCharactersOutsideGbk) {
   }
 }
 
-TEST(Codec, Utf8SideReplacesWhatItCannotCarry) {
-  const std::string replacement = U8(u8"\uFFFD");
-  EXPECT_EQ(ToUtf8("\xFF"), replacement);
-  EXPECT_EQ(ToUtf8("ab\xD6"), "ab" + replacement);  // lead byte cut off at the end
-  // GB18030's spelling of the euro sign is not GBK: both bytes are undecodable.
-  EXPECT_EQ(ToUtf8("\xA2\xE3"), replacement + replacement);
-  EXPECT_EQ(FromUtf8("\xC3"), kGbReplacement);  // truncated UTF-8 becomes U+FFFD
-  EXPECT_EQ(FromUtf8("x\xFFy"), "x" + kGbReplacement + "y");
-  // A UTF-8 spelling of a lone surrogate is not UTF-8, so it cannot smuggle in an escape.
-  EXPECT_EQ(FromUtf8("\xED\xB3\x8E"), kGbReplacement + kGbReplacement + kGbReplacement);
+// UTF-8 from outside comes back byte for byte, whatever it holds: a byte that is not part of a
+// UTF-8 character travels as a foreign byte, an internal four-byte sequence of its own.
+TEST(Codec, Utf8ThatIsNotUtf8ComesBackByteForByte) {
+  static const struct {
+    std::string utf8;
+    std::string internal;
+  } cases[] = {
+      {"\xC3", "\x84\x31\xAB\x37"},  // truncated UTF-8: foreign byte C3
+      {"x\xFFy", "x\x84\x31\xB1\x37y"},
+      {"\x80", "\x84\x31\xA5\x30"},
+      // A character cut after two of its three bytes, then a whole one.
+      {U8(u8"学").substr(0, 2) + U8(u8"生"), "\x84\x31\xAF\x31\x84\x31\xA9\x35\xC9\xFA"},
+      // A UTF-8 spelling of a lone surrogate is not UTF-8, so it cannot smuggle in an escape.
+      {"\xED\xB3\x8E", "\x84\x31\xAF\x39\x84\x31\xAA\x31\x84\x31\xA6\x34"},
+      // GBK text read as UTF-8: every byte that does not pair up is foreign.
+      {"\xD6\xD0", "\x84\x31\xAD\x36\x84\x31\xAD\x30"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Hex(FromUtf8(c.utf8)), Hex(c.internal)) << Hex(c.utf8);
+    EXPECT_EQ(Hex(ToUtf8(FromUtf8(c.utf8))), Hex(c.utf8));
+  }
+  // A foreign byte shows as one escape unit of its own, next to the characters around it.
+  EXPECT_EQ(Hex(ToUtf16(FromUtf8("a\xE5\xAD" + U8(u8"中")))), Hex(u"a\xDC65\xDC2D\u4E2D"));
+  // A byte that reads as an escape in internal text is written out as that byte.
+  EXPECT_EQ(Hex(ToUtf8("ab\xD6")), Hex("ab\xD6"));
+  EXPECT_EQ(Hex(ToUtf8("\xA2\xE3")), Hex("\xA2\xE3"));
+  EXPECT_FALSE(IsValidUtf8("\xA2\xE3"));
+  EXPECT_TRUE(IsValidUtf8(U8(u8"学生 \U0001F600")));
   // A long text crosses every internal buffer size.
   std::string long_text;
   for (int i = 0; i < 5000; ++i) long_text += "数据";
   EXPECT_EQ(FromUtf8(ToUtf8(long_text)), long_text);
+}
+
+// Every character, as UTF-8, and every byte that cannot start one come back from internal text
+// unchanged; the few private-use characters GB18030 cannot write survive as foreign bytes.
+TEST(Codec, EveryUtf8CharacterComesBackFromInternalText) {
+  std::string all;
+  for (char32_t c = 1; c <= 0x10FFFF; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    {
+      const char32_t u = c;
+      if (u < 0x80) {
+        all += static_cast<char>(u);
+      } else if (u < 0x800) {
+        all += static_cast<char>(0xC0 | (u >> 6));
+        all += static_cast<char>(0x80 | (u & 0x3F));
+      } else if (u < 0x10000) {
+        all += static_cast<char>(0xE0 | (u >> 12));
+        all += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        all += static_cast<char>(0x80 | (u & 0x3F));
+      } else {
+        all += static_cast<char>(0xF0 | (u >> 18));
+        all += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+        all += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        all += static_cast<char>(0x80 | (u & 0x3F));
+      }
+    }
+  }
+  for (int b = 0x80; b <= 0xFF; ++b) all += static_cast<char>(b);
+  const std::string internal = FromUtf8(all);
+  const std::string back = ToUtf8(internal);
+  ASSERT_EQ(back.size(), all.size());
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    ASSERT_EQ(back[i], all[i]) << "at byte " << i;
+  }
+  // A private-use character GB18030 writes nothing for: three foreign bytes.
+  EXPECT_EQ(Hex(ToUtf16(FromUtf8(U8(u8"\uE816")))), Hex(u"\xDC6E\xDC20\xDC16"));
+  // The internal text shows the same characters through UTF-16.
+  EXPECT_EQ(FromUtf16(ToUtf16(internal)), internal);
 }
 
 TEST(Codec, UndecodableBytesTravelAsEscapeUnits) {
@@ -88,7 +144,9 @@ TEST(Codec, UndecodableBytesTravelAsEscapeUnits) {
       {"\xA2\xE3\xB0\xA1", u"\xDCA2\xDCE3\u554A"},  // the next character still reads
       {"\x81\x30", {0xDC81, u'0'}},                 // a four-byte sequence cut off
       {"\xD6\x7F", {0xDCD6, 0x7F}},                 // a lead byte before a byte that ends nothing
-      {"\x84\x31\xA5\x30", {0xDC84, u'1', 0xDCA5, u'0'}},  // past the last four-byte character
+      {"\x84\x31\xA5\x30", u"\xDC00"},  // past the last four-byte character: foreign byte 80
+      {"\x84\x31\xB1\x38", {0xDC84, u'1', 0xDCB1, u'8'}},  // past the foreign bytes
+      {"\xD6\xD0\x84\x31\xB1\x37\xD6\xD0", u"\u4E2D\xDC7F\u4E2D"},
       {"\x94\x39\xFC\x36", u"\U0001F600"},
       {std::string("\0\xFF", 2), std::u16string(u"\0\xDCFF", 2)},
   };
@@ -109,7 +167,8 @@ TEST(Codec, TypedTextWithoutAGb18030SpellingBecomesAReplacement) {
       {u"\xD800", kGbReplacement},                      // unpaired high surrogate
       {{0xD83D, u'a'}, kGbReplacement + "a"},           // high surrogate before a non-surrogate
       {u"\u4E2D\xD83D", "\xD6\xD0" + kGbReplacement},   // high surrogate at the end
-      {u"a\xDC41", "a" + kGbReplacement},               // low surrogate below the escapes
+      {u"a\xDC41", "a\x84\x31\xAB\x35"},              // foreign byte C1
+      {u"a\xDC7F", "a\x84\x31\xB1\x37"},              // foreign byte FF
       {u"\xDE00", kGbReplacement},                      // low surrogate above the escapes
       {u"\xD83D\xDE00\xDCCE", "\x94\x39\xFC\x36\xCE"},  // a pair, then an escape
   };
