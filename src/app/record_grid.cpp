@@ -21,7 +21,9 @@ class TextTableCells : public CellTexts {
   explicit TextTableCells(TextTable rows) : rows_(std::move(rows)) {}
   int rows() const override { return rows_.rows(); }
   int columns() const override { return rows_.columns(); }
-  std::string_view at(int row, int column) const override { return rows_.at(row, column); }
+  std::string_view at(int row, int column, std::string& scratch) const override {
+    return rows_.View(row, column, scratch);
+  }
 
  private:
   TextTable rows_;

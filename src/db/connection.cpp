@@ -58,6 +58,23 @@ bool ZuveviRE::Close() {
   return !statements_alive;
 }
 
+void ZuveviRE::SetTextMode(TextMode mode) {
+  if (db_) db_->set_text_mode(mode);
+}
+
+TextMode ZuveviRE::GetTextMode() const { return db_ ? db_->text_mode() : TextMode::kGbk; }
+
+std::string ZuveviRE::GetFileEncoding() {
+  if (!db_) return "";
+  Statement statement;
+  if (statement.PrepareBytes(*db_, "PRAGMA encoding") != SQLITE_OK || !statement ||
+      statement.Step() != SQLITE_ROW) {
+    return "";
+  }
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
+  return text == nullptr ? "" : text;
+}
+
 bool ZuveviRE::Execute(const std::string& sql) {
   if (!db_ || sql.empty()) return false;
   return ExecuteSql(*db_, sql);

@@ -42,6 +42,16 @@ class ZuveviRE {
 
   [[nodiscard]] bool IsOpen() const { return db_ != nullptr; }
 
+  // How the open database's texts are kept (see TextMode); every open starts as kGbk. The mode
+  // holds for the cursors and record sets opened on this connection too, from their next engine
+  // call; a record set's rows already read keep the mode they were read in. Setting it does nothing
+  // when not open.
+  void SetTextMode(TextMode mode);
+  [[nodiscard]] TextMode GetTextMode() const;
+  // The encoding the database file keeps its texts in: "UTF-8", "UTF-16le" or "UTF-16be"; "" when
+  // not open or when it cannot be read.
+  [[nodiscard]] std::string GetFileEncoding();
+
   // Runs every statement of `sql` in order, stopping at the first error, and discards any rows.
   // False when not open, when `sql` is empty or when a statement fails.
   bool Execute(const std::string& sql);
@@ -94,6 +104,7 @@ class ZuveviRE {
  private:
   friend class SqliteTable;
   friend class SqliteDataset;
+  friend TextMode DetectTextMode(ZuveviRE& database);
 
   const EngineHandle& handle() const { return db_; }
   std::vector<std::string> CatalogQuery(bool temporary, const std::string& condition,

@@ -8,3 +8,4 @@
 #include "db/record_set.h"    // IWYU pragma: export
 #include "db/sql_name.h"      // IWYU pragma: export
 #include "db/table_cursor.h"  // IWYU pragma: export
+#include "db/text_mode.h"     // IWYU pragma: export

@@ -15,13 +15,18 @@ struct sqlite3_stmt;
 
 namespace torvane {
 
+// How the texts of a database are kept: as GBK bytes, which go to and come from the engine as they
+// are, or as UTF-8 (or UTF-16, which the engine hands out as UTF-8), converted to and from internal
+// text at the engine's edge. Bytes (BLOB values) are never converted.
+enum class TextMode { kGbk, kUtf8 };
+
 // One engine connection, shared by the connection object and the cursors and record sets that
 // borrow it. The engine connection is closed when the last holder lets go; should a statement
 // still be alive then, the engine finishes the close once that statement is finalized, so the
 // connection is never leaked and never used after it was closed.
 class Engine {
  public:
-  // Takes ownership of a connection the engine opened.
+  // Takes ownership of a connection the engine opened; its texts are taken as GBK.
   explicit Engine(sqlite3* db) : db_(db) {}
   ~Engine();
   Engine(const Engine&) = delete;
@@ -40,15 +45,28 @@ class Engine {
     std::string message;
   };
 
-  // The result code and message of the last call; a kept error wins until the next Use.
+  // The result code and message of the last call, the message as internal text; a kept error wins
+  // until the next Use.
   Error LastError() const;
   // Makes `error` the last error until the next Use, so it outlives the statements the layer must
   // still run before it returns (a cursor's reload after a failed delete).
   void KeepError(Error error) { kept_ = std::move(error); }
 
+  TextMode text_mode() const { return mode_; }
+  void set_text_mode(TextMode mode) { mode_ = mode; }
+  // Whether texts are converted at the engine's edge.
+  bool converts() const { return mode_ == TextMode::kUtf8; }
+  // Internal text as the engine is to get it (SQL, a text value), and the engine's text (a value,
+  // a name, a message) as internal text. Both are copies; nothing is lost either way.
+  std::string ToEngine(std::string_view internal) const;
+  std::string FromEngine(std::string_view engine_text) const;
+  // The engine's text at `text` (`size` bytes; `text` may be null when size is 0).
+  std::string FromEngine(const unsigned char* text, int size) const;
+
  private:
   sqlite3* db_;
   std::optional<Error> kept_;
+  TextMode mode_ = TextMode::kGbk;
 };
 
 using EngineHandle = std::shared_ptr<Engine>;
@@ -63,10 +81,13 @@ class Statement {
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
-  // Finalizes the statement held so far, then prepares the first statement of `sql`; the rest of
-  // the text is ignored. Returns the engine's result code. A text without any statement (blanks or
-  // a comment) prepares successfully but leaves the holder empty.
+  // Finalizes the statement held so far, then prepares the first statement of `sql` (internal
+  // text, converted as the connection's text mode says); the rest of the text is ignored. Returns
+  // the engine's result code. A text without any statement (blanks or a comment) prepares
+  // successfully but leaves the holder empty.
   int Prepare(Engine& engine, std::string_view sql);
+  // The same with `sql` handed to the engine byte for byte, whatever the text mode.
+  int PrepareBytes(Engine& engine, std::string_view sql);
 
   // Steps the statement once; the engine's answer (SQLITE_ROW, SQLITE_DONE or an error).
   int Step();
@@ -82,11 +103,11 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
-// Runs every statement of `sql` and discards any rows; true when all of them succeeded. The engine
-// keeps the message of a failure for GetErrorText.
+// Runs every statement of `sql` (internal text) and discards any rows; true when all of them
+// succeeded. The engine keeps the message of a failure for GetErrorText.
 bool ExecuteSql(Engine& engine, const std::string& sql);
 
-// The first column of every row `sql` gives (NULL as ""). False, with `values` empty, when the
+// The first column of every row `sql` gives (NULL as ""), as internal text. False, with `values` empty, when the
 // statement cannot be prepared or fails while running.
 bool QueryFirstColumn(Engine& engine, std::string_view sql, std::vector<std::string>& values);
 

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include "base/codec.h"
 #include "db/connection.h"
 #include "db/text_rows.h"
 
@@ -17,14 +18,25 @@ int TextTable::rows() const {
 
 int TextTable::columns() const { return rows() == 0 ? 0 : rows_->columns(); }
 
-std::string_view TextTable::at(int row, int column) const {
+std::string_view TextTable::View(int row, int column, std::string& scratch) const {
   if (row < 0 || column < 0 || row >= rows() || column >= columns()) return {};
   if (header_) {
+    // The names were converted when the rows were read.
     if (row == 0) return rows_->column_name(column);
     --row;
   }
-  return rows_->cell(static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
-                     static_cast<std::size_t>(column));
+  const std::string_view cell =
+      rows_->cell(static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
+                  static_cast<std::size_t>(column));
+  if (rows_->text_mode() == TextMode::kGbk) return cell;
+  scratch = FromUtf8(cell);
+  return scratch;
+}
+
+std::string TextTable::at(int row, int column) const {
+  std::string scratch;
+  const std::string_view text = View(row, column, scratch);
+  return text.data() == scratch.data() ? std::move(scratch) : std::string(text);
 }
 
 std::size_t TextTable::HeldBytes() const { return rows_ ? rows_->HeldBytes() : 0; }
@@ -69,9 +81,9 @@ bool SqliteDataset::Requery() {
   names.reserve(static_cast<std::size_t>(columns));
   for (int c = 0; c < columns; ++c) {
     const char* name = sqlite3_column_name(stmt, c);
-    names.emplace_back(name == nullptr ? "" : name);
+    names.push_back(connection_->FromEngine(name == nullptr ? "" : name));
   }
-  auto rows = std::make_shared<TextRows>(std::move(names));
+  auto rows = std::make_shared<TextRows>(std::move(names), connection_->text_mode());
   int rc = statement_.Step();
   const bool ran = rc == SQLITE_ROW || rc == SQLITE_DONE;
   complete_ = false;

@@ -26,9 +26,12 @@ class TextTable {
   int rows() const;
   int columns() const;
   bool empty() const { return rows() == 0; }
-  // The text of a cell; SQL NULL and cells outside the table read as "". The view stays valid as
-  // long as this table (or a copy of it) exists.
-  std::string_view at(int row, int column) const;
+  // The text of a cell as internal text; SQL NULL and cells outside the table read as "".
+  std::string at(int row, int column) const;
+  // The same without a copy where none is needed: a view of the rows themselves (valid as long as
+  // this table or a copy of it exists), or of `scratch` when the text had to be converted from the
+  // database's encoding (valid until `scratch` changes).
+  std::string_view View(int row, int column, std::string& scratch) const;
 
   // Bytes of memory held for the rows this table shares with its record set and copies.
   std::size_t HeldBytes() const;
@@ -62,7 +65,8 @@ class SqliteDataset {
   // then the connection's GetErrorText).
   bool Open(const std::string& sql, ZuveviRE& database);
 
-  // Runs the statement once from the start and keeps every row it gives. True when the statement
+  // Runs the statement once from the start and keeps every row it gives, as the engine gave them:
+  // texts are converted from the database's encoding only when a cell is asked for. True when the statement
   // ran (with rows or none), also when it failed after some rows (those are kept); false when it
   // failed at once or there is no statement.
   bool Requery();

@@ -45,7 +45,7 @@ std::string BlobSqlText(sqlite3_stmt* statement) {
 
 }  // namespace
 
-void RowIdList::AppendFrom(sqlite3_stmt* statement) {
+void RowIdList::AppendFrom(sqlite3_stmt* statement, const Engine& engine) {
   // One column call per row: each takes the connection's lock, which on a ten-million-row table
   // costs as much as the rest of the loop. Reading the value it gives back needs no lock, and the
   // connection is only ever used from one thread.
@@ -58,11 +58,10 @@ void RowIdList::AppendFrom(sqlite3_stmt* statement) {
       others_.emplace_back(ids_.size(), RealSqlText(statement));
       break;
     case SQLITE_TEXT: {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-      const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement, 0));
-      others_.emplace_back(
-          ids_.size(),
-          "'" + EscapeSqlText(std::string_view(text == nullptr ? "" : text, size)) + "'");
+      const auto* text = sqlite3_column_text(statement, 0);
+      const int size = sqlite3_column_bytes(statement, 0);
+      others_.emplace_back(ids_.size(),
+                           "'" + EscapeSqlText(engine.FromEngine(text, size)) + "'");
       break;
     }
     case SQLITE_BLOB:

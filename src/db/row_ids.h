@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "db/chunked_vector.h"
+#include "db/engine.h"
 
 struct sqlite3_stmt;
 
@@ -19,8 +20,9 @@ namespace torvane {
 
 class RowIdList {
  public:
-  // Appends column 0 of the statement's current row.
-  void AppendFrom(sqlite3_stmt* statement);
+  // Appends column 0 of the statement's current row, run on `engine` (whose text mode reads a
+  // text row id).
+  void AppendFrom(sqlite3_stmt* statement, const Engine& engine);
   void Finish() { ids_.ShrinkToFit(); }
   void Clear();
 

@@ -72,7 +72,7 @@ bool SqliteTable::Load() {
         const int count = sqlite3_column_count(columns.get());
         for (int c = 0; c < count; ++c) {
           const char* column = sqlite3_column_name(columns.get(), c);
-          column_names_.emplace_back(column == nullptr ? "" : column);
+          column_names_.push_back(db_->FromEngine(column == nullptr ? "" : column));
         }
       }
     }
@@ -84,7 +84,7 @@ bool SqliteTable::Load() {
     return false;
   }
   int rc;
-  while ((rc = ids.Step()) == SQLITE_ROW) row_ids_.AppendFrom(ids.get());
+  while ((rc = ids.Step()) == SQLITE_ROW) row_ids_.AppendFrom(ids.get(), *db_);
   if (rc != SQLITE_DONE) {
     row_ids_.Clear();
     return false;
@@ -178,10 +178,9 @@ bool SqliteTable::Read(const FieldRef& field, Store store) {
 }
 
 bool SqliteTable::ReadField(const FieldRef& field, std::string& value) {
-  return Read(field, [&value](sqlite3_stmt* s) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-    const int size = sqlite3_column_bytes(s, 0);
-    value.assign(text == nullptr ? "" : text, static_cast<std::size_t>(size));
+  return Read(field, [this, &value](sqlite3_stmt* s) {
+    const auto* text = sqlite3_column_text(s, 0);
+    value = db_->FromEngine(text, sqlite3_column_bytes(s, 0));
   });
 }
 
@@ -317,8 +316,9 @@ bool SqliteTable::Update() {
       sqlite3_bind_double(s, parameter, *v);
     } else if (const auto* v = std::get_if<std::string>(&value)) {
       // A zero-length text is still text, never NULL: give the engine a valid pointer.
-      sqlite3_bind_text64(s, parameter, v->empty() ? "" : v->data(), v->size(), SQLITE_TRANSIENT,
-                          SQLITE_UTF8);
+      const std::string text = db_->ToEngine(*v);
+      sqlite3_bind_text64(s, parameter, text.empty() ? "" : text.data(), text.size(),
+                          SQLITE_TRANSIENT, SQLITE_UTF8);
     } else if (const auto* v = std::get_if<Bytes>(&value)) {
       // Zero-length bytes are bound as an empty blob, not NULL.
       if (v->empty()) {

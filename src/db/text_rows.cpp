@@ -24,8 +24,10 @@ char* Reallocate(char* old, std::size_t size) {
 
 void TextRows::Free::operator()(char* p) const { std::free(p); }
 
-TextRows::TextRows(std::vector<std::string> column_names, std::uint64_t offset_limit)
+TextRows::TextRows(std::vector<std::string> column_names, TextMode text_mode,
+                   std::uint64_t offset_limit)
     : column_names_(std::move(column_names)),
+      text_mode_(text_mode),
       offset_limit_(offset_limit),
       next_capacity_(kFirstBlock) {}
 

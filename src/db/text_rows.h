@@ -13,14 +13,18 @@
 #include <vector>
 
 #include "db/chunked_vector.h"
+#include "db/engine.h"
 
 namespace torvane {
 
 class TextRows {
  public:
-  // `offset_limit` is the largest offset kept in 32 bits (lowered only by tests); a group of cells
-  // whose text outgrows it turns every end position into a full 64-bit one.
-  explicit TextRows(std::vector<std::string> column_names, std::uint64_t offset_limit = UINT32_MAX);
+  // `column_names` are internal text; the cells are kept as the engine gives them, in the
+  // encoding `text_mode` names. `offset_limit` is the largest offset kept in 32 bits (lowered only
+  // by tests); a group of cells whose text outgrows it turns every end position into a full 64-bit
+  // one.
+  explicit TextRows(std::vector<std::string> column_names, TextMode text_mode = TextMode::kGbk,
+                    std::uint64_t offset_limit = UINT32_MAX);
   TextRows(const TextRows&) = delete;
   TextRows& operator=(const TextRows&) = delete;
 
@@ -33,6 +37,7 @@ class TextRows {
   // Complete rows held.
   std::size_t rows() const { return column_names_.empty() ? 0 : cells_ / column_names_.size(); }
   const std::string& column_name(int column) const { return column_names_[column]; }
+  TextMode text_mode() const { return text_mode_; }
   // Cell number `index` counted row by row from 0; must be below rows() * columns().
   std::string_view cell(std::size_t index) const;
 
@@ -58,6 +63,7 @@ class TextRows {
   using Offsets = ChunkedVector<std::uint32_t>;
 
   std::vector<std::string> column_names_;
+  TextMode text_mode_;
   std::vector<Block> blocks_;               // a cell never spans two blocks
   Offsets offsets_;                         // end of every cell over its group's base
   std::vector<std::uint64_t> bases_;        // one per Offsets::kBlockSize cells

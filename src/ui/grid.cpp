@@ -592,11 +592,12 @@ void Grid::ShowCells(std::shared_ptr<const CellTexts> cells, bool header, bool n
     SetRowCount(std::max(source_rows, 1));
     SetColumnCount(columns);
     std::vector<std::string> texts;
+    std::string scratch;
     texts.reserve(static_cast<size_t>(impl_->Rows()) * columns);
     for (int r = 0; r < impl_->Rows(); ++r) {
       if (numbers) texts.push_back(RowNumberText(r, header));
       for (int c = 0; c < columns - offset; ++c) {
-        texts.emplace_back(r < source_rows && c < source_columns ? cells->at(r, c)
+        texts.emplace_back(r < source_rows && c < source_columns ? cells->at(r, c, scratch)
                                                                  : std::string_view());
       }
     }

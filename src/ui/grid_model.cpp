@@ -19,7 +19,7 @@ class NoCells : public CellTexts {
  public:
   int rows() const override { return 0; }
   int columns() const override { return 0; }
-  std::string_view at(int, int) const override { return {}; }
+  std::string_view at(int, int, std::string&) const override { return {}; }
 };
 
 }  // namespace
@@ -181,7 +181,7 @@ std::string_view GridModel::TextView(int row, int column, std::string& scratch) 
       source_column >= source_->columns()) {
     return {};
   }
-  return source_->at(source_row, source_column);
+  return source_->at(source_row, source_column, scratch);
 }
 
 void GridModel::MapRows() {

@@ -211,7 +211,7 @@ TEST_F(RecordSet, LargeResultsAcrossStorageBlocks) {
   ASSERT_EQ(table.rows(), 30002);
   const std::string alphabet = "abcdefghijklmnopqrstuvwxyz";
   for (int i = 0; i <= 30000; ++i) {
-    const std::string_view s = table.at(i + 1, 1);
+    const std::string s = table.at(i + 1, 1);
     ASSERT_EQ(table.at(i + 1, 0), std::to_string(i));
     if (i % 10000 == 5) {
       ASSERT_EQ(s.size(), 3000000u) << i;

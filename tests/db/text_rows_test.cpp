@@ -23,7 +23,7 @@ TEST(TextRows, KeepsEveryCellAcrossGroupsAndBlocks) {
   // Offsets limited to 32 bits as in use, and limited so far that the store must switch to whole
   // 64-bit end positions partway (in use that takes some four gigabytes of text in one group).
   for (const std::uint64_t limit : {std::uint64_t{UINT32_MAX}, std::uint64_t{2'000'000}}) {
-    TextRows rows({"a", "b", "c"}, limit);
+    TextRows rows({"a", "b", "c"}, TextMode::kGbk, limit);
     const std::size_t cells = 3 * 9000;  // more than three groups of cells
     Fill(rows, cells);
     ASSERT_EQ(rows.rows(), 9000u) << limit;

@@ -597,18 +597,17 @@ class MadeUpCells : public CellTexts {
   MadeUpCells(int rows, int columns) : rows_(rows), columns_(columns) {}
   int rows() const override { return rows_; }
   int columns() const override { return columns_; }
-  std::string_view at(int row, int column) const override {
+  // Every text is made on demand into the caller's scratch, as a table whose cells need
+  // converting makes them.
+  std::string_view at(int row, int column, std::string& scratch) const override {
     ++reads;
-    const std::int64_t key = static_cast<std::int64_t>(row) * columns_ + column;
-    auto [cell, made] = texts_.try_emplace(key);
-    if (made) cell->second = "r" + std::to_string(row) + "c" + std::to_string(column);
-    return cell->second;
+    scratch = "r" + std::to_string(row) + "c" + std::to_string(column);
+    return scratch;
   }
   mutable std::int64_t reads = 0;
 
  private:
   int rows_, columns_;
-  mutable std::map<std::int64_t, std::string> texts_;
 };
 
 std::string MadeUp(int row, int column) {
@@ -720,7 +719,7 @@ TEST(GridCells, ATableIsLaidOutAsTheRecordGridShowsIt) {
       }
       int rows() const override { return static_cast<int>(texts_.size()) / std::max(columns_, 1); }
       int columns() const override { return columns_; }
-      std::string_view at(int row, int column) const override {
+      std::string_view at(int row, int column, std::string&) const override {
         return texts_[static_cast<size_t>(row * columns_ + column)];
       }
 

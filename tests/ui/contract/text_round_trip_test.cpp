@@ -149,7 +149,7 @@ TEST(Grid, EveryByteComesBackFromAShownTableAndItsEditor) {
    public:
     int rows() const override { return static_cast<int>(values.size()); }
     int columns() const override { return 1; }
-    std::string_view at(int row, int) const override { return values[row]; }
+    std::string_view at(int row, int, std::string&) const override { return values[row]; }
     std::vector<std::string> values = Values();
   };
   auto cells = std::make_shared<ValueCells>();

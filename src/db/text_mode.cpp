@@ -1,0 +1,120 @@
+#include "db/text_mode.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <sqlite3.h>
+
+#include "base/codec.h"
+#include "base/text.h"
+#include "db/connection.h"
+#include "db/sql_name.h"
+
+namespace torvane {
+namespace {
+
+// Text values sampled from the tables in all, and at least from each table.
+constexpr int kSampleValues = 4000;
+constexpr int kLeastValuesPerTable = 16;
+// Catalog rows read at most.
+constexpr int kCatalogRows = 2000;
+// Bytes of one value looked at; a character cut by this limit is no evidence against UTF-8.
+constexpr std::size_t kBytesPerValue = 4096;
+
+// What the texts seen so far say.
+class Evidence {
+ public:
+  void See(const unsigned char* text, int size) {
+    if (text == nullptr || size <= 0) return;
+    std::string_view bytes(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size));
+    const bool cut = bytes.size() > kBytesPerValue;
+    if (cut) bytes = bytes.substr(0, kBytesPerValue);
+    const auto non_ascii = std::find_if(bytes.begin(), bytes.end(),
+                                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (non_ascii == bytes.end()) return;
+    if (cut) bytes = WithoutCutCharacter(bytes);
+    if (IsValidUtf8(bytes)) {
+      multibyte_ = true;
+    } else {
+      invalid_ = true;
+    }
+  }
+
+  bool Decided() const { return invalid_; }
+  TextMode Mode() const { return multibyte_ && !invalid_ ? TextMode::kUtf8 : TextMode::kGbk; }
+
+ private:
+  // `bytes` without the last UTF-8 character when it lacks continuation bytes.
+  static std::string_view WithoutCutCharacter(std::string_view bytes) {
+    std::size_t start = bytes.size();
+    for (int back = 0; back < 3 && start > 0; ++back) {
+      const auto c = static_cast<unsigned char>(bytes[start - 1]);
+      --start;
+      if ((c & 0xC0) != 0x80) return c >= 0xC0 ? bytes.substr(0, start) : bytes;
+    }
+    return bytes;
+  }
+
+  bool multibyte_ = false;
+  bool invalid_ = false;
+};
+
+}  // namespace
+
+TextMode DetectTextMode(ZuveviRE& database) {
+  if (!database.IsOpen()) return TextMode::kGbk;
+  const std::string encoding = database.GetFileEncoding();
+  if (encoding.rfind("UTF-16", 0) == 0) return TextMode::kUtf8;
+  Engine& engine = *database.handle();
+
+  Evidence evidence;
+  std::vector<std::string> tables;
+  {
+    // Names and SQL reach the engine and come back byte for byte here.
+    Statement catalog;
+    const std::string sql = "SELECT type, name, sql FROM sqlite_master LIMIT " +
+                            IntToText(kCatalogRows);
+    if (catalog.PrepareBytes(engine, sql) != SQLITE_OK || !catalog) return TextMode::kGbk;
+    while (catalog.Step() == SQLITE_ROW) {
+      sqlite3_stmt* s = catalog.get();
+      for (int c = 1; c <= 2; ++c) evidence.See(sqlite3_column_text(s, c), sqlite3_column_bytes(s, c));
+      const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+      const auto* name = sqlite3_column_text(s, 1);
+      if (type != nullptr && std::string_view(type) == "table" && name != nullptr) {
+        tables.emplace_back(reinterpret_cast<const char*>(name),
+                            static_cast<std::size_t>(sqlite3_column_bytes(s, 1)));
+      }
+    }
+  }
+  if (evidence.Decided()) return evidence.Mode();
+
+  int left = kSampleValues;
+  for (std::size_t t = 0; t < tables.size() && left > 0 && !evidence.Decided(); ++t) {
+    const int tables_left = static_cast<int>(tables.size() - t);
+    const int share = std::max(kLeastValuesPerTable, left / tables_left);
+    Statement rows;
+    // At most `share` rows, so a table without text is not read whole. A table the engine cannot
+    // read (a virtual table of a missing module) says nothing.
+    if (rows.PrepareBytes(engine, "SELECT * FROM " + QuoteSqlName(tables[t]) + " LIMIT " +
+                                      IntToText(share)) != SQLITE_OK ||
+        !rows) {
+      continue;
+    }
+    sqlite3_stmt* s = rows.get();
+    const int columns = sqlite3_column_count(s);
+    int taken = 0;
+    while (taken < share && rows.Step() == SQLITE_ROW) {
+      for (int c = 0; c < columns && taken < share; ++c) {
+        if (sqlite3_column_type(s, c) != SQLITE_TEXT) continue;
+        evidence.See(sqlite3_column_text(s, c), sqlite3_column_bytes(s, c));
+        ++taken;
+      }
+    }
+    left -= taken;
+  }
+  return evidence.Mode();
+}
+
+}  // namespace torvane
