@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libgl-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
-  xvfb xauth imagemagick xdotool sqlite3
+  xvfb xauth imagemagick xdotool sqlite3 python3
 )
 
 missing=()

@@ -20,7 +20,7 @@ constexpr int kSampleValues = 4000;
 constexpr int kLeastValuesPerTable = 16;
 // Catalog rows read at most.
 constexpr int kCatalogRows = 2000;
-// Bytes of one value looked at; a character cut by this limit is no evidence against UTF-8.
+// Bytes of one value looked at.
 constexpr std::size_t kBytesPerValue = 4096;
 
 // What the texts seen so far say.
@@ -29,12 +29,14 @@ class Evidence {
   void See(const unsigned char* text, int size) {
     if (text == nullptr || size <= 0) return;
     std::string_view bytes(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size));
-    const bool cut = bytes.size() > kBytesPerValue;
-    if (cut) bytes = bytes.substr(0, kBytesPerValue);
-    const auto non_ascii = std::find_if(bytes.begin(), bytes.end(),
-                                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    if (non_ascii == bytes.end()) return;
-    if (cut) bytes = WithoutCutCharacter(bytes);
+    bytes = bytes.substr(0, kBytesPerValue);
+    // A character cut off at the end (by a program that cut the value to a number of bytes, or by
+    // the limit above) says nothing either way.
+    bytes = WithoutCutCharacter(bytes);
+    const bool non_ascii = std::any_of(bytes.begin(), bytes.end(), [](char c) {
+      return static_cast<unsigned char>(c) >= 0x80;
+    });
+    if (!non_ascii) return;
     if (IsValidUtf8(bytes)) {
       multibyte_ = true;
     } else {
@@ -46,13 +48,13 @@ class Evidence {
   TextMode Mode() const { return multibyte_ && !invalid_ ? TextMode::kUtf8 : TextMode::kGbk; }
 
  private:
-  // `bytes` without the last UTF-8 character when it lacks continuation bytes.
+  // `bytes` without its last UTF-8 character when that one lacks some of its continuation bytes.
   static std::string_view WithoutCutCharacter(std::string_view bytes) {
-    std::size_t start = bytes.size();
-    for (int back = 0; back < 3 && start > 0; ++back) {
-      const auto c = static_cast<unsigned char>(bytes[start - 1]);
-      --start;
-      if ((c & 0xC0) != 0x80) return c >= 0xC0 ? bytes.substr(0, start) : bytes;
+    for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+      const auto c = static_cast<unsigned char>(bytes[bytes.size() - back]);
+      if ((c & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+      const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+      return back < length ? bytes.substr(0, bytes.size() - back) : bytes;
     }
     return bytes;
   }
