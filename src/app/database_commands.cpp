@@ -2,6 +2,7 @@
 
 #include "app/operation_log.h"
 #include "app/schema_tree.h"
+#include "app/text_encoding.h"
 #include "base/files.h"
 #include "base/text.h"
 #include "db/backup.h"
@@ -73,10 +74,13 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
   }
   app.state.DatabasePath = path;
   app.window.window().SetTitle(app.state.TitleText + " - " + path);
+  // The names in the tree are read in the mode the database's own texts show.
+  ApplyDetectedTextMode(app);
+  AppendLog(app, verb + "数据库：" + path + "（文本编码：" +
+                     TextModeName(app.state.Connection.GetTextMode()) + "）");
   RefreshNameLists(app);
   RefreshSchemaTree(app);
   SetDatabaseCommandsEnabled(app, true);
-  AppendLog(app, verb + "数据库：" + path);
 }
 
 bool SettlePendingTransaction(App& app) {
@@ -119,6 +123,7 @@ bool CloseDatabase(App& app) {
   app.state.TempTableNames.clear();
   app.state.TempViewNames.clear();
   app.window.window().SetTitle(app.state.TitleText);
+  ShowTextMode(app);
   SetDatabaseCommandsEnabled(app, false);
   app.window.tree().SetItems({});
   app.window.tree().SetSelectedIndex(-1);

@@ -7,6 +7,7 @@
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
+#include "app/text_encoding.h"
 #include "app/startup.h"
 #include "app/transactions.h"
 #include "console/sql_console.h"
@@ -143,6 +144,7 @@ void ConnectMainWindow(App& app, std::vector<std::string> arguments) {
   Bind(app, "取错误文本", ShowErrorTextCommand);
   Bind(app, "取错误码", ShowErrorCodeCommand);
   Bind(app, "取最新插入ID", ShowLastInsertIdCommand);
+  Bind(app, kTextModeItem, SwitchTextModeCommand);
   Bind(app, "关于", AboutCommand);
 }
 

@@ -476,6 +476,15 @@ std::string MenuItem::Caption() const {
   return FromQt(a->objectName().isEmpty() ? a->text() : a->objectName());
 }
 
+void MenuItem::SetText(const std::string& text) {
+  if (QAction* a = action()) a->setText(ToQt(text));
+}
+
+std::string MenuItem::Text() const {
+  QAction* a = action();
+  return a ? FromQt(a->text()) : "";
+}
+
 void MenuItem::SetEnabled(bool enabled) {
   if (QAction* a = action()) a->setEnabled(enabled);
 }

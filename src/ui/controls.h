@@ -530,6 +530,9 @@ class MenuItem {
 
   // The item's caption (its objectName), internal text.
   std::string Caption() const;
+  // Sets the text the menu shows for the item; its caption, by which it is found, stays.
+  void SetText(const std::string& text);
+  std::string Text() const;
   // The item's own enabled state (a disabled menu above it also keeps it from being chosen).
   void SetEnabled(bool enabled);
   bool IsEnabled() const;

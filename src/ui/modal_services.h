@@ -17,6 +17,7 @@ namespace torvane {
 inline constexpr int kMbOk = 0;               // OK button, no icon
 inline constexpr int kMbOkStop = 16;          // OK button, error (stop) icon
 inline constexpr int kMbYesNoCancelAsk = 35;  // Yes, No and Cancel buttons, question icon
+inline constexpr int kMbYesNoAsk = 36;        // Yes and No buttons, question icon
 inline constexpr int kMbOkExclamation = 48;   // OK button, exclamation (warning) icon
 // Message box results: the button pressed.
 inline constexpr int kIdOk = 0;

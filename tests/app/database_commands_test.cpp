@@ -62,7 +62,7 @@ TEST_F(AppTest, NewDatabaseReplacesAnExistingFileAfterABackup) {
   EXPECT_EQ(services_.file_dialogs()[0].title, "新建数据库");
   ASSERT_EQ(backups_made().size(), 1u);
   EXPECT_EQ(QueryText(backups_made()[0], "SELECT name FROM sqlite_master"), "old");
-  EXPECT_EQ(LastLogLine(), "新建数据库：" + path);
+  EXPECT_EQ(LastLogLine(), "新建数据库：" + path + "（文本编码：GBK）");
   EXPECT_FALSE(FileExists(path + "-journal"));
   EXPECT_EQ(window_.tree().ItemText(0), "表 (0)");
   EXPECT_EQ(window_.tree().ItemText(1), "视图 (0)");
@@ -231,7 +231,7 @@ TEST_F(AppTest, ABackupThatCannotBeWrittenIsReported) {
   const std::string log = window_.log_box().Content();
   EXPECT_NE(log.find("[×]备份数据库失败！"), std::string::npos);
   EXPECT_EQ(state_.DatabasePath, path);
-  EXPECT_EQ(LastLogLine(), "打开数据库：" + path);
+  EXPECT_EQ(LastLogLine(), "打开数据库：" + path + "（文本编码：GBK）");
 }
 
 TEST_F(AppTest, AnOpenThatCannotReadTheCatalogFails) {

@@ -69,7 +69,7 @@ TEST_F(AppTest, StartWithAPathBacksItUpAndOpensIt) {
   ASSERT_EQ(backups.size(), 1u);
   EXPECT_EQ(ReadFile(backups[0]), original);
   EXPECT_EQ(window_.log_box().Content(),
-            "\r\n已将数据库文件备份到：" + backups[0] + "\r\n打开数据库：" + path);
+            "\r\n已将数据库文件备份到：" + backups[0] + "\r\n打开数据库：" + path + "（文本编码：GBK）");
   EXPECT_EQ(window_.tree().ItemText(0), "表 (1)");
   EXPECT_EQ(window_.tree().ItemText(1), "商品");
   for (int i = 0; i < window_.toolbar().ButtonCount(); ++i) {

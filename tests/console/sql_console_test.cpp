@@ -202,3 +202,28 @@ TEST_F(SqlConsoleTest, ExecuteKindRunsEveryStatementAndRefreshesTheTree) {
 
 }  // namespace
 }  // namespace torvane
+
+namespace torvane {
+namespace {
+
+// A database kept in UTF-8 by another program: the console's statements, results and messages all
+// meet it in UTF-8.
+TEST_F(SqlConsoleTest, AUtf8DatabaseGetsUtf8AndShowsItsText) {
+  const std::u8string_view made =
+      u8"CREATE TABLE 学生 (姓名 TEXT); INSERT INTO 学生 VALUES ('张三');";
+  Open(std::string(made.begin(), made.end()));
+  ASSERT_EQ(state_.Connection.GetTextMode(), TextMode::kUtf8);
+  Run("SELECT 姓名 FROM 学生 WHERE 姓名 = '张三'");
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"查询成功，查询结果已显示到主窗口表格中。"});
+  EXPECT_EQ(window_.grid().CellText(0, 1), "姓名");
+  EXPECT_EQ(window_.grid().CellText(1, 1), "张三");
+  Run("SELECT * FROM 不存在");
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{"SQL语句执行失败！错误信息如下：\r\n\r\nno such table: 不存在"});
+  Run("CREATE TABLE 课程 (名称)");
+  EXPECT_EQ(QueryText(path_, "SELECT hex(name) FROM sqlite_master WHERE rootpage > 2"),
+            "E8AFBEE7A88B");
+}
+
+}  // namespace
+}  // namespace torvane

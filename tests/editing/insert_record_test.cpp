@@ -158,3 +158,28 @@ TEST_F(AppTest, InsertRecordWithoutATableClosesAtOnce) {
 
 }  // namespace
 }  // namespace torvane
+
+namespace torvane {
+namespace {
+
+// In a database kept in UTF-8 the dialog lists the fields by their names and inserts text as
+// UTF-8 and bytes as they are.
+TEST_F(InsertRecordTest, AUtf8DatabaseGetsUtf8TextAndUnchangedBytes) {
+  const std::u8string_view made = u8"CREATE TABLE 客户 (名称 TEXT, 照片 BLOB);";
+  Open(std::string(made.begin(), made.end()), "客户");
+  ASSERT_EQ(state_.Connection.GetTextMode(), TextMode::kUtf8);
+  EXPECT_EQ(dialog_.field_grid().CellText(0, 0), "名称");
+  AssignText(1, 0, "中文");
+  const std::string bytes = dir_.Path("gbk.bin");
+  ASSERT_TRUE(WriteFile(bytes, Bytes{0xD6, 0xD0}));
+  dialog_.field_grid().SetCurrentCell(1, 0);
+  dialog_.value_tabs().SetCurrentPage(3);
+  services_.QueueFileDialogAnswer(bytes);
+  dialog_.read_bytes_from_file_button().Click();
+  dialog_.ok_button().Click();
+  const std::u8string_view check = u8"SELECT hex(名称) || '/' || hex(照片) FROM 客户";
+  EXPECT_EQ(QueryText(path_, std::string(check.begin(), check.end())), "E4B8ADE69687/D6D0");
+}
+
+}  // namespace
+}  // namespace torvane

@@ -87,7 +87,8 @@ const char* const kTableItems[] = {"新建表...", "修改表...",  "修改表�
 const char* const kViewItems[] = {"新建视图", "修改视图", "修改视图名称", "删除视图"};
 const char* const kOtherItems[] = {"执行SQL语句", nullptr,    "开始事务",
                                    "提交事务",    "回滚事务", nullptr,
-                                   "取错误文本",  "取错误码", "取最新插入ID"};
+                                   "取错误文本",  "取错误码", "取最新插入ID",
+                                   nullptr,       "文本编码..."};
 const char* const kHelpItems[] = {"关于"};
 
 const MenuSpec kMenus[] = {

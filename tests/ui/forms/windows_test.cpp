@@ -210,7 +210,7 @@ TEST(MainMenu, MenusAndItemsInOrderWithoutShortcuts) {
       {MainMenu::kOther,
        "其它操作",
        {"执行SQL语句", nullptr, "开始事务", "提交事务", "回滚事务", nullptr, "取错误文本",
-        "取错误码", "取最新插入ID"}},
+        "取错误码", "取最新插入ID", nullptr, "文本编码..."}},
       {MainMenu::kHelp, "帮助", {"关于"}},
   };
   auto* window = qobject_cast<QMainWindow*>(main.window().widget());

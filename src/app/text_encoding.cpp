@@ -1,0 +1,54 @@
+#include "app/text_encoding.h"
+
+#include "app/operation_log.h"
+#include "app/schema_tree.h"
+#include "db/text_mode.h"
+#include "ui/main_window.h"
+#include "ui/modal_services.h"
+
+namespace torvane {
+
+std::string TextModeName(TextMode mode) { return mode == TextMode::kUtf8 ? "UTF-8" : "GBK"; }
+
+void ApplyDetectedTextMode(App& app) {
+  ZuveviRE& db = app.state.Connection;
+  db.SetTextMode(DetectTextMode(db));
+  ShowTextMode(app);
+}
+
+void ShowTextMode(App& app) {
+  MenuItem* item = app.window.menu_item(kTextModeItem);
+  if (item == nullptr) return;
+  const ZuveviRE& db = app.state.Connection;
+  item->SetText(db.IsOpen() ? "文本编码：" + TextModeName(db.GetTextMode()) + "..."
+                            : std::string(kTextModeItem));
+}
+
+void SwitchTextModeCommand(App& app) {
+  ZuveviRE& db = app.state.Connection;
+  if (!db.IsOpen()) return;
+  const TextMode current = db.GetTextMode();
+  const TextMode other = current == TextMode::kUtf8 ? TextMode::kGbk : TextMode::kUtf8;
+  if (other == TextMode::kGbk && db.GetFileEncoding().rfind("UTF-16", 0) == 0) {
+    app.services.MessageBox("此数据库以 " + db.GetFileEncoding() +
+                                " 保存文本，只能按 UTF-8 读写。\r\n按 GBK 写入的文本会被数据库"
+                                "引擎转换成别的字符。",
+                            kMbOkExclamation);
+    return;
+  }
+  const int answer = app.services.MessageBox(
+      "当前数据库的文本按 " + TextModeName(current) + " 读写。\r\n\r\n改为按 " +
+          TextModeName(other) +
+          " 读写吗？\r\n（只改变本程序读写文本的方式，数据库文件不会被改写；未提交的事务保持原样。）",
+      kMbYesNoAsk);
+  if (answer != kIdYes) return;
+  // A cell being edited keeps the mode it was read in.
+  app.window.grid().FinishEditing();
+  db.SetTextMode(other);
+  ShowTextMode(app);
+  AppendLog(app, "数据库文本编码改为：" + TextModeName(other));
+  // The tree is built anew and its selected table or view browsed again, in the new mode.
+  RefreshSchema(app);
+}
+
+}  // namespace torvane
