@@ -18,8 +18,10 @@ namespace {
 // Text values sampled from the tables in all, and at least from each table.
 constexpr int kSampleValues = 4000;
 constexpr int kLeastValuesPerTable = 16;
-// Catalog rows read at most.
+// Catalog rows read at most, and tables sampled at most: a database of thousands of tables is
+// judged by its first ones.
 constexpr int kCatalogRows = 2000;
+constexpr std::size_t kTablesSampled = 400;
 // Bytes of one value looked at.
 constexpr std::size_t kBytesPerValue = 4096;
 
@@ -92,6 +94,7 @@ TextMode DetectTextMode(ZuveviRE& database) {
   }
   if (evidence.Decided()) return evidence.Mode();
 
+  if (tables.size() > kTablesSampled) tables.resize(kTablesSampled);
   int left = kSampleValues;
   for (std::size_t t = 0; t < tables.size() && left > 0 && !evidence.Decided(); ++t) {
     const int tables_left = static_cast<int>(tables.size() - t);
