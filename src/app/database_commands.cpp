@@ -6,6 +6,8 @@
 #include "base/files.h"
 #include "base/text.h"
 #include "db/backup.h"
+#include "platform/program_places.h"
+#include "platform/xdg.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 
@@ -131,7 +133,7 @@ bool CloseDatabase(App& app) {
   return true;
 }
 
-std::string BackupDirectory() { return RunDirectory() + "/数据库备份"; }
+std::string BackupDirectory() { return Places().backup_directory; }
 
 std::string BackupFileName(const std::string& path, const LocalDateTime& now) {
   const std::size_t slash = path.rfind('/');
@@ -151,7 +153,8 @@ std::string BackupFileName(const std::string& path, const LocalDateTime& now) {
 
 void BackupDatabase(App& app, const std::string& path) {
   if (!FileExists(path)) return;
-  CreateDirectory(BackupDirectory());
+  // An installed program's backups go under the user's data folder, which may not exist yet.
+  CreateDirectories(BackupDirectory());
   const std::string target = BackupDirectory() + "/" + BackupFileName(path, LocalNow());
   std::string error;
   if (BackupDatabaseFile(path, target, error)) {

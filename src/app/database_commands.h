@@ -38,12 +38,13 @@ bool SettlePendingTransaction(App& app);
 // nothing, when the user kept the transaction or the engine refuses the close (reported).
 bool CloseDatabase(App& app);
 
-// Copies the file at `path` into the backup folder beside the program and logs the copy. Does
+// Copies the file at `path` into the backup folder (BackupDirectory) and logs the copy. Does
 // nothing when there is no file at `path`; a copy that cannot be made is reported in a box and in
 // the log.
 void BackupDatabase(App& app, const std::string& path);
 
-// The backup folder: run directory + "/数据库备份".
+// The backup folder: run directory + "/数据库备份" in a build tree or a portable copy;
+// $XDG_DATA_HOME/torvane/数据库备份 for an installed program (see ProgramPlaces).
 std::string BackupDirectory();
 
 // The backup file name of `path` at local time `now`: the file's own name, "__" and a stamp such

@@ -45,7 +45,14 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
   return true;
 }
 
+// The executable a test stands the program in; "" for the running one. Bytes as on disk.
+std::string& ExecutablePathOverride() {
+  static std::string path;
+  return path;
+}
+
 std::string ExecutablePath() {
+  if (!ExecutablePathOverride().empty()) return ExecutablePathOverride();
   char buffer[PATH_MAX + 1];
   const ssize_t n = ::readlink("/proc/self/exe", buffer, PATH_MAX);
   if (n <= 0) return {};
@@ -147,6 +154,10 @@ std::string RunDirectory() {
   const std::size_t slash = exe.rfind('/');
   if (slash == std::string::npos) return ".";
   return FromUtf8(exe.substr(0, slash));
+}
+
+void SetExecutablePathForTesting(const std::string& path) {
+  ExecutablePathOverride() = ToUtf8(path);
 }
 
 std::string ExecutableFileName() {

@@ -46,4 +46,8 @@ std::string RunDirectory();
 // The running executable's own file name (no directory), as internal text.
 std::string ExecutableFileName();
 
+// Makes RunDirectory and ExecutableFileName answer for the executable at `path` (internal text)
+// instead of the running one, so a test can stand the program in another layout; "" undoes it.
+void SetExecutablePathForTesting(const std::string& path);
+
 }  // namespace torvane

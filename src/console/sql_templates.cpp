@@ -3,12 +3,13 @@
 #include "base/files.h"
 #include "base/text.h"
 #include "console/sql_console.h"
+#include "platform/program_places.h"
 #include "ui/modal_services.h"
 #include "ui/sql_dialog.h"
 
 namespace torvane {
 
-std::string TemplateFilePath() { return RunDirectory() + "/SQL模板.txt"; }
+std::string TemplateFilePath() { return Places().template_file; }
 
 std::vector<std::string> TemplateLines(const Bytes& file) { return SplitLines(BytesToText(file)); }
 

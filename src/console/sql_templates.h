@@ -13,7 +13,8 @@ namespace torvane {
 
 class SqlDialog;
 
-// The template file: run directory + "/SQL模板.txt".
+// The template file: run directory + "/SQL模板.txt", or <prefix>/share/torvane/SQL模板.txt for an
+// installed program (see ProgramPlaces).
 std::string TemplateFilePath();
 
 // The templates a template file's bytes hold: the text up to the first zero byte, cut at every

@@ -1,6 +1,8 @@
 #include "platform/desktop_integration.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -83,21 +85,39 @@ std::string MimePackagePath() {
   return DataHomeDirectory() + "/mime/packages/torvane-database.xml";
 }
 
+// How every desktop entry this program writes begins.
+constexpr char kEntryHead[] =
+    "[Desktop Entry]\n"
+    "Type=Application\n"
+    "Name=Torvane\n"
+    "Comment=SQLite database manager\n";
+
 std::string DesktopEntryText(std::string_view executable, std::string_view icon) {
   std::string icon_utf8 = ToUtf8(icon);
   // Values of a desktop entry are one line each; a backslash is written doubled.
   std::string icon_value;
   for (char c : icon_utf8) icon_value += (c == '\\') ? std::string("\\\\") : std::string(1, c);
-  return "[Desktop Entry]\n"
-         "Type=Application\n"
-         "Name=Torvane\n"
-         "Comment=SQLite database manager\n"
+  return std::string(kEntryHead) +
          "Comment[zh_CN]=Sqlite\xE6\x95\xB0\xE6\x8D\xAE\xE5\xBA\x93\xE7\xAE\xA1\xE7\x90\x86\n"
          "Exec=" + ExecArgument(ToUtf8(executable)) + " %f\n"
          "Icon=" + icon_value + "\n"
          "MimeType=" + std::string(kDatabaseMimeType) + ";\n"
          "Terminal=false\n"
          "Categories=Development;Database;\n";
+}
+
+bool RemovePerUserDesktopEntry(std::string_view installed_entry) {
+  const std::string entry = DesktopEntryPath();
+  if (!FileExists(entry) || SameFile(entry, installed_entry)) return true;
+  const Bytes text = ReadFile(entry);
+  const std::string_view head(kEntryHead);
+  const bool ours = text.size() >= head.size() &&
+                    std::equal(head.begin(), head.end(), text.begin(),
+                               [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+  if (!ours) return false;
+  if (!DeleteFile(entry)) return false;
+  RunQuietly("update-desktop-database", ToUtf8(DataHomeDirectory() + "/applications"));
+  return true;
 }
 
 bool InstallDesktopIntegration(std::string_view executable, std::string_view icon) {

@@ -26,4 +26,10 @@ std::string DesktopEntryPath();
 // The path of the MIME package file, as internal text.
 std::string MimePackagePath();
 
+// Removes the per-user desktop entry when this program wrote it, so that it no longer stands in
+// front of the entry an install put in place (`installed_entry`, internal text). A file that is the
+// installed entry itself (an install into ~/.local), or that the user wrote, stays. True when no
+// per-user entry of this program is left in front of it.
+bool RemovePerUserDesktopEntry(std::string_view installed_entry);
+
 }  // namespace torvane

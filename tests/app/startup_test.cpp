@@ -1,6 +1,13 @@
 #include "app/startup.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
+
+#include "base/codec.h"
+#include "console/sql_templates.h"
+#include "platform/program_places.h"
+#include "platform/xdg.h"
 
 #include "base/files.h"
 #include "base/text.h"
@@ -111,6 +118,187 @@ TEST_F(AppTest, AboutShowsTheTitleThenTheDocumentation) {
   EXPECT_EQ(services_.message_boxes()[0].flags, kMbOk);
   ASSERT_EQ(services_.web_addresses().size(), 1u);
   EXPECT_EQ(services_.web_addresses()[0], window_.manual_address());
+}
+
+}  // namespace
+}  // namespace torvane
+
+namespace torvane {
+namespace {
+
+using testing::AppTest;
+
+TEST(CommandLine, OptionsAndTheDatabase) {
+  static const struct {
+    std::vector<std::string> arguments;
+    bool help, version;
+    const char* database;
+    const char* table;
+    bool error;
+  } cases[] = {
+      {{}, false, false, "", "", false},
+      {{"a.sdb"}, false, false, "a.sdb", "", false},
+      {{"a.sdb", "b.sdb"}, false, false, "a.sdb", "", false},  // further files are ignored
+      {{"--help"}, true, false, "", "", false},
+      {{"a.sdb", "--version"}, false, true, "a.sdb", "", false},
+      {{"./--help"}, false, false, "./--help", "", false},
+      {{"--", "--help"}, false, false, "--help", "", false},
+      {{"-x"}, false, false, "-x", "", false},  // not an option: a file name, as always
+      {{"a.sdb", "-t", "商品"}, false, false, "a.sdb", "商品", false},
+      {{"-t", "v", "a.sdb"}, false, false, "a.sdb", "v", false},
+      {{"--table", "my table", "a.sdb"}, false, false, "a.sdb", "my table", false},
+      {{"--table=t=1", "a.sdb"}, false, false, "a.sdb", "t=1", false},
+      {{"a.sdb", "--", "-t", "x"}, false, false, "a.sdb", "", false},
+      {{"a.sdb", "-t"}, false, false, "a.sdb", "", true},
+  };
+  for (const auto& c : cases) {
+    const CommandLine line = ParseCommandLine(c.arguments);
+    std::string joined;
+    for (const std::string& a : c.arguments) joined += "[" + a + "]";
+    EXPECT_EQ(line.help, c.help) << joined;
+    EXPECT_EQ(line.version, c.version) << joined;
+    EXPECT_EQ(line.database, c.database) << joined;
+    EXPECT_EQ(line.table, c.table) << joined;
+    EXPECT_EQ(!line.error.empty(), c.error) << joined;
+  }
+  EXPECT_EQ(VersionText(), "Torvane 1.0\n");
+  EXPECT_NE(HelpText().find("--table"), std::string::npos);
+}
+
+TEST_F(AppTest, TableOptionShowsTheTableOrViewAtOnce) {
+  const std::string path =
+      MakeDb("CREATE TABLE 商品(名称 TEXT); INSERT INTO 商品 VALUES('苹果'); CREATE VIEW v AS "
+             "SELECT 名称 || '!' AS x FROM 商品;");
+  Start({path, "--table=v"});
+  EXPECT_EQ(window_.tree().ItemText(window_.tree().SelectedIndex()), "v");
+  EXPECT_EQ(window_.grid().CellText(1, 1), "苹果!");
+  EXPECT_TRUE(services_.message_boxes().empty());
+}
+
+TEST_F(AppTest, TableOptionNamingNothingSaysSo) {
+  const std::string path = MakeDb("CREATE TABLE 商品(名称 TEXT);");
+  Start({path, "-t", "没有"});
+  EXPECT_EQ(state_.DatabasePath, path);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"数据库中没有名为 [没有] 的表或视图。"});
+  EXPECT_EQ(window_.grid().CellText(0, 0), "无数据");
+}
+
+// A program standing in an installed layout: <prefix>/bin/torvane beside <prefix>/share/torvane.
+class InstalledTest : public AppTest {
+ protected:
+  void SetUp() override {
+    prefix_ = dir_.Path("pre fix");
+    for (const char* folder : {"", "/bin", "/share", "/share/torvane", "/share/applications",
+                               "/share/doc", "/share/doc/torvane"}) {
+      ASSERT_TRUE(CreateDirectory(prefix_ + folder));
+    }
+    ASSERT_TRUE(WriteFile(prefix_ + "/share/torvane/SQL模板.txt", TextToBytes("SELECT 1\r\n")));
+    ASSERT_TRUE(WriteFile(prefix_ + "/share/torvane/ZuveviRE.ico", EmbeddedIcon()));
+    ASSERT_TRUE(WriteFile(prefix_ + "/share/applications/torvane.desktop",
+                          TextToBytes("[Desktop Entry]\nName=Torvane\n")));
+    ASSERT_TRUE(WriteFile(prefix_ + "/share/doc/torvane/README.md", TextToBytes("# Torvane\n")));
+    SetExecutablePathForTesting(prefix_ + "/bin/torvane");
+  }
+  void TearDown() override { SetExecutablePathForTesting(""); }
+
+  // Every file under the prefix with its size, to see that nothing was written there.
+  std::string Listing() {
+    std::string listing;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(ToUtf8(prefix_))) {
+      listing += entry.path().string() + ":" +
+                 (entry.is_regular_file() ? std::to_string(entry.file_size()) : "dir") + "\n";
+    }
+    return listing;
+  }
+
+  std::string prefix_;
+};
+
+TEST_F(InstalledTest, BacksUpIntoTheUsersDataFolderAndWritesNothingIntoTheInstall) {
+  const std::string data = dir_.path() + "/data";
+  // An entry a build tree registered earlier would stand in front of the install's.
+  ASSERT_TRUE(CreateDirectories(data + "/applications"));
+  ASSERT_TRUE(WriteFile(data + "/applications/torvane.desktop",
+                        TextToBytes(DesktopEntryText("/old/torvane", "/old/ZuveviRE.ico"))));
+  const std::string before = Listing();
+  const std::string path = MakeDb("CREATE TABLE 商品(名称 TEXT);");
+  Start({path});
+
+  const std::vector<std::string> backups = backups_made();
+  ASSERT_EQ(backups.size(), 1u);
+  EXPECT_EQ(backups[0].rfind(data + "/torvane/数据库备份/", 0), 0u) << backups[0];
+  EXPECT_EQ(ReadFile(backups[0]), ReadFile(path));
+  EXPECT_FALSE(FileExists(data + "/applications/torvane.desktop"));
+  EXPECT_EQ(ReadRegistryDefault("ZuveviREFile\\DefaultIcon"), prefix_ + "/share/torvane/ZuveviRE.ico");
+  EXPECT_EQ(ReadRegistryDefault("ZuveviREFile\\shell\\open\\command"),
+            prefix_ + "/bin/torvane %1");
+  EXPECT_EQ(TemplateFilePath(), prefix_ + "/share/torvane/SQL模板.txt");
+  EXPECT_EQ(ManualAddress(app_),
+            "file://" + ToUtf8(dir_.path()).substr(0) + "/pre%20fix/share/doc/torvane/README.md");
+  EXPECT_EQ(Listing(), before);
+}
+
+TEST_F(InstalledTest, KeepsAnEntryTheUserWroteAndWritesAMissingIconToTheDataFolder) {
+  const std::string data = dir_.path() + "/data";
+  ASSERT_TRUE(CreateDirectories(data + "/applications"));
+  const Bytes own = TextToBytes("[Desktop Entry]\nType=Application\nName=My Torvane\n");
+  ASSERT_TRUE(WriteFile(data + "/applications/torvane.desktop", own));
+  ASSERT_TRUE(DeleteFile(prefix_ + "/share/torvane/ZuveviRE.ico"));
+  Start();
+  EXPECT_EQ(ReadFile(data + "/applications/torvane.desktop"), own);
+  EXPECT_EQ(ReadFile(data + "/torvane/ZuveviRE.ico"), EmbeddedIcon());
+  EXPECT_EQ(ReadRegistryDefault("ZuveviREFile\\DefaultIcon"), data + "/torvane/ZuveviRE.ico");
+}
+
+TEST_F(InstalledTest, ABackupFolderThatCannotBeMadeIsReportedAndTheDatabaseOpens) {
+  // The data folder lies under a plain file, so nothing can be made there (root included).
+  ASSERT_TRUE(WriteFile(dir_.Path("file"), Bytes{1}));
+  testing::ScopedEnv data("XDG_DATA_HOME", dir_.utf8() + "/file/data");
+  const std::string path = MakeDb("CREATE TABLE t(a);");
+  Start({path});
+  EXPECT_EQ(state_.DatabasePath, path);
+  ASSERT_EQ(services_.message_boxes().size(), 1u);
+  EXPECT_EQ(services_.message_boxes()[0].text.rfind("未能将数据库文件备份到：" + dir_.path() +
+                                                        "/file/data/torvane/数据库备份/",
+                                                    0),
+            0u);
+  EXPECT_NE(window_.log_box().Content().find("[×]备份数据库失败！"), std::string::npos);
+}
+
+TEST(ProgramPlaces, DecidedByLayout) {
+  testing::TempDir dir;
+  testing::ScopedEnv data("XDG_DATA_HOME", dir.utf8() + "/data");
+  ASSERT_TRUE(CreateDirectories(dir.path() + "/usr/bin"));
+  ASSERT_TRUE(CreateDirectories(dir.path() + "/usr/share/torvane"));
+  ASSERT_TRUE(CreateDirectories(dir.path() + "/loose/bin"));
+  ASSERT_TRUE(CreateDirectories(dir.path() + "/build/src/shell"));
+
+  const ProgramPlaces installed = PlacesFor(dir.path() + "/usr/bin");
+  EXPECT_TRUE(installed.installed);
+  EXPECT_EQ(installed.prefix, dir.path() + "/usr");
+  EXPECT_EQ(installed.backup_directory, dir.path() + "/data/torvane/数据库备份");
+  EXPECT_EQ(installed.template_file, dir.path() + "/usr/share/torvane/SQL模板.txt");
+  EXPECT_EQ(installed.manual_file, dir.path() + "/usr/share/doc/torvane/README.md");
+
+  // A bin folder without the install's share folder, and a build tree: everything beside the
+  // executable, as always.
+  for (const char* run : {"/loose/bin", "/build/src/shell"}) {
+    const ProgramPlaces places = PlacesFor(dir.path() + run);
+    EXPECT_FALSE(places.installed) << run;
+    EXPECT_EQ(places.backup_directory, dir.path() + run + "/数据库备份");
+    EXPECT_EQ(places.template_file, dir.path() + run + "/SQL模板.txt");
+    EXPECT_EQ(places.icon_file, dir.path() + run + "/ZuveviRE.ico");
+  }
+
+  // Without XDG_DATA_HOME (or with a relative one), backups go under ~/.local/share.
+  testing::ScopedEnv home("HOME", dir.utf8() + "/home");
+  for (const char* value : {"", "relative/data"}) {
+    testing::ScopedEnv unset("XDG_DATA_HOME", value);
+    EXPECT_EQ(PlacesFor(dir.path() + "/usr/bin").backup_directory,
+              dir.path() + "/home/.local/share/torvane/数据库备份")
+        << value;
+  }
 }
 
 }  // namespace
