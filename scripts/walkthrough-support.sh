@@ -14,15 +14,16 @@ cp build/shots/demo.sdb "$db"
 out=docs/screenshots
 mkdir -p "$out"
 
-# Starts Xvfb and the program on $db; both are stopped and $work removed when the script ends.
+# Starts Xvfb and the program on a database file ($db unless another is given); both are stopped
+# and $work removed when the script ends.
 start_program() {
   local display=:$((90 + RANDOM % 100))
   Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
   xvfb=$!
   export DISPLAY=$display
   sleep 1
-  XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" build/shots/src/shell/torvane "$db" \
-    >"$work/torvane.log" 2>&1 &
+  XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
+    build/shots/src/shell/torvane "${1:-$db}" >"$work/torvane.log" 2>&1 &
   program=$!
   trap 'kill "$program" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
   sleep 3
@@ -37,4 +38,11 @@ expect() {
   local got; got=$(query "$1")
   if [ "$got" != "$2" ]; then echo "FAILED: $1 gave '$got', expected '$2'" >&2; exit 1; fi
   echo "ok: $1 -> $2"
+}
+# The same on a file whose texts are UTF-8 (one the sqlite3 tool made): the query goes in as it is.
+query_utf8() { echo "$2" | sqlite3 "$1"; }
+expect_utf8() {
+  local got; got=$(query_utf8 "$1" "$2")
+  if [ "$got" != "$3" ]; then echo "FAILED: $2 gave '$got', expected '$3'" >&2; exit 1; fi
+  echo "ok: $2 -> $3"
 }
