@@ -1,7 +1,12 @@
 // Makes the benchmark databases in the folder given as the only argument, each with one table
 //   t (id INTEGER, name TEXT, price REAL, qty INTEGER, note TEXT)
-// of 100 thousand, 1 million or 10 million rows. A file that is already complete is kept, so the
-// slow 10-million-row file is made only once; an incomplete one (an interrupted run) is made again.
+// of 100 thousand, 1 million or 10 million rows, and one of a million rows whose names and texts
+// are Chinese, kept as UTF-8:
+//   商品 (编号 INTEGER, 名称 TEXT, 单价 REAL, 数量 INTEGER, 备注 TEXT)
+// A file that is already complete is kept, so the slow 10-million-row file is made only once; an
+// incomplete one (an interrupted run) is made again.
+//
+// This program is compiled without the internal character set, so its literals are UTF-8 bytes.
 
 #include <cstdio>
 #include <filesystem>
@@ -14,13 +19,35 @@ namespace {
 struct Size {
   const char* file;
   long long rows;
+  bool chinese;  // the Chinese table 商品 instead of t
 };
 
 constexpr Size kSizes[] = {
-    {"bench_100k.sdb", 100'000},
-    {"bench_1m.sdb", 1'000'000},
-    {"bench_10m.sdb", 10'000'000},
+    {"bench_100k.sdb", 100'000, false},
+    {"bench_1m.sdb", 1'000'000, false},
+    {"bench_10m.sdb", 10'000'000, false},
+    {"bench_1m_utf8.sdb", 1'000'000, true},
 };
+
+// The table's definition, and the SELECT that fills it from the sequence n(i). Table t: plain
+// ASCII texts, every seventh note NULL. Table 商品: a name of two Chinese characters and a number,
+// and a note of Chinese words around the row's number, every seventh NULL, all in the file's
+// encoding (UTF-8).
+const char* Definition(bool chinese) {
+  return chinese
+             ? "CREATE TABLE 商品 (编号 INTEGER, 名称 TEXT, 单价 REAL, 数量 INTEGER, 备注 TEXT);"
+             : "CREATE TABLE t (id INTEGER, name TEXT, price REAL, qty INTEGER, note TEXT);";
+}
+
+const char* Filling(bool chinese) {
+  return chinese ? " INSERT INTO 商品 SELECT i,"
+                   " substr('苹果香蕉橙子葡萄西瓜草莓桃子鸭梨', (i % 8) * 2 + 1, 2) || (i % 1000),"
+                   " i * 0.25, i % 1000,"
+                   " CASE WHEN i % 7 = 0 THEN NULL ELSE printf('第%08d号，产地：山东省烟台市', i)"
+                   " END FROM n;"
+                 : " INSERT INTO t SELECT i, 'item ' || i, i * 0.25, i % 1000,"
+                   " CASE WHEN i % 7 = 0 THEN NULL ELSE printf('note %08d', i) END FROM n;";
+}
 
 // The row count recorded when the file was completed; -1 when there is none.
 long long CompletedRows(const std::string& path) {
@@ -40,7 +67,7 @@ long long CompletedRows(const std::string& path) {
   return rows;
 }
 
-bool Make(const std::string& path, long long rows) {
+bool Make(const std::string& path, long long rows, bool chinese) {
   std::filesystem::remove(path);
   sqlite3* db = nullptr;
   if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
@@ -51,12 +78,10 @@ bool Make(const std::string& path, long long rows) {
   // One INSERT ... SELECT from a recursive sequence inside one transaction; no journal needed for
   // a file that is thrown away when anything fails.
   const std::string sql =
-      "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; BEGIN;"
-      "CREATE TABLE t (id INTEGER, name TEXT, price REAL, qty INTEGER, note TEXT);"
+      std::string("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; BEGIN;") +
+      Definition(chinese) +
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-      std::to_string(rows) +
-      ") INSERT INTO t SELECT i, 'item ' || i, i * 0.25, i % 1000,"
-      " CASE WHEN i % 7 = 0 THEN NULL ELSE printf('note %08d', i) END FROM n;"
+      std::to_string(rows) + ")" + Filling(chinese) +
       "CREATE TABLE bench_done (rows INTEGER); INSERT INTO bench_done VALUES (" +
       std::to_string(rows) + "); COMMIT;";
   char* message = nullptr;
@@ -85,7 +110,7 @@ int main(int argc, char** argv) {
     }
     std::printf("%s: making %lld rows...\n", path.c_str(), size.rows);
     std::fflush(stdout);
-    if (!Make(path, size.rows)) return 1;
+    if (!Make(path, size.rows, size.chinese)) return 1;
   }
   return 0;
 }

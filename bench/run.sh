@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release without sanitizers, makes the benchmark databases once (the
 # 10-million-row file takes a while the first time) and runs every benchmark: the database layer's,
-# the browse inside the main window, then a console query's result in the main window. Extra
+# the browse inside the main window, a console query's result in the main window, the table
+# designer's rebuild, then what keeping a database's texts in UTF-8 costs. Extra
 # arguments go to Google Benchmark (every program), e.g. --benchmark_filter=query.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -9,7 +10,7 @@ build="$root/build/bench"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVANE_SANITIZE=OFF \
   -DTORVANE_TESTS=OFF -DTORVANE_BENCH=ON > /dev/null
 cmake --build "$build" --target make_bench_db db_bench browse_window_bench query_grid_bench \
-  rebuild_bench -j "$(nproc)"
+  rebuild_bench text_mode_bench -j "$(nproc)"
 "$build/bench/make_bench_db" "$build/data"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"\
 " $(awk '/MemTotal/ {printf "%.0f GB", $2 / 1048576}' /proc/meminfo), $(uname -sr)"
@@ -22,3 +23,7 @@ QT_QPA_PLATFORM=offscreen "$build/bench/query_grid_bench" --data="$build/data" \
   --benchmark_color=false "$@"
 # The table designer's rebuild of a million-row table, against the raw engine's same statements.
 "$build/bench/rebuild_bench" --data="$build/data" --benchmark_color=false "$@"
+# A UTF-8 table's browse in UTF-8 mode against GBK mode, and the open with the text mode told
+# from the database's texts against the open without it.
+QT_QPA_PLATFORM=offscreen "$build/bench/text_mode_bench" --data="$build/data" \
+  --benchmark_color=false "$@"
