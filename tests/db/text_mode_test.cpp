@@ -217,6 +217,31 @@ TEST(TextMode, EachModeWritesItsOwnBytes) {
   }
 }
 
+// A name that is not UTF-8, in a database read as UTF-8: it reads with foreign bytes and reaches
+// the engine again as its own bytes, so its table can be browsed and written.
+TEST(TextMode, ANameThatIsNotUtf8InUtf8Mode) {
+  TempDir dir;
+  RawDb raw(dir.Path("n.sdb"));
+  const std::string gbk_name = "\xD1\xA7";  // 学 in GBK: not UTF-8
+  ASSERT_EQ(raw.Exec("CREATE TABLE \"" + gbk_name + "\" (a); INSERT INTO \"" + gbk_name +
+                     "\" VALUES (1);"),
+            "");
+  ZuveviRE db;
+  ASSERT_TRUE(db.Open(dir.Path("n.sdb")));
+  db.SetTextMode(TextMode::kUtf8);
+  const std::vector<std::string> names = db.GetTableNames(true, false, false);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(ToUtf8(names[0]), gbk_name);
+  SqliteTable cursor;
+  ASSERT_TRUE(cursor.Open(names[0], db));
+  ASSERT_TRUE(cursor.GoTo(1));
+  ASSERT_TRUE(cursor.Edit());
+  ASSERT_TRUE(cursor.SetField(1, std::int32_t{2}));
+  ASSERT_TRUE(cursor.Update());
+  EXPECT_EQ(raw.Value("SELECT a FROM \"" + gbk_name + "\""), "2");
+  EXPECT_NE(db.GetTableSql(names[0]), "");
+}
+
 // A table whose own column is named like the row id: its text keys are read and written back in
 // the connection's mode.
 TEST(TextMode, TextRowIdsInUtf8Mode) {
