@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Torvane need, when any is missing.
-# Works as root or through sudo; does nothing when every package is already there.
+# Works as root or through sudo; does nothing when every package is already there. Further package
+# names given as arguments are installed too (scripts/package.sh passes what packaging needs).
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   xvfb xauth imagemagick xdotool sqlite3 python3
+  desktop-file-utils appstream groff-base man-db shared-mime-info
+  "$@"
 )
 
 missing=()
