@@ -81,6 +81,10 @@ void ConnectMainWindow(App& app, std::vector<std::string> arguments) {
   w.tree().on_selection_changed = [&app] { OnTreeSelectionChanged(app); };
   w.tree().on_right_pressed = [&app] { OnTreeRightPressed(app); };
   w.display_filter().on_selection_changed = [&app] { RefreshSchemaTree(app); };
+  // F5 reads the schema and the browsed table again, for changes made by another program.
+  w.on_refresh_requested = [&app] {
+    if (app.state.Connection.IsOpen()) RefreshSchema(app);
+  };
   w.grid().on_current_cell_changed = [&app] {
     OnGridCurrentCellChanged(app);
     RefreshFieldPanel(app);

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -203,10 +204,21 @@ bool Window::IsOpen() const { return widget() && widget()->isVisible(); }
 Label::Label(QWidget* label) : Control(label) {
   if (!label) return;
   auto* filter = new EventHook(
-      [this](QObject*, QEvent* event) {
+      [this](QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonPress &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && on_left_pressed) {
           on_left_pressed();
+        }
+        // A label the keyboard can reach is a link: Enter, Return and Space follow it.
+        if (event->type() == QEvent::KeyPress &&
+            (static_cast<QWidget*>(watched)->focusPolicy() & Qt::TabFocus)) {
+          const auto* key = static_cast<QKeyEvent*>(event);
+          const bool activates = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                                 key->key() == Qt::Key_Space;
+          if (activates && !(key->modifiers() & ~Qt::KeypadModifier) && !key->isAutoRepeat()) {
+            if (on_left_pressed) on_left_pressed();
+            return true;
+          }
         }
         return false;
       },

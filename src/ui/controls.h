@@ -167,7 +167,8 @@ class Label : public Control {
   std::string Caption() const;
   void SetCaption(const std::string& caption);
 
-  // The left mouse button was pressed on the label.
+  // The left mouse button was pressed on the label, or Enter, Return or Space was pressed while a
+  // label that takes the keyboard focus (a link) had it.
   std::function<void()> on_left_pressed;
 };
 

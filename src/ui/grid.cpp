@@ -382,7 +382,9 @@ Grid::Grid(QWidget* table) : Control(table), impl_(std::make_unique<Impl>()) {
   impl_->ApplyEditTriggers();
   impl_->SyncColumns();
   t->setSortingEnabled(false);
-  t->setTabKeyNavigation(true);
+  // Tab leaves the grid for the next control, so the keyboard can get past a grid of any size;
+  // the arrow keys move between cells, and Tab in an open cell editor still moves to the next cell.
+  t->setTabKeyNavigation(false);
   if (t->currentIndex().isValid()) {
     impl_->reported_row = t->currentIndex().row();
     impl_->reported_column = t->currentIndex().column();

@@ -1,5 +1,9 @@
 #include "ui/main_window.h"
 
+#include <QKeySequence>
+#include <QShortcut>
+#include <QWidget>
+
 #include "base/codec.h"
 #include "ui/forms/form_controls.h"
 
@@ -10,7 +14,15 @@ struct MainWindow::Impl {
   bool created = false;
 };
 
-MainWindow::MainWindow() : impl_(std::make_unique<Impl>()) {}
+MainWindow::MainWindow() : impl_(std::make_unique<Impl>()) {
+  // Refreshing has no menu item: the key lives on the window alone.
+  QWidget* window = impl_->form.widget();
+  auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), window);
+  refresh->setContext(Qt::WindowShortcut);
+  QObject::connect(refresh, &QShortcut::activated, refresh, [this] {
+    if (on_refresh_requested) on_refresh_requested();
+  });
+}
 MainWindow::~MainWindow() = default;
 
 void MainWindow::Show() {

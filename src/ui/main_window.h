@@ -25,7 +25,10 @@ enum class MainMenu {
 class MainWindow {
  public:
   // Creates the window with all its controls, menus and file dialogs, as designed: hidden, the
-  // field panel hidden, the display filter on its first item, every command enabled.
+  // field panel hidden, the display filter on its first item, every command enabled. Ctrl+N,
+  // Ctrl+O, Ctrl+W and Ctrl+E choose "新建数据库...", "打开数据库...", "关闭数据库" and
+  // "执行SQL语句" as a click would (nothing while the item or its menu is disabled); F5 raises
+  // on_refresh_requested.
   MainWindow();
   ~MainWindow();
   MainWindow(const MainWindow&) = delete;
@@ -33,6 +36,8 @@ class MainWindow {
 
   // Raised by the first Show(), before the window appears; every control exists by then.
   std::function<void()> on_created;
+  // The user pressed F5 in the window to have the schema and the browsed table read again.
+  std::function<void()> on_refresh_requested;
   // Raises on_created on the first call, then shows the window without blocking. The run ends
   // when the window has been closed (ui/runtime.h).
   void Show();

@@ -22,6 +22,18 @@ const ControlSpec kControls[] = {
     {"按钮_取消", Kind::kButton, "取消", 400, 376, 88, 32, nullptr, nullptr},
 };
 
+const AccessSpec kAccess[] = {
+    {"高级表格1", "字段定义", "每行一个字段：名称、类型和最大文本长度"},
+    // The arrows of the captions mean nothing to a listener.
+    {"按钮4", "上移", "把当前字段上移一行"},
+    {"按钮5", "下移", "把当前字段下移一行"},
+};
+
+const char* const kTabOrder[] = {
+    "高级表格1", "按钮_向前插入字段", "按钮_向后插入字段", "按钮_删除字段", "按钮4",
+    "按钮5",     "按钮_确定",         "按钮_取消",
+};
+
 const FormSpec kForm = {
     .name = "设计表",
     .title = "设计表",
@@ -29,6 +41,8 @@ const FormSpec kForm = {
     .outer_height = 442,
     .has_menu_bar = false,
     .controls = kControls,
+    .access = kAccess,
+    .tab_order = kTabOrder,
 };
 
 }  // namespace

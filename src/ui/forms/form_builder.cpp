@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include <QAction>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QFont>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -23,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QStyleOptionTab>
 #include <QTabBar>
 #include <QTabWidget>
@@ -37,6 +40,15 @@ namespace torvane::forms {
 namespace {
 
 constexpr char kDesignedGeometryProperty[] = "torvaneDesignedGeometry";
+
+// Draws the style's keyboard-focus frame around `rect` of `widget`.
+void DrawFocusFrame(QPainter& painter, QWidget* widget, const QRect& rect) {
+  QStyleOptionFocusRect option;
+  option.initFrom(widget);
+  option.rect = rect;
+  option.backgroundColor = widget->palette().color(QPalette::Window);
+  widget->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, widget);
+}
 
 // Keeps the controls of a tab page where the layout puts them relative to the tab control. Qt
 // places a page below the tab bar, inside a stack, so whenever a page or the stack is moved or
@@ -100,6 +112,8 @@ class WrappingTabBar : public QTabBar {
                               tabText(i), QPalette::WindowText);
       }
     }
+    // Reached by Tab, the bar marks its current tab; the arrow keys then switch pages.
+    if (hasFocus() && currentIndex() >= 0) DrawFocusFrame(painter, this, rects[currentIndex()]);
   }
 
   void mousePressEvent(QMouseEvent* event) override {
@@ -175,6 +189,65 @@ class WrappingTabWidget : public QTabWidget {
   }
 };
 
+// A label that leads to an address. Tab reaches it (the label wrapper turns Enter and Space into
+// a click), and while it has the focus a focus frame surrounds its text. A QLabel that takes the
+// focus lays its text out through a text document, a pixel off where a plain label draws it, so
+// this one draws its text itself, exactly as a plain label does.
+class LinkLabel : public QLabel {
+ public:
+  LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    setFocusPolicy(Qt::TabFocus);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    const int flags = QStyle::visualAlignment(layoutDirection(), alignment()) |
+                      (isRightToLeft() ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight);
+    style()->drawItemText(&painter, area, flags, palette(), isEnabled(), text(), foregroundRole());
+    if (!hasFocus()) return;
+    const int width = std::min(fontMetrics().horizontalAdvance(text()) + 2, area.width());
+    DrawFocusFrame(painter, this, QRect(area.topLeft(), QSize(width, area.height())));
+  }
+};
+
+// A push button that Enter and Return press as well as Space, once the user has moved the focus
+// to it. No button is a dialog's default, so Enter elsewhere still presses none.
+class PushButton : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !(event->modifiers() & ~Qt::KeypadModifier) && !event->isAutoRepeat()) {
+      click();
+      return;
+    }
+    QPushButton::keyPressEvent(event);
+  }
+};
+
+// A multi-line edit box that Tab leaves for the next control, as the other controls do, so the
+// keyboard never gets stuck in it; Ctrl+Tab types a tab character instead.
+class TextBox : public QPlainTextEdit {
+ public:
+  TextBox(const QString& text, QWidget* parent) : QPlainTextEdit(text, parent) {
+    setTabChangesFocus(true);
+  }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier && !isReadOnly()) {
+      insertPlainText(QStringLiteral("\t"));
+      return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+  }
+};
+
 QStringList SplitItems(const char* text) {
   QString items = Utf8(text);
   return items.isEmpty() ? QStringList() : items.split(QLatin1Char('|'));
@@ -199,7 +272,7 @@ QWidget* CreateControl(const ControlSpec& layout, QWidget* parent) {
       return label;
     }
     case Kind::kLinkLabel: {
-      auto* label = new QLabel(caption, parent);
+      auto* label = new LinkLabel(caption, parent);
       QFont font = label->font();
       font.setUnderline(true);
       label->setFont(font);
@@ -213,7 +286,7 @@ QWidget* CreateControl(const ControlSpec& layout, QWidget* parent) {
     }
     case Kind::kButton:
     case Kind::kFlatButton: {
-      auto* button = new QPushButton(caption, parent);
+      auto* button = new PushButton(caption, parent);
       button->setFlat(layout.kind == Kind::kFlatButton);
       // No button is a dialog's default: Enter in an edit box must not press one.
       button->setAutoDefault(false);
@@ -228,7 +301,7 @@ QWidget* CreateControl(const ControlSpec& layout, QWidget* parent) {
     case Kind::kGroupBox:
       return new QGroupBox(caption, parent);
     case Kind::kMultiLineEdit: {
-      auto* edit = new QPlainTextEdit(caption, parent);
+      auto* edit = new TextBox(caption, parent);
       edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
       edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
       edit->setVerticalScrollBarPolicy((layout.flags & kVerticalScrollBar) ? Qt::ScrollBarAlwaysOn
@@ -258,6 +331,7 @@ QWidget* CreateControl(const ControlSpec& layout, QWidget* parent) {
       for (const QString& page_caption : SplitItems(layout.caption)) {
         auto* page = new QWidget;
         page->setObjectName(page_caption);
+        page->setAccessibleName(page_caption);
         page->installEventFilter(anchor);
         tabs->addTab(page, page_caption);
         page->parentWidget()->installEventFilter(anchor);  // the stack; once is enough
@@ -325,12 +399,16 @@ void FillToolbar(QToolBar* toolbar, const FormSpec& form, const QList<QPixmap>& 
     QAction* action = toolbar->addAction(Utf8(button.caption));
     if (button.image >= 0 && button.image < images.size())
       action->setIcon(QIcon(images[button.image]));
+    // A listener hears the menu item the button stands for.
+    if (QWidget* widget = toolbar->widgetForAction(action); widget && button.menu_item)
+      widget->setAccessibleName(Utf8(button.menu_item));
   }
 }
 
 QMenu* CreateMenu(const MenuSpec& layout, QWidget* parent) {
   auto* menu = new QMenu(Utf8(layout.caption), parent);
   menu->setObjectName(Utf8(layout.caption));
+  menu->setAccessibleName(Utf8(layout.spoken_name ? layout.spoken_name : layout.caption));
   for (const char* item : layout.items) {
     if (!item) {
       menu->addSeparator();
@@ -342,10 +420,72 @@ QMenu* CreateMenu(const MenuSpec& layout, QWidget* parent) {
   return menu;
 }
 
+using Created = std::map<std::string, QWidget*>;
+
+// `text` without the "&" that marks a mnemonic ("&&" stands for one "&").
+QString WithoutMnemonic(QString text) {
+  for (qsizetype at = text.indexOf(QLatin1Char('&')); at >= 0;
+       at = text.indexOf(QLatin1Char('&'), at + 1)) {
+    text.remove(at, 1);
+  }
+  return text;
+}
+
+// A label's caption as the name of the control it labels: without the trailing colon.
+QString LabelName(const QString& caption) {
+  QString name = WithoutMnemonic(caption).trimmed();
+  while (name.endsWith(QChar(0xFF1A)) || name.endsWith(QLatin1Char(':'))) name.chop(1);
+  return name;
+}
+
+// Names every control for assistive technology and lets the labels that name inputs point at
+// them. A plain label is left to speak its current text, which the program may change.
+void NameControls(const FormSpec& form, const Created& created) {
+  for (const ControlSpec& layout : form.controls) {
+    QWidget* widget = created.at(layout.name);
+    const AccessSpec* access = nullptr;
+    for (const AccessSpec& entry : form.access) {
+      if (std::string_view(entry.control) == layout.name) access = &entry;
+    }
+    QString name;
+    if (access && access->spoken_name) {
+      name = Utf8(access->spoken_name);
+    } else if (access && access->label) {
+      name = LabelName(static_cast<QLabel*>(created.at(access->label))->text());
+    } else if (layout.kind != Kind::kLabel && layout.kind != Kind::kComboBox &&
+               layout.kind != Kind::kTabControl) {
+      name = WithoutMnemonic(Utf8(layout.caption));
+    }
+    if (!name.isEmpty()) widget->setAccessibleName(name);
+    if (access && access->description) {
+      widget->setAccessibleDescription(Utf8(access->description));
+    } else if (layout.kind == Kind::kLinkLabel) {
+      widget->setAccessibleDescription(Utf8(layout.target));
+    }
+    if (access && access->label) static_cast<QLabel*>(created.at(access->label))->setBuddy(widget);
+    if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
+      tabs->tabBar()->setAccessibleName(name);
+      tabs->tabBar()->setAccessibleDescription(widget->accessibleDescription());
+    }
+  }
+}
+
+// Chains the controls that take the focus in the order the layout gives, whatever the order of
+// creation. A tab control is chained itself, not its tab bar: it moves together with the bar it
+// hands the focus to, so Shift+Tab finds the bar where Tab does.
+void ChainTabOrder(const FormSpec& form, const Created& created) {
+  QWidget* previous = nullptr;
+  for (const char* name : form.tab_order) {
+    QWidget* widget = created.at(name);
+    if (previous) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
+}
+
 // Creates every control of `form` inside `client`, containers before their children (the table
-// lists them in that order).
+// lists them in that order), names them and chains their Tab order.
 void CreateControls(const FormSpec& form, const QList<QPixmap>& images, QWidget* client) {
-  std::map<std::string, QWidget*> created;
+  Created created;
   for (const ControlSpec& layout : form.controls) {
     QWidget* parent = client;
     QRect geometry(layout.left, layout.top, layout.width, layout.height);
@@ -365,6 +505,8 @@ void CreateControls(const FormSpec& form, const QList<QPixmap>& images, QWidget*
     if (layout.kind == Kind::kToolbar) FillToolbar(static_cast<QToolBar*>(widget), form, images);
     created[layout.name] = widget;
   }
+  NameControls(form, created);
+  ChainTabOrder(form, created);
 }
 
 }  // namespace
@@ -387,6 +529,7 @@ QWidget* CreateWindow(const FormSpec& form, const QList<QPixmap>& images, QWidge
     client->setFixedSize(client_size);
     main->setCentralWidget(client);
     for (const MenuSpec& menu : form.menus) main->menuBar()->addMenu(CreateMenu(menu, main));
+    main->menuBar()->setAccessibleName(QStringLiteral("菜单栏"));
     CreateControls(form, images, client);
     // The window is exactly the menu bar over the designed client area, and cannot be resized.
     main->layout()->setSizeConstraint(QLayout::SetFixedSize);

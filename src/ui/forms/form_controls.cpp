@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QVariant>
 #include <QWidget>
 
@@ -102,6 +104,15 @@ FormControls::FormControls(const FormSpec& form)
     auto* menu = widget_->findChild<QMenu*>(Utf8(layout.caption));
     Expect(menu != nullptr, layout.caption);
     menus_.push_back(std::make_unique<Menu>(menu));
+  }
+  for (const ShortcutSpec& layout : form.shortcuts) {
+    MenuItem* item = FindMenuItem(FromUtf8(layout.menu_item));
+    Expect(item != nullptr, layout.menu_item);
+    // The menus keep showing no key: the key lives on the window and chooses the item as a click
+    // would, which a disabled item or menu refuses.
+    auto* shortcut = new QShortcut(QKeySequence(Utf8(layout.keys)), widget_.get());
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, shortcut, [item] { item->Choose(); });
   }
   for (const FileDialogSpec& layout : form.file_dialogs) {
     FileDialog dialog;

@@ -21,7 +21,8 @@ class FormControls {
  public:
   // Creates the window of `form` hidden, with every control, menu and file dialog, and wraps each
   // control in its contract class (label, button, edit box, ...), set up as the layout says (input
-  // kinds, the grid's designed shape, the image list).
+  // kinds, the grid's designed shape, the image list). The form's shortcut keys choose their menu
+  // items while the window is active.
   explicit FormControls(const FormSpec& form);
   ~FormControls();
   FormControls(const FormControls&) = delete;

@@ -84,12 +84,32 @@ struct FileDialogSpec {
 struct MenuSpec {
   const char* caption;
   std::span<const char* const> items;
+  const char* spoken_name = nullptr;  // what a screen reader calls it; nullptr: the caption
 };
 
 // A toolbar position; a nullptr caption is a separator. image -1: no image.
 struct ToolbarButtonSpec {
   const char* caption;
   int image;
+  const char* menu_item = nullptr;  // caption of the menu item the button stands for; its name
+};
+
+// How assistive technology presents a control. A control the table does not list is named by its
+// caption (without the "&" mnemonic marker); combo boxes, tab controls and captionless controls
+// need an entry. Every control that takes input is named here or by its caption.
+struct AccessSpec {
+  const char* control;                // the control's name in the layout table
+  const char* spoken_name = nullptr;  // nullptr: the caption, else the text of `label`
+  const char* description = nullptr;  // a longer explanation, or nullptr
+  // The label naming the control: it becomes the label's buddy, and without a spoken_name its text
+  // (without the trailing colon) names the control.
+  const char* label = nullptr;
+};
+
+// A window-wide key that chooses a menu item exactly as clicking it would.
+struct ShortcutSpec {
+  const char* keys;       // in QKeySequence's portable text form, for example "Ctrl+N"
+  const char* menu_item;  // the item's caption
 };
 
 struct FormSpec {
@@ -104,6 +124,11 @@ struct FormSpec {
   std::span<const FileDialogSpec> file_dialogs = {};
   std::span<const MenuSpec> menus = {};  // menu bar (main window) or pop-up menus (dialogs)
   std::span<const ToolbarButtonSpec> toolbar = {};  // positions of the one toolbar, if any
+  std::span<const AccessSpec> access = {};          // names for assistive technology
+  // Controls that take keyboard focus, by name, in the order Tab visits them. Tab pages' controls
+  // follow their tab control; a control on a page that is not current is skipped while hidden.
+  std::span<const char* const> tab_order = {};
+  std::span<const ShortcutSpec> shortcuts = {};  // keys of the menu items users reach for most
 };
 
 // Window frame that the designed outer sizes include: the client area is this much smaller.

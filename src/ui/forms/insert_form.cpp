@@ -49,6 +49,30 @@ const FileDialogSpec kFileDialogs[] = {
     {"对话框_打开文件", FileDialogKind::kOpen, "所有文件(*.*)|*.*", ""},
 };
 
+const AccessSpec kAccess[] = {
+    {"高级表格1", nullptr, "选择要赋值的字段", "标签3"},
+    {kTabs, "字段值类型", "按哪种类型给字段赋值"},
+    {"编辑框_文本字段值", "文本字段值"},
+    {"按钮_写文本字段值", nullptr, "把文本值赋给字段"},
+    {"编辑框_整数字段值", "整数字段值"},
+    {"按钮_写整数字段值", nullptr, "把整数值赋给字段"},
+    {"编辑框_小数字段值", "小数字段值"},
+    {"按钮_写小数字段值", nullptr, "把小数值赋给字段"},
+    {"按钮_清除字节集字段", nullptr, "清除字段的字节集值"},
+    {"按钮_从文件写到字节集字段", nullptr, "把文件的内容赋给字段"},
+    {"图片框_字节集预览", nullptr, "字节集字段值的图片", "标签5"},
+    {"标签2", "分隔线"},
+};
+
+const char* const kTabOrder[] = {
+    "高级表格1",           kTabs,
+    "编辑框_文本字段值",   "按钮_写文本字段值",
+    "编辑框_整数字段值",   "按钮_写整数字段值",
+    "编辑框_小数字段值",   "按钮_写小数字段值",
+    "按钮_清除字节集字段", "按钮_从文件写到字节集字段",
+    "按钮_确定",           "按钮_取消",
+};
+
 const FormSpec kForm = {
     .name = "插入记录...",
     .title = "插入记录...",
@@ -57,6 +81,8 @@ const FormSpec kForm = {
     .has_menu_bar = false,
     .controls = kControls,
     .file_dialogs = kFileDialogs,
+    .access = kAccess,
+    .tab_order = kTabOrder,
 };
 
 }  // namespace

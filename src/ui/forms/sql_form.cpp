@@ -38,7 +38,19 @@ const FileDialogSpec kFileDialogs[] = {
 
 const char* const kTemplateMenuItems[] = {"应用选中行", nullptr, "关闭SQL模板"};
 
-const MenuSpec kMenus[] = {{"SQL模板_右键菜单", kTemplateMenuItems}};
+const MenuSpec kMenus[] = {{"SQL模板_右键菜单", kTemplateMenuItems, "SQL模板菜单"}};
+
+const AccessSpec kAccess[] = {
+    {"树型框1", nullptr, "双击表或视图，将其名称插入SQL语句", "标签1"},
+    {"编辑框_SQL语句", nullptr, "要执行的SQL语句", "标签2"},
+    {"高级表格1", "SQL模板列表", "双击或按右键应用选中的模板"},
+};
+
+// The tree on the left, then the right column from top to bottom, the closing buttons last.
+const char* const kTabOrder[] = {
+    "树型框1",          "按钮_从文件导入",  "按钮_从模板导入", "编辑框_SQL语句", "高级表格1",
+    "单选框_查询类SQL", "单选框_执行类SQL", "按钮_确定",       "按钮_关闭",
+};
 
 const FormSpec kForm = {
     .name = "执行SQL语句",
@@ -49,6 +61,8 @@ const FormSpec kForm = {
     .controls = kControls,
     .file_dialogs = kFileDialogs,
     .menus = kMenus,
+    .access = kAccess,
+    .tab_order = kTabOrder,
 };
 
 }  // namespace
