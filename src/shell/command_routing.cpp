@@ -90,7 +90,12 @@ void ConnectMainWindow(App& app, std::vector<std::string> arguments) {
     RefreshFieldPanel(app);
   };
   w.grid().on_editing_begins = [&app] { OnGridEditingBegins(app); };
-  w.grid().on_editing_ends = [&app] { OnGridEditingEnds(app); };
+  // The field panel shows the edited cell's field: it reads the value just written, not the one
+  // it showed before the edit.
+  w.grid().on_editing_ends = [&app] {
+    OnGridEditingEnds(app);
+    RefreshFieldPanel(app);
+  };
   w.grid().on_right_released = [&app] { OnGridRightReleased(app); };
   w.save_log_button().on_clicked = [&app] { SaveLogCommand(app); };
   w.clear_log_button().on_clicked = [&app] { ClearLogCommand(app); };

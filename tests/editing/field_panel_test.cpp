@@ -312,3 +312,18 @@ TEST_F(AppTest, EveryByteComesBackThroughTreeGridPanelAndDialog) {
 
 }  // namespace
 }  // namespace torvane
+
+namespace torvane {
+namespace {
+
+// After a cell of the grid is edited, the panel shows the value now in the database.
+TEST_F(FieldPanelTest, FollowsAnEditInTheGrid) {
+  Choose(1, 0);
+  EXPECT_EQ(window_.text_value_box().Content(), "旧文本");
+  EditCell(1, 1, "新文本");
+  EXPECT_EQ(Stored("文本"), "text:'新文本'");
+  EXPECT_EQ(window_.text_value_box().Content(), "新文本");
+}
+
+}  // namespace
+}  // namespace torvane
