@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   xvfb xauth imagemagick xdotool sqlite3 python3
-  desktop-file-utils appstream groff-base man-db shared-mime-info
+  desktop-file-utils appstream groff-base man-db shared-mime-info dpkg-dev file
   "$@"
 )
 
