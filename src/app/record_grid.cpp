@@ -133,25 +133,26 @@ void OnGridEditingBegins(App& app) {
   }
 }
 
-void OnGridEditingEnds(App& app) {
+bool OnGridEditingEnds(App& app) {
   Grid& grid = app.window.grid();
   SqliteTable& cursor = app.state.Cursor;
   const int row = grid.CurrentRow();
   const int column = grid.CurrentColumn();
-  if (!IsTableSelected(app) || !cursor.IsOpen() || row == -1 || column == -1) return;
+  if (!IsTableSelected(app) || !cursor.IsOpen() || row == -1 || column == -1) return false;
   const std::string new_text = grid.CellText(row, column);
-  if (new_text == app.state.EditStartText) return;
+  if (new_text == app.state.EditStartText) return false;
   if (!GoToShownRecord(app, row)) {
     ReportError(app, "修改字段值失败！");
-    return;
+    return false;
   }
   cursor.Edit();
   cursor.SetField(column, new_text);
   if (cursor.Update()) {
     AppendLog(app, "已修改 " + grid.CellText(0, column) + " 字段值：" + new_text);
-  } else {
-    ReportError(app, "修改字段值失败！");
+    return true;
   }
+  ReportError(app, "修改字段值失败！");
+  return false;
 }
 
 void OnGridRightReleased(App& app) {

@@ -49,7 +49,8 @@ bool GoToShownRecord(App& app, int record);
 // field panel's lists (the routing then refreshes the panel).
 void OnGridCurrentCellChanged(App& app);
 void OnGridEditingBegins(App& app);
-void OnGridEditingEnds(App& app);
+// The text typed into a cell is written to its record; true when a new value was written.
+bool OnGridEditingEnds(App& app);
 void OnGridRightReleased(App& app);
 
 }  // namespace torvane

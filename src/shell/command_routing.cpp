@@ -93,8 +93,7 @@ void ConnectMainWindow(App& app, std::vector<std::string> arguments) {
   // The field panel shows the edited cell's field: it reads the value just written, not the one
   // it showed before the edit.
   w.grid().on_editing_ends = [&app] {
-    OnGridEditingEnds(app);
-    RefreshFieldPanel(app);
+    if (OnGridEditingEnds(app)) RefreshFieldPanel(app);
   };
   w.grid().on_right_released = [&app] { OnGridRightReleased(app); };
   w.save_log_button().on_clicked = [&app] { SaveLogCommand(app); };
