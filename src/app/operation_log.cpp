@@ -9,6 +9,12 @@ namespace torvane {
 
 void AppendLog(App& app, const std::string& line) { app.window.log_box().Append("\r\n" + line); }
 
+bool ReadChosenFile(App& app, const FileDialog& dialog, const std::string& failure, Bytes& bytes) {
+  if (ReadWholeFile(dialog.file_name, bytes)) return true;
+  app.services.MessageBox(failure + "无法读取文件：" + dialog.file_name, kMbOk);
+  return false;
+}
+
 namespace {
 
 void ShowError(App& app, const std::string& message, const std::string& error_text, int flags,

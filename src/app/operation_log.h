@@ -5,8 +5,11 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "base/bytes.h"
 
 namespace torvane {
+
+struct FileDialog;
 
 // Appends CR LF and `line` at the end of the log box and scrolls to it.
 void AppendLog(App& app, const std::string& line);
@@ -18,6 +21,11 @@ void ReportError(App& app, const std::string& message);
 // ReportError's box with `error_text` in place of the connection's text: for a failure the
 // program had to roll back first, which leaves the engine with no error to report.
 void ReportErrorText(App& app, const std::string& message, const std::string& error_text);
+
+// Reads the whole file chosen in `dialog` into `bytes`. When it cannot be read, says so in a box
+// (`failure` + "无法读取文件：" + its name) and returns false: nothing may then be stored or
+// replaced in place of what the file holds. An empty file that can be read gives empty bytes.
+bool ReadChosenFile(App& app, const FileDialog& dialog, const std::string& failure, Bytes& bytes);
 
 // Empties the log.
 void ClearLogCommand(App& app);

@@ -29,7 +29,7 @@ void SwitchTextModeCommand(App& app) {
   if (!db.IsOpen()) return;
   const TextMode current = db.GetTextMode();
   const TextMode other = current == TextMode::kUtf8 ? TextMode::kGbk : TextMode::kUtf8;
-  if (other == TextMode::kGbk && db.GetFileEncoding().rfind("UTF-16", 0) == 0) {
+  if (other == TextMode::kGbk && KeepsTextInUtf16(db)) {
     app.services.MessageBox("此数据库以 " + db.GetFileEncoding() +
                                 " 保存文本，只能按 UTF-8 读写。\r\n按 GBK 写入的文本会被数据库"
                                 "引擎转换成别的字符。",

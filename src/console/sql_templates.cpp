@@ -1,5 +1,6 @@
 #include "console/sql_templates.h"
 
+#include "app/operation_log.h"
 #include "base/files.h"
 #include "base/text.h"
 #include "console/sql_console.h"
@@ -48,11 +49,8 @@ void ImportSqlFile(App& app, SqlDialog& d) {
   dialog.kind = FileDialogKind::kOpen;
   if (!app.services.ShowFileDialog(dialog)) return;
   Bytes bytes;
-  if (!ReadWholeFile(dialog.file_name, bytes)) {
-    // Emptying the SQL text for a file that could not be read would lose what the user wrote.
-    app.services.MessageBox("读文件失败！无法读取文件：" + dialog.file_name, kMbOk);
-    return;
-  }
+  // Emptying the SQL text for a file that could not be read would lose what the user wrote.
+  if (!ReadChosenFile(app, dialog, "读文件失败！", bytes)) return;
   d.sql_box().SetContent(BytesToText(bytes));
 }
 

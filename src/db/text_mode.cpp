@@ -67,10 +67,13 @@ class Evidence {
 
 }  // namespace
 
+bool KeepsTextInUtf16(ZuveviRE& database) {
+  return database.GetFileEncoding().rfind("UTF-16", 0) == 0;
+}
+
 TextMode DetectTextMode(ZuveviRE& database) {
   if (!database.IsOpen()) return TextMode::kGbk;
-  const std::string encoding = database.GetFileEncoding();
-  if (encoding.rfind("UTF-16", 0) == 0) return TextMode::kUtf8;
+  if (KeepsTextInUtf16(database)) return TextMode::kUtf8;
   Engine& engine = *database.handle();
 
   Evidence evidence;

@@ -18,4 +18,9 @@ class ZuveviRE;
 // when not open.
 TextMode DetectTextMode(ZuveviRE& database);
 
+// True when the open database keeps its texts in UTF-16 (GetFileEncoding "UTF-16le" or
+// "UTF-16be"): the engine converts every text to and from UTF-8, so only kUtf8 reads and writes
+// them faithfully.
+bool KeepsTextInUtf16(ZuveviRE& database);
+
 }  // namespace torvane

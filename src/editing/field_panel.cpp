@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string>
 
+#include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
 #include "base/files.h"
@@ -148,11 +149,8 @@ void WriteFromPanel(App& app, PanelWrite what) {
       FileDialog& dialog = w.bytes_file_dialog();
       dialog.kind = FileDialogKind::kOpen;
       if (!app.services.ShowFileDialog(dialog)) break;
-      if (!ReadWholeFile(dialog.file_name, bytes)) {
-        // Storing empty bytes in place of a file that could not be read would lose the value.
-        app.services.MessageBox("写字段值失败！无法读取文件：" + dialog.file_name, kMbOk);
-        return;
-      }
+      // Storing empty bytes in place of a file that could not be read would lose the value.
+      if (!ReadChosenFile(app, dialog, "写字段值失败！", bytes)) return;
       staged = cursor.SetField(field, bytes);
       break;
     }
@@ -179,10 +177,7 @@ void LoadTextFromFile(App& app) {
   dialog.kind = FileDialogKind::kOpen;
   if (!app.services.ShowFileDialog(dialog)) return;
   Bytes bytes;
-  if (!ReadWholeFile(dialog.file_name, bytes)) {
-    app.services.MessageBox("读文件失败！无法读取文件：" + dialog.file_name, kMbOk);
-    return;
-  }
+  if (!ReadChosenFile(app, dialog, "读文件失败！", bytes)) return;
   app.window.text_value_box().SetContent(BytesToText(bytes));
 }
 

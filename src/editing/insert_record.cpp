@@ -134,11 +134,8 @@ void ImportBytes(App& app, InsertDialog& d) {
   dialog.kind = FileDialogKind::kOpen;
   if (!app.services.ShowFileDialog(dialog)) return;
   Bytes bytes;
-  if (!ReadWholeFile(dialog.file_name, bytes)) {
-    // Assigning empty bytes in place of a file that could not be read would store nothing of it.
-    app.services.MessageBox("为字段赋值失败！无法读取文件：" + dialog.file_name, kMbOk);
-    return;
-  }
+  // Assigning empty bytes in place of a file that could not be read would store nothing of it.
+  if (!ReadChosenFile(app, dialog, "为字段赋值失败！", bytes)) return;
   d.picture_box().SetPicture(bytes);
   d.bytes_length_label().SetCaption("字节集长度(字节)：" + IntToText(static_cast<std::int64_t>(
                                                                d.picture_box().Picture().size())));

@@ -1,8 +1,6 @@
 #include "platform/desktop_integration.h"
 
-#include <algorithm>
 #include <cctype>
-#include <cstdint>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -10,6 +8,7 @@
 
 #include "base/codec.h"
 #include "base/files.h"
+#include "base/text.h"
 #include "platform/xdg.h"
 
 extern char** environ;
@@ -109,12 +108,8 @@ std::string DesktopEntryText(std::string_view executable, std::string_view icon)
 bool RemovePerUserDesktopEntry(std::string_view installed_entry) {
   const std::string entry = DesktopEntryPath();
   if (!FileExists(entry) || SameFile(entry, installed_entry)) return true;
-  const Bytes text = ReadFile(entry);
-  const std::string_view head(kEntryHead);
-  const bool ours = text.size() >= head.size() &&
-                    std::equal(head.begin(), head.end(), text.begin(),
-                               [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
-  if (!ours) return false;
+  // Every entry this program writes begins the same way; any other file is the user's.
+  if (BytesToText(ReadFile(entry)).rfind(kEntryHead, 0) != 0) return false;
   if (!DeleteFile(entry)) return false;
   RunQuietly("update-desktop-database", ToUtf8(DataHomeDirectory() + "/applications"));
   return true;

@@ -25,7 +25,7 @@ ProgramPlaces PlacesFor(const std::string& run_directory) {
   const std::size_t slash = run_directory.rfind('/');
   const bool in_bin = slash != std::string::npos && run_directory.substr(slash + 1) == "bin";
   const std::string prefix = in_bin ? run_directory.substr(0, slash) : "";
-  if (in_bin && IsDirectory((prefix.empty() ? "" : prefix) + "/share/torvane")) {
+  if (in_bin && IsDirectory(prefix + "/share/torvane")) {
     places.installed = true;
     places.prefix = prefix.empty() ? "/" : prefix;
     places.share_directory = prefix + "/share/torvane";

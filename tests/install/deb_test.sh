@@ -16,6 +16,7 @@ fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
 }
+source "$(dirname "$0")/run_until.sh"
 
 if ! (cd "$tmp" && cpack -G DEB -B "$tmp/out" --config "$build/CPackConfig.cmake") \
     >"$tmp/cpack.log" 2>&1; then
@@ -53,24 +54,10 @@ dpkg-deb -x "$deb" "$root"
 db="$tmp/我的 数据库.sdb"
 sqlite3 "$db" "CREATE TABLE t (a); INSERT INTO t VALUES ('x');"
 data="$tmp/data"
+config="$tmp/config"
 backups="$data/torvane/数据库备份"
 (cd "$root" && find . -printf '%P %s %T@\n' | sort) >"$tmp/before.txt"
-HOME="$tmp/home" XDG_DATA_HOME="$data" XDG_CONFIG_HOME="$tmp/config" \
-  timeout 120 "$root/usr/bin/torvane" "$db" >"$tmp/run.log" 2>&1 &
-pid=$!
-for ((i = 0; i < 1200; i++)); do
-  [ -n "$(find "$backups" -type f 2>/dev/null)" ] && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-sleep 1
-kill -0 "$pid" 2>/dev/null && kill -TERM "$pid"
-status=0
-wait "$pid" || status=$?
-if [ "$status" -ne 124 ] && [ "$status" -ne 143 ]; then
-  cat "$tmp/run.log" >&2
-  fail "the extracted program ended by itself (status $status)"
-fi
+run_until "$backups" "$root/usr/bin/torvane" "$db"
 mapfile -t copies < <(find "$backups" -type f 2>/dev/null)
 if [ ${#copies[@]} -ne 1 ]; then
   fail "expected one backup under \$XDG_DATA_HOME/torvane/数据库备份, found ${#copies[@]}"
@@ -79,7 +66,7 @@ else
 fi
 (cd "$root" && find . -printf '%P %s %T@\n' | sort) >"$tmp/after.txt"
 diff -q "$tmp/before.txt" "$tmp/after.txt" >/dev/null || fail "the program wrote into its install"
-grep -qF "$root/usr/share/torvane/ZuveviRE.ico" "$tmp/config/torvane/registry.txt" ||
+grep -qF "$root/usr/share/torvane/ZuveviRE.ico" "$config/torvane/registry.txt" ||
   fail "the registration names no installed icon"
 
 if [ "$failures" -ne 0 ]; then
