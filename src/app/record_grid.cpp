@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/database_commands.h"
 #include "app/operation_log.h"
 #include "base/cell_texts.h"
 #include "base/clock.h"
@@ -31,25 +32,60 @@ class TextTableCells : public CellTexts {
 
 }  // namespace
 
+namespace {
+
+// A browse that could not show `name`: the panels are emptied, so no other table's rows stand under
+// its name and no command reaches the records of another table, and the user is told why. The
+// connection keeps the engine's message for 取错误文本.
+void FailBrowse(App& app, const std::string& name, const std::string& kind_text) {
+  AppState& s = app.state;
+  const std::string reason = s.Connection.GetErrorText();
+  s.Cursor.Close();
+  ResetPanels(app);
+  std::string message = "打开" + kind_text + "失败：" + name;
+  if (!reason.empty()) message += "\r\n\r\n" + reason;
+  app.services.MessageBox(message, kMbOkStop);
+  AppendLog(app,
+            "[×]打开" + kind_text + "失败！" + name + (reason.empty() ? "" : "（" + reason + "）"));
+}
+
+}  // namespace
+
 void BrowseObject(App& app, const std::string& name, ItemKind kind) {
   if (name.empty()) return;
   AppState& s = app.state;
   MainWindow& w = app.window;
   const std::uint64_t t0 = TickCount();
-  w.definition_box().SetContent(s.Connection.GetTableSql(name));
+  const std::string definition = s.Connection.GetTableSql(name);
   const std::string kind_text = kind == ItemKind::kTable ? "表" : "视图";
   if (!s.Cursor.Open(name, s.Connection)) {
-    app.services.MessageBox("打开" + kind_text + "失败：" + name, kMbOkStop);
-    AppendLog(app, "[×]打开" + kind_text + "失败！" + name);
+    FailBrowse(app, name, kind_text);
     return;
   }
+  // The name comes from the catalog: quoted when it is not a plain name, so that any table the tree
+  // lists can be shown. A table's rows come in the order of the cursor's records, by row id or
+  // primary key (an index covering the columns could otherwise give them in its own order).
+  std::string sql = "select * from " + QuoteSqlName(name);
+  const std::string order = s.Cursor.GetKeyOrder();
+  if (kind == ItemKind::kTable && !order.empty()) sql += " order by " + order;
+  if (s.RowLimit >= 0) sql += " limit " + IntToText(s.RowLimit);
+  SqliteDataset rows = s.Connection.Query(sql);
+  s.RecordSet.Close();
+  s.RecordSet = std::move(rows);
+  if (!s.RecordSet.Requery() || !s.RecordSet.IsComplete()) {
+    FailBrowse(app, name, kind_text);
+    s.RecordSet.Close();
+    return;
+  }
+
+  w.definition_box().SetContent(definition);
   FillComboFromList(w.field_name_box(), s.Cursor.GetFieldNames(), -1);
   const int count = s.Cursor.GetRecordCount();
   const bool limited = s.RowLimit >= 0 && s.RowLimit <= count;
   const int shown = limited ? s.RowLimit : count;
   FillComboWithNumbers(w.record_number_box(), 1, shown, -1);
-  // Every record operation on a grid row goes to the record that row shows, found by its row id
-  // even after the cursor's list was reloaded and positions moved.
+  // Every record operation on a grid row goes to the record that row shows, found by its key even
+  // after the cursor's list was reloaded and positions moved.
   s.ShownRecordKeys.clear();
   if (kind == ItemKind::kTable) {
     s.ShownRecordKeys.reserve(static_cast<std::size_t>(shown));
@@ -57,28 +93,20 @@ void BrowseObject(App& app, const std::string& name, ItemKind kind) {
       s.ShownRecordKeys.push_back(s.Cursor.GetRecordKey(record));
     }
   }
-
-  // The name comes from the catalog: quoted when it is not a plain name, so that any table the tree
-  // lists can be shown. A table's rows come in row-id order, the order of the cursor's records (an
-  // index covering the columns could otherwise give them in its own order).
-  std::string sql = "select * from " + QuoteSqlName(name);
-  if (kind == ItemKind::kTable) sql += " order by _ROWID_";
-  if (s.RowLimit >= 0) sql += " limit " + IntToText(s.RowLimit);
-  SqliteDataset rows = s.Connection.Query(sql);
-  s.RecordSet.Close();
-  s.RecordSet = std::move(rows);
-  s.RecordSet.Requery();
   FillGrid(w.grid(), s.RecordSet.GetAll(true), true, true);
-  // Only a table's cells are written back when edited in place; a view's would only seem to be.
-  w.grid().SetEditable(kind == ItemKind::kTable);
+  // Only a table's cells are written back when edited in place; a view's would only seem to be,
+  // and a table the cursor cannot write says why in the summary line instead.
+  const std::string read_only = s.Cursor.GetReadOnlyReason();
+  w.grid().SetEditable(kind == ItemKind::kTable && read_only.empty());
 
   const double elapsed = static_cast<double>(TickCount() - t0);
-  w.info_box().SetContent(BrowseInfoText(count, s.RowLimit, elapsed, kind));
+  w.info_box().SetContent(BrowseInfoText(count, s.RowLimit, elapsed, kind, read_only));
   AppendLog(app, "打开" + kind_text + "：" + name);
   w.field_panel().SetVisible(kind == ItemKind::kTable);
 }
 
-std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind kind) {
+std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind kind,
+                           const std::string& read_only) {
   std::string text = "共" + IntToText(count) + "条记录，";
   if (row_limit >= 0 && row_limit <= count) {
     text += "显示前" + IntToText(row_limit) + "条，";
@@ -86,7 +114,7 @@ std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind
     text += "已全部显示，";
   }
   text += "耗时" + DoubleToText(elapsed_ms) + "毫秒。";
-  if (kind == ItemKind::kTable) text += "可直接修改文本字段。";
+  if (kind == ItemKind::kTable) text += read_only.empty() ? "可直接修改文本字段。" : read_only;
   return text;
 }
 
@@ -148,6 +176,8 @@ bool OnGridEditingEnds(App& app) {
   cursor.Edit();
   cursor.SetField(column, new_text);
   if (cursor.Update()) {
+    // An edit of the key moves the record to a new key; the row follows it.
+    app.state.ShownRecordKeys[row - 1] = cursor.GetWrittenKey();
     AppendLog(app, "已修改 " + grid.CellText(0, column) + " 字段值：" + new_text);
     return true;
   }

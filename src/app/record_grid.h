@@ -16,8 +16,9 @@ class Grid;
 class TextTable;
 
 // Shows table or view `name`: definition box, cursor, field panel lists, the first RowLimit rows in
-// the grid with a header row and a "序号" column, the summary line and a log line. When the cursor
-// cannot be opened, reports it (box and log) and leaves the grid as it was.
+// the grid with a header row and a "序号" column, the summary line and a log line. When the object
+// cannot be read, reports it with the engine's reason (box and log) and empties the panels, so that
+// nothing of the table shown before remains under its name.
 void BrowseObject(App& app, const std::string& name, ItemKind kind);
 
 // Shows the tree's selected object again (or resets the panels when a group or nothing is
@@ -36,8 +37,9 @@ void FillComboFromList(ComboBox& combo, const std::vector<std::string>& items, i
 void FillComboWithNumbers(ComboBox& combo, int first, int last, int selection = 0);
 
 // The summary line of a browse: "共N条记录，显示前1000条，耗时T毫秒。" and, for a table,
-// "可直接修改文本字段。".
-std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind kind);
+// "可直接修改文本字段。", or `read_only` (why its records cannot be written) when that is not "".
+std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind kind,
+                           const std::string& read_only = "");
 
 // Makes the record shown in grid row `record` (1 for the first data row) the cursor's current
 // record, wherever the cursor's list now has it. False, with no record current, when no table is

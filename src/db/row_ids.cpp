@@ -14,10 +14,10 @@ namespace {
 
 // A real as SQL: the engine's own text when it reads back as the same value, otherwise the
 // shortest text that does (the engine's text keeps 15 digits and may not match the stored value).
-std::string RealSqlText(sqlite3_stmt* statement) {
-  const double value = sqlite3_column_double(statement, 0);
+std::string RealSqlText(sqlite3_stmt* statement, int column) {
+  const double value = sqlite3_column_double(statement, column);
   if (std::isinf(value)) return value > 0 ? "9e999" : "-9e999";
-  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
   const std::string engine_text = text == nullptr ? "" : text;
   double parsed = 0;
   const auto [end, error] =
@@ -30,10 +30,10 @@ std::string RealSqlText(sqlite3_stmt* statement) {
   return std::string(buffer, result.ptr);
 }
 
-std::string BlobSqlText(sqlite3_stmt* statement) {
+std::string BlobSqlText(sqlite3_stmt* statement, int column) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  const auto* data = static_cast<const unsigned char*>(sqlite3_column_blob(statement, 0));
-  const int size = sqlite3_column_bytes(statement, 0);
+  const auto* data = static_cast<const unsigned char*>(sqlite3_column_blob(statement, column));
+  const int size = sqlite3_column_bytes(statement, column);
   std::string text = "X'";
   for (int i = 0; i < size; ++i) {
     text += kHex[data[i] >> 4];
@@ -45,32 +45,38 @@ std::string BlobSqlText(sqlite3_stmt* statement) {
 
 }  // namespace
 
+std::optional<std::string> SqlLiteral(sqlite3_stmt* statement, int column, const Engine& engine) {
+  switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+      return IntToText(sqlite3_column_int64(statement, column));
+    case SQLITE_FLOAT:
+      return RealSqlText(statement, column);
+    case SQLITE_TEXT: {
+      const auto* text = sqlite3_column_text(statement, column);
+      const int size = sqlite3_column_bytes(statement, column);
+      return "'" + EscapeSqlText(engine.FromEngine(text, size)) + "'";
+    }
+    case SQLITE_BLOB:
+      return BlobSqlText(statement, column);
+    default:
+      return std::nullopt;
+  }
+}
+
 void RowIdList::AppendFrom(sqlite3_stmt* statement, const Engine& engine) {
   // One column call per row: each takes the connection's lock, which on a ten-million-row table
   // costs as much as the rest of the loop. Reading the value it gives back needs no lock, and the
   // connection is only ever used from one thread.
   sqlite3_value* value = sqlite3_column_value(statement, 0);
-  switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER:
-      ids_.push_back(sqlite3_value_int64(value));
-      return;
-    case SQLITE_FLOAT:
-      others_.emplace_back(ids_.size(), RealSqlText(statement));
-      break;
-    case SQLITE_TEXT: {
-      const auto* text = sqlite3_column_text(statement, 0);
-      const int size = sqlite3_column_bytes(statement, 0);
-      others_.emplace_back(ids_.size(),
-                           "'" + EscapeSqlText(engine.FromEngine(text, size)) + "'");
-      break;
-    }
-    case SQLITE_BLOB:
-      others_.emplace_back(ids_.size(), BlobSqlText(statement));
-      break;
-    default:
-      others_.emplace_back(ids_.size(), std::nullopt);
-      break;
+  if (sqlite3_value_type(value) == SQLITE_INTEGER) {
+    ids_.push_back(sqlite3_value_int64(value));
+    return;
   }
+  AppendText(SqlLiteral(statement, 0, engine));
+}
+
+void RowIdList::AppendText(std::optional<std::string> sql_text) {
+  others_.emplace_back(ids_.size(), std::move(sql_text));
   ids_.push_back(0);
 }
 

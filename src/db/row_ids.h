@@ -1,8 +1,9 @@
 #pragma once
 
-// The row ids of a cursor's snapshot, in ascending order, kept compactly: eight bytes per row for
-// integer row ids, with a side list for the rare others (NULL from a view; text, real or bytes from
-// a table whose own column is named like the row id).
+// The keys of a cursor's snapshot, in the snapshot's order, kept compactly: eight bytes per record
+// for integer keys (row ids, integer primary keys), with a side list for the others (the text,
+// real or bytes value of a one-column primary key; the whole condition of a primary key of
+// several columns).
 
 #include <cstddef>
 #include <cstdint>
@@ -18,23 +19,29 @@ struct sqlite3_stmt;
 
 namespace torvane {
 
+// Column `column` of the statement's current row as an SQL literal: integers and reals as the
+// engine reads them back to the same value, text and bytes as quoted literals (so a stored value
+// can never be read as SQL), text as internal text in `engine`'s text mode. Nothing for NULL.
+std::optional<std::string> SqlLiteral(sqlite3_stmt* statement, int column, const Engine& engine);
+
 class RowIdList {
  public:
   // Appends column 0 of the statement's current row, run on `engine` (whose text mode reads a
-  // text row id).
+  // text key).
   void AppendFrom(sqlite3_stmt* statement, const Engine& engine);
+  // Appends a key kept as text as it is; nothing for an unknown key.
+  void AppendText(std::optional<std::string> sql_text);
   void Finish() { ids_.ShrinkToFit(); }
   void Clear();
 
   std::size_t size() const { return ids_.size(); }
 
-  // How row id number `index` (from 0) is written into SQL; nothing when it is unknown (NULL, or
-  // `index` not below size()). Integers and reals read as the engine writes them; text and bytes
-  // become quoted literals so a stored value can never be read as SQL.
+  // How key number `index` (from 0) is written into SQL; nothing when it is unknown (NULL, or
+  // `index` not below size()).
   std::optional<std::string> SqlText(std::size_t index) const;
 
-  // Index of the row id written as `sql_text` (as SqlText writes it); nothing when the list holds
-  // none. Integer row ids are found by a binary search.
+  // Index of the key written as `sql_text` (as SqlText writes it); nothing when the list holds
+  // none. When every key is an integer they are ascending and found by a binary search.
   std::optional<std::size_t> Find(const std::string& sql_text) const;
 
   std::size_t HeldBytes() const;

@@ -1,5 +1,8 @@
 #include "db/table_cursor.h"
 
+#include <algorithm>
+#include <optional>
+#include <string_view>
 #include <utility>
 
 #include <sqlite3.h>
@@ -55,7 +58,7 @@ std::vector<std::string> SqliteTable::GetFieldNames() const {
   return IsOpen() ? column_names_ : std::vector<std::string>();
 }
 
-// Reads the column names and the row ids afresh. The staged values go too.
+// Reads the column names and the keys afresh. The staged values go too.
 bool SqliteTable::Load() {
   column_names_.clear();
   row_ids_.Clear();
@@ -77,21 +80,239 @@ bool SqliteTable::Load() {
       }
     }
   }
+  LoadAddressing();
 
-  Statement ids;
-  if (ids.Prepare(*db_, "SELECT _ROWID_ FROM " + table + " ORDER BY _ROWID_ ") != SQLITE_OK ||
-      !ids) {
-    return false;
-  }
-  int rc;
-  while ((rc = ids.Step()) == SQLITE_ROW) row_ids_.AppendFrom(ids.get(), *db_);
-  if (rc != SQLITE_DONE) {
+  if (!key_columns_.empty()) {
+    std::string keys;
+    for (const std::string& column : key_columns_) keys += (keys.empty() ? "" : ", ") + column;
+    Statement ids;
+    if (ids.Prepare(*db_, "SELECT " + keys + " FROM " + table + " ORDER BY " + keys + " ") ==
+            SQLITE_OK &&
+        ids) {
+      int rc;
+      if (key_columns_.size() == 1) {
+        while ((rc = ids.Step()) == SQLITE_ROW) row_ids_.AppendFrom(ids.get(), *db_);
+      } else {
+        while ((rc = ids.Step()) == SQLITE_ROW) row_ids_.AppendText(KeyOfRow(ids.get()));
+      }
+      if (rc == SQLITE_DONE) {
+        row_ids_.Finish();
+        record_count_ = static_cast<int>(row_ids_.size());
+        return true;
+      }
+    }
     row_ids_.Clear();
+    // A table the engine reads through a module of its own may have no row id to select; it is
+    // still counted and shown. A table of the file's own fails here.
+    if (read_only_reason_.empty()) return false;
+    key_columns_.clear();
+  }
+
+  // Records without keys (a view's) are only counted.
+  Statement count;
+  if (count.Prepare(*db_, "SELECT count(*) FROM " + table) != SQLITE_OK || !count ||
+      count.Step() != SQLITE_ROW) {
     return false;
   }
+  const std::int64_t records = sqlite3_column_int64(count.get(), 0);
+  for (std::int64_t i = 0; i < records; ++i) row_ids_.AppendText(std::nullopt);
   row_ids_.Finish();
   record_count_ = static_cast<int>(row_ids_.size());
   return true;
+}
+
+bool SqliteTable::LoadAddressing() {
+  schema_.clear();
+  key_columns_.clear();
+  read_only_reason_.clear();
+  std::string type = "table";
+  bool without_rowid = false;
+  {
+    // PRAGMA table_list: schema, name, type, ncol, wr (without row id), strict.
+    Statement list;
+    if (list.Prepare(*db_, "PRAGMA table_list('" + EscapeSqlText(name_) + "')") == SQLITE_OK &&
+        list) {
+      // A name without a schema finds a temporary table before one of the file, and one of the
+      // file before one of an attached file.
+      int best = 3;
+      while (list.Step() == SQLITE_ROW) {
+        const auto* schema = sqlite3_column_text(list.get(), 0);
+        const auto* kind = reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 2));
+        if (schema == nullptr || kind == nullptr) continue;
+        const std::string found = db_->FromEngine(schema, sqlite3_column_bytes(list.get(), 0));
+        const int rank = found == "temp" ? 0 : found == "main" ? 1 : 2;
+        if (rank >= best) continue;
+        best = rank;
+        schema_ = found;
+        type = kind;
+        without_rowid = sqlite3_column_int(list.get(), 4) != 0;
+      }
+    }
+  }
+  if (type == "view") return false;
+  if (type == "virtual") {
+    read_only_reason_ = "表 " + name_ + " 是虚拟表，其记录由它的模块管理，不能在此修改。";
+  } else if (type == "shadow") {
+    read_only_reason_ =
+        "表 " + name_ + " 是虚拟表的内部数据表，直接修改会损坏虚拟表，不能在此修改。";
+  }
+
+  // The table's own columns as the engine describes them: name, declared type, place in the key.
+  struct Column {
+    std::string name;
+    std::string type;
+    int pk = 0;
+  };
+  std::vector<Column> columns;
+  auto read_columns = [&] {
+    // PRAGMA table_xinfo: cid, name, type, notnull, dflt_value, pk (place in the key), hidden.
+    Statement info;
+    const std::string schema = schema_.empty() ? "" : QuoteSqlName(schema_) + ".";
+    if (info.Prepare(*db_, "PRAGMA " + schema + "table_xinfo('" + EscapeSqlText(name_) + "')") !=
+            SQLITE_OK ||
+        !info) {
+      return;
+    }
+    while (info.Step() == SQLITE_ROW) {
+      const int pk = sqlite3_column_int(info.get(), 5);
+      if (pk <= 0) continue;
+      const auto* column = sqlite3_column_text(info.get(), 1);
+      const auto* declared = reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 2));
+      columns.push_back(Column{db_->FromEngine(column, sqlite3_column_bytes(info.get(), 1)),
+                               declared == nullptr ? "" : declared, pk});
+    }
+    std::stable_sort(columns.begin(), columns.end(),
+                     [](const Column& a, const Column& b) { return a.pk < b.pk; });
+  };
+
+  if (without_rowid) {
+    read_columns();
+    for (const Column& column : columns) key_columns_.push_back(QuoteSqlName(column.name));
+    return !key_columns_.empty();
+  }
+  // A column of the table's own may carry a name of the row id and hide it: one edit "by row id"
+  // would then reach every record with that column's value.
+  for (const char* row_id : {"_ROWID_", "rowid", "oid"}) {
+    bool hidden = false;
+    for (const std::string& column : column_names_)
+      hidden = hidden || EqualsIgnoreCase(column, row_id);
+    if (!hidden) {
+      key_columns_.push_back(row_id);
+      return true;
+    }
+  }
+  read_columns();
+  if (columns.size() == 1 && EqualsIgnoreCase(columns[0].type, "INTEGER")) {
+    // The INTEGER PRIMARY KEY is the row id under a name of its own.
+    key_columns_.push_back(QuoteSqlName(columns[0].name));
+    return true;
+  }
+  if (read_only_reason_.empty()) {
+    read_only_reason_ = "表 " + name_ +
+                        " 的字段占用了行号的全部名称（_ROWID_、rowid、oid），又没有整数主键，"
+                        "无法确定单条记录，只能浏览，不能在此修改。";
+  }
+  return false;
+}
+
+std::string SqliteTable::GetReadOnlyReason() const { return IsOpen() ? read_only_reason_ : ""; }
+
+std::string SqliteTable::GetKeyOrder() const {
+  if (!IsOpen()) return "";
+  std::string order;
+  for (const std::string& column : key_columns_) order += (order.empty() ? "" : ", ") + column;
+  return order;
+}
+
+std::optional<std::string> SqliteTable::KeyOfRow(sqlite3_stmt* statement) const {
+  if (key_columns_.size() == 1) return SqlLiteral(statement, 0, *db_);
+  // A key of several columns is kept as the condition that selects its record.
+  std::string condition;
+  for (std::size_t c = 0; c < key_columns_.size(); ++c) {
+    const std::optional<std::string> value = SqlLiteral(statement, static_cast<int>(c), *db_);
+    if (!value) return std::nullopt;
+    condition += (c == 0 ? "" : " AND ") + key_columns_[c] + " = " + *value;
+  }
+  return condition;
+}
+
+bool SqliteTable::KeyMayChange(int column) const {
+  const std::string name = QuoteSqlName(column_names_[column]);
+  for (const std::string& key : key_columns_) {
+    if (EqualsIgnoreCase(key, name)) return true;
+  }
+  if (key_columns_.size() != 1 || key_columns_[0] != "_ROWID_") return false;
+  // A key named as the row id changes when its INTEGER PRIMARY KEY, the row id's other name, is
+  // written. The engine's description of the columns says which one that is, without a statement.
+  const std::string table = db_->ToEngine(name_);
+  const std::string schema = db_->ToEngine(schema_);
+  int primary_keys = 0;
+  bool integer_key = false;
+  for (std::size_t c = 0; c < column_names_.size(); ++c) {
+    const char* type = nullptr;
+    int primary = 0;
+    if (sqlite3_table_column_metadata(db_->get(), schema.empty() ? nullptr : schema.c_str(),
+                                      table.c_str(), db_->ToEngine(column_names_[c]).c_str(), &type,
+                                      nullptr, nullptr, &primary, nullptr) != SQLITE_OK) {
+      return true;  // unknown: ask the engine for the key after the write
+    }
+    if (!primary) continue;
+    ++primary_keys;
+    if (static_cast<int>(c) == column)
+      integer_key = type != nullptr && EqualsIgnoreCase(type, "INTEGER");
+  }
+  return primary_keys == 1 && integer_key;
+}
+
+bool SqliteTable::WriteOneRecord(Statement& statement, const std::string& key,
+                                 std::string* returning) {
+  static const char kSavepoint[] = "SAVEPOINT torvane_one_record";
+  static const char kRelease[] = "RELEASE torvane_one_record";
+  static const char kUndo[] = "ROLLBACK TO torvane_one_record; RELEASE torvane_one_record";
+  // A savepoint of its own: inside the user's transaction it undoes only this write, outside it
+  // is the write's transaction.
+  if (!ExecuteSql(*db_, kSavepoint)) return false;
+  int rc;
+  bool returned = false;
+  while ((rc = statement.Step()) == SQLITE_ROW) {
+    if (returning != nullptr && !returned) {
+      *returning = KeyOfRow(statement.get()).value_or("");
+      returned = true;
+    }
+  }
+  const int changed = rc == SQLITE_DONE ? sqlite3_changes(db_->get()) : -1;
+  Engine::Error error = db_->LastError();
+  statement.Finalize();
+  if (rc == SQLITE_DONE && changed == 1) {
+    if (ExecuteSql(*db_, kRelease)) return true;
+    // Releasing the outermost savepoint commits, which can fail (a full disk, another program's
+    // lock): nothing of the write may stay pending then.
+    error = db_->LastError();
+  }
+  (void)ExecuteSql(*db_, kUndo);
+  if (rc == SQLITE_DONE && changed == 0) {
+    KeepRecordGoneError(key);
+  } else if (rc == SQLITE_DONE && changed > 1) {
+    db_->Use();
+    db_->KeepError(Engine::Error{
+        SQLITE_CONSTRAINT, "此操作会改动 " + IntToText(changed) + " 条记录而不是一条（" +
+                               KeyCondition(key, false) + "），已撤销，数据库未作任何修改。"});
+  } else {
+    db_->Use();
+    db_->KeepError(std::move(error));
+  }
+  return false;
+}
+
+std::string SqliteTable::KeyCondition(const std::string& key, bool compact) const {
+  if (key_columns_.size() != 1) return key;
+  return key_columns_[0] + (compact ? "=" : " = ") + key;
+}
+
+bool SqliteTable::RefuseReadOnly() {
+  db_->Use();
+  db_->KeepError(Engine::Error{SQLITE_READONLY, read_only_reason_});
+  return false;
 }
 
 int SqliteTable::ResolveField(const FieldRef& field) const {
@@ -152,9 +373,10 @@ int SqliteTable::GoToKey(const std::string& key) {
   return current_;
 }
 
-void SqliteTable::KeepRecordGoneError(const std::string& row_id) {
+void SqliteTable::KeepRecordGoneError(const std::string& key) {
   db_->Use();
-  db_->KeepError(Engine::Error{SQLITE_NOTFOUND, "记录已不存在（_ROWID_ = " + row_id + "）"});
+  db_->KeepError(
+      Engine::Error{SQLITE_NOTFOUND, "记录已不存在（" + KeyCondition(key, false) + "）"});
 }
 
 template <typename Store>
@@ -165,7 +387,7 @@ bool SqliteTable::Read(const FieldRef& field, Store store) {
   if (row_id.empty()) return false;
   Statement statement;
   const std::string sql = "SELECT " + QuoteSqlName(column_names_[column]) + " FROM " +
-                          QuoteSqlName(name_) + " WHERE _ROWID_ = " + row_id + " ";
+                          QuoteSqlName(name_) + " WHERE " + KeyCondition(row_id, false) + " ";
   if (statement.Prepare(*db_, sql) != SQLITE_OK || !statement) return false;
   const int rc = statement.Step();
   if (rc == SQLITE_DONE) {
@@ -293,11 +515,22 @@ bool SqliteTable::Update() {
   if (columns.empty()) return false;
 
   std::string sql;
+  std::string key;
+  bool key_may_change = false;
   if (state_ == State::kEdit) {
-    const std::string row_id = CurrentRowIdText();
-    if (row_id.empty()) return false;
-    sql = "UPDATE " + QuoteSqlName(name_) + " SET " + assignments + " WHERE _ROWID_=" + row_id;
+    if (!read_only_reason_.empty()) return RefuseReadOnly();
+    key = CurrentRowIdText();
+    if (key.empty()) return false;
+    sql = "UPDATE " + QuoteSqlName(name_) + " SET " + assignments + " WHERE " +
+          KeyCondition(key, true);
+    for (std::size_t c = 0; c < column_names_.size() && !key_may_change; ++c) {
+      key_may_change =
+          !std::holds_alternative<std::monostate>(pending_[c]) && KeyMayChange(static_cast<int>(c));
+    }
+    // The record's new key, so that it can still be found after the write.
+    if (key_may_change) sql += " RETURNING " + GetKeyOrder();
   } else {
+    if (!read_only_reason_.empty()) return RefuseReadOnly();
     sql = "INSERT INTO " + QuoteSqlName(name_) + "(" + columns + ") VALUES(" + placeholders + ")";
   }
 
@@ -328,12 +561,14 @@ bool SqliteTable::Update() {
       }
     }
   }
-  if (statement.Step() != SQLITE_DONE) return false;
-  statement.Finalize();
-  if (state_ == State::kEdit && sqlite3_changes(db_->get()) == 0) {
-    // The row id matched nothing: the record went away since the snapshot was taken.
-    KeepRecordGoneError(CurrentRowIdText());
-    return false;
+  if (state_ == State::kEdit) {
+    std::string new_key;
+    if (!WriteOneRecord(statement, key, key_may_change ? &new_key : nullptr)) return false;
+    written_key_ = key_may_change ? new_key : key;
+  } else {
+    if (statement.Step() != SQLITE_DONE) return false;
+    statement.Finalize();
+    written_key_.clear();
   }
   state_ = State::kBrowse;
   // The write happened; a failed reload only means the snapshot is gone until the next Open.
@@ -342,14 +577,16 @@ bool SqliteTable::Update() {
 }
 
 bool SqliteTable::Delete() {
-  const std::string row_id = CurrentRowIdText();
-  if (row_id.empty()) return false;
-  bool deleted =
-      ExecuteSql(*db_, "DELETE FROM " + QuoteSqlName(name_) + " WHERE _ROWID_ = " + row_id);
-  if (deleted && sqlite3_changes(db_->get()) == 0) {
-    deleted = false;
-    KeepRecordGoneError(row_id);
+  if (HasCurrentRecord() && !read_only_reason_.empty()) {
+    current_ = 0;
+    return RefuseReadOnly();
   }
+  const std::string key = CurrentRowIdText();
+  if (key.empty()) return false;
+  Statement statement;
+  const bool deleted = statement.Prepare(*db_, "DELETE FROM " + QuoteSqlName(name_) + " WHERE " +
+                                                   KeyCondition(key, false)) == SQLITE_OK &&
+                       statement && WriteOneRecord(statement, key, nullptr);
   // The reload runs statements of its own; the caller must still see why the delete failed.
   Engine::Error error = db_->LastError();
   (void)Load();

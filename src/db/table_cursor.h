@@ -1,10 +1,11 @@
 #pragma once
 
-// SqliteTable: addresses the records of one table by position in row-id order and reads and
-// writes single fields.
+// SqliteTable: addresses the records of one table by position in key order (the row id, or the
+// primary key of a table without one) and reads and writes single fields.
 
 #include <concepts>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -14,6 +15,8 @@
 #include "base/bytes.h"
 #include "db/engine.h"
 #include "db/row_ids.h"
+
+struct sqlite3_stmt;
 
 namespace torvane {
 
@@ -59,12 +62,17 @@ class FieldRef {
   std::string name_;
 };
 
-// A cursor on one table. Open takes a snapshot of the column names and of the row ids of all rows;
-// record n (from 1) is the row with the n-th smallest row id at that moment. Every read and write
-// goes to the database by row id; only staged values are kept. The cursor shares the engine
-// connection of the ZuveviRE it was opened with and keeps using it whatever happens to that object
-// afterwards, until the cursor itself is closed or re-opened. Failures are false, 0 or empty; the
-// engine's message is the connection's GetErrorText. Not copyable.
+// A cursor on one table. Open takes a snapshot of the column names and of the keys of all rows;
+// record n (from 1) is the row with the n-th smallest key at that moment. A record's key is its row
+// id, under a name of the row id that no column of the table hides ("_ROWID_", "rowid" or "oid"),
+// or the INTEGER PRIMARY KEY that is the row id when a column hides every name; in a table
+// without a row id it is the values of its primary-key columns. Every read and write goes to the
+// database by key, and a write that would change any other number of records than one is undone;
+// only staged values are kept. A view's records have no keys: they are counted, not addressed. The
+// cursor shares the engine connection of the ZuveviRE it was opened with and keeps using it
+// whatever happens to that object afterwards, until the cursor itself is closed or re-opened.
+// Failures are false, 0 or empty; the engine's message is the connection's GetErrorText. Not
+// copyable.
 class SqliteTable {
  public:
   SqliteTable();
@@ -91,13 +99,23 @@ class SqliteTable {
   // The current record number: 0 for none, record count + 1 past the end.
   [[nodiscard]] int GetCurrentRecord() const { return current_; }
 
+  // Why the records cannot be written through the cursor, as a sentence for the user; "" when they
+  // can, and when closed. Views, virtual tables and their shadow tables, and tables in which a
+  // column hides every name of the row id and no INTEGER PRIMARY KEY stands for it, are read only.
+  [[nodiscard]] std::string GetReadOnlyReason() const;
+  // The ORDER BY list that gives the table's rows in the order of the cursor's records: "_ROWID_"
+  // for a plain table, another name of the row id or the primary-key columns (quoted where they
+  // need it) otherwise; "" when closed and for a view, whose rows have no such order.
+  [[nodiscard]] std::string GetKeyOrder() const;
+
   // Makes record `record` current. Never touches the database. False when closed (nothing changes),
   // and when `record` is out of 1..record count: 0 or less makes no record current, more than the
   // record count puts the cursor past the end.
   bool GoTo(int record);
 
-  // The key of record `record` of the snapshot: its row id as SQL text. "" when closed, when there
-  // is no such record, and when its row id is unknown (the rows of a view have none).
+  // The key of record `record` of the snapshot, as SQL text: a one-column key's value as a literal,
+  // a key of several columns as the whole condition that selects the record. "" when closed, when
+  // there is no such record, and when the record has no key (the rows of a view have none).
   [[nodiscard]] std::string GetRecordKey(int record) const;
   // Makes the record whose key is `key` current in the present snapshot, however the snapshot was
   // reloaded since the key was taken, and returns its record number. 0, with no record current and
@@ -141,14 +159,21 @@ class SqliteTable {
   // Abandons editing or adding; clears staged values. False when closed.
   bool Cancel();
   // Writes the staged values: an UPDATE of the current record when editing, an INSERT when adding.
-  // On success the cursor reloads its snapshot (the current record number stays) and is back to
-  // browsing. False, keeping the state and the staged values, when not editing or adding, when
-  // nothing is staged, when the engine refuses, or when the record being edited no longer exists
-  // (another program deleted it; the error text then says so).
+  // On success the cursor reloads its snapshot and is back to browsing; after an edit the record
+  // written is current (its key may have changed, GetWrittenKey), after an insert the current
+  // record number stays. False, keeping the state and the staged values, when not editing or
+  // adding, when nothing is staged, when the records are read only, when the engine refuses, or
+  // when the UPDATE would change another number of records than one: none when the record no
+  // longer exists (another program deleted it), more only if the table's keys were not unique; then
+  // nothing is changed and the error text says why.
   bool Update();
+  // The key, as GetRecordKey gives it, that the record last edited by a successful Update has
+  // now; "" before any such edit and after an insert.
+  [[nodiscard]] std::string GetWrittenKey() const { return written_key_; }
   // Deletes the current record. Whatever the result, the snapshot is reloaded and no record is
-  // current afterwards. False without a current record, when the engine refuses, or when the
-  // record no longer exists.
+  // current afterwards. False without a current record, when the records are read only, when the
+  // engine refuses, or when the DELETE would remove another number of records than one (nothing is
+  // deleted then).
   bool Delete();
 
  private:
@@ -157,14 +182,31 @@ class SqliteTable {
       std::variant<std::monostate, std::int32_t, std::int64_t, double, std::string, Bytes>;
 
   bool Load();
+  // Reads how the table's records are addressed: its kind, its key columns, and why it is read
+  // only. Fills key_columns_ and read_only_reason_; false when the table is a view.
+  bool LoadAddressing();
+  // The key of the statement's current row, whose columns are the key's columns in order; nothing
+  // when a value is NULL.
+  std::optional<std::string> KeyOfRow(sqlite3_stmt* statement) const;
+  // Whether writing column `column` (0-based) may change its record's key.
+  bool KeyMayChange(int column) const;
+  // The condition selecting the record keyed `key`: "<column> = <key>" (without blanks around the
+  // "=" when `compact`) for a one-column key, the key itself for a key of several columns.
+  std::string KeyCondition(const std::string& key, bool compact) const;
+  // Runs `sql`, a write of the current record's `key`, as a savepoint of its own that is undone
+  // unless exactly one record changed. `returning` collects the key that a RETURNING clause
+  // gives, when there is one. The engine's message, or the program's, stays readable afterwards.
+  bool WriteOneRecord(Statement& statement, const std::string& key, std::string* returning);
   // 0-based column of `field`, or -1.
   int ResolveField(const FieldRef& field) const;
   bool HasCurrentRecord() const;
   // SQL text of the current record's row id, "" when unknown.
   std::string CurrentRowIdText() const;
   void ClearPending();
-  // Makes the connection's error text say that the record with row id `row_id` is gone.
-  void KeepRecordGoneError(const std::string& row_id);
+  // Makes the connection's error text say that the record keyed `key` is gone.
+  void KeepRecordGoneError(const std::string& key);
+  // Makes the connection's error text say that the records are read only, and why.
+  bool RefuseReadOnly();
   bool Stage(const FieldRef& field, PendingValue value);
   template <typename Store>
   bool Read(const FieldRef& field, Store store);
@@ -175,6 +217,13 @@ class SqliteTable {
   int current_ = 0;
   int record_count_ = 0;
   std::vector<std::string> column_names_;
+  // The schema holding the table ("main", "temp"); "" when the engine cannot say.
+  std::string schema_;
+  // The key's columns as SQL ("_ROWID_", or quoted column names); empty for a view, whose records
+  // are only counted.
+  std::vector<std::string> key_columns_;
+  std::string read_only_reason_;
+  std::string written_key_;
   RowIdList row_ids_;
   bool has_pending_ = false;
   std::vector<PendingValue> pending_;

@@ -163,12 +163,15 @@ void WriteFromPanel(App& app, PanelWrite what) {
     return;
   }
   if (cursor.Update()) {
+    // An edit of the key moves the record to a new key; the grid row follows it.
+    app.state.ShownRecordKeys[record - 1] = cursor.GetWrittenKey();
     if (what == PanelWrite::kBytesFromFile || what == PanelWrite::kClearBytes) {
       w.picture_box().SetPicture(bytes);
     }
     app.services.MessageBox("已成功写入字段值！", kMbOk);
   } else {
-    app.services.MessageBox("写字段值失败！", kMbOkStop);
+    // The engine's reason, or why the table cannot be written here, goes with the message.
+    ReportError(app, "写字段值失败！", kMbOkStop, "信息：");
   }
 }
 

@@ -14,6 +14,10 @@ namespace torvane {
 void InsertEmptyRecord(App& app) {
   SqliteTable& cursor = app.state.Cursor;
   if (!IsTableSelected(app) || !cursor.IsOpen()) return;
+  if (const std::string read_only = cursor.GetReadOnlyReason(); !read_only.empty()) {
+    app.services.MessageBox("插入空记录失败！" + read_only, kMbOkStop);
+    return;
+  }
   std::string values;
   for (int i = 0; i < cursor.GetFieldCount(); ++i) values += "null,";
   if (!values.empty()) values.pop_back();

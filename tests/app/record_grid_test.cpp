@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
+#include "editing/record_commands.h"
 #include "support/app_fixture.h"
+#include "ui/modal_services.h"
 
 namespace torvane {
 namespace {
@@ -165,7 +167,8 @@ TEST_F(AppTest, GridEditOnALockedDatabaseReportsTheEngineError) {
   grid.SetCellText(1, 1, "new");
   grid.on_editing_ends();
   ASSERT_EQ(services_.message_boxes().size(), 1u);
-  EXPECT_EQ(services_.message_boxes()[0].text, "修改字段值失败！错误信息如下：\r\n\r\ndatabase is locked");
+  EXPECT_EQ(services_.message_boxes()[0].text,
+            "修改字段值失败！错误信息如下：\r\n\r\ndatabase is locked");
   EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
   EXPECT_EQ(services_.message_boxes()[0].caption, "错误：");
   EXPECT_EQ(grid.CellText(1, 1), "new");  // the typed text stays
@@ -219,6 +222,99 @@ TEST_F(AppTest, CurrentCellReadsTheFieldIntoThePanel) {
   window_.grid().SetCurrentCell(1, 2);
   EXPECT_EQ(window_.integer_value_box().Content(), "42");
   EXPECT_EQ(window_.text_value_box().Content(), "");
+}
+
+TEST_F(AppTest, ATableWithoutRowIdIsBrowsedEditedAndDeletedByItsKey) {
+  const std::string path = MakeDb(
+      "CREATE TABLE 配对(\"名 字\" TEXT, 号 INTEGER, 值, PRIMARY KEY(号, \"名 字\")) WITHOUT ROWID;"
+      "INSERT INTO 配对 VALUES('乙', 1, 'b1'), ('甲', 2, 'a2'), ('甲', 1, 'a1');");
+  Start({path});
+  SelectTreeItem("配对");
+  ASSERT_TRUE(services_.message_boxes().empty()) << services_.message_boxes()[0].text;
+  Grid& grid = window_.grid();
+  // Rows come in primary-key order.
+  ASSERT_EQ(grid.RowCount(), 4);
+  EXPECT_EQ(grid.CellText(1, 3), "a1");
+  EXPECT_EQ(grid.CellText(2, 3), "b1");
+  EXPECT_EQ(grid.CellText(3, 3), "a2");
+  EXPECT_NE(window_.info_box().Content().find("可直接修改文本字段。"), std::string::npos);
+
+  EditCell(2, 3, "乙一");
+  EXPECT_EQ(QueryText(path, "SELECT 值 FROM 配对 WHERE 号 = 1 AND \"名 字\" = '乙'"), "乙一");
+  // The key itself edited in the grid: the row follows its record to the new key.
+  EditCell(2, 2, "5");
+  EXPECT_EQ(QueryText(path, "SELECT 值 FROM 配对 WHERE 号 = 5"), "乙一");
+  EditCell(2, 3, "又改");
+  EXPECT_EQ(QueryText(path, "SELECT 值 FROM 配对 WHERE 号 = 5"), "又改");
+  EXPECT_EQ(QueryText(path, "SELECT group_concat(值) FROM 配对 WHERE 号 <> 5"), "a1,a2");
+  // A key the table holds already: the engine refuses, and nothing changes.
+  EditCell(1, 1, "乙");
+  EditCell(1, 2, "5");
+  EXPECT_EQ(QueryText(path, "SELECT count(*) FROM 配对"), "3");
+  ASSERT_FALSE(services_.message_boxes().empty());
+  EXPECT_NE(services_.message_boxes().back().text.find("UNIQUE"), std::string::npos);
+
+  // The field panel reads and writes the record of the row.
+  grid.SetCurrentCell(3, 3);
+  window_.field_tabs().SetCurrentPage(0);
+  EXPECT_EQ(window_.text_value_box().Content(), "a2");
+  window_.text_value_box().SetContent("面板");
+  window_.write_text_button().Click();
+  EXPECT_EQ(QueryText(path, "SELECT 值 FROM 配对 WHERE 号 = 2"), "面板");
+
+  // Deleting removes exactly the chosen record.
+  grid.SetCurrentCell(3, 1);
+  services_.QueueMessageBoxAnswer(kIdYes);
+  DeleteCurrentRecord(app_);
+  EXPECT_EQ(QueryText(path, "SELECT group_concat(值) FROM (SELECT 值 FROM 配对 ORDER BY 号)"),
+            "a1,又改");
+}
+
+TEST_F(AppTest, AFailedBrowseSaysWhyAndShowsNothingOfTheTableBefore) {
+  const std::string path = MakeDb(
+      "CREATE TABLE t(a); INSERT INTO t VALUES('old rows');"
+      "CREATE VIEW 坏视图 AS SELECT 不存在 FROM t;");
+  Start({path});
+  SelectTreeItem("t");
+  ASSERT_EQ(window_.grid().CellText(1, 1), "old rows");
+  services_.ClearRecords();
+  SelectTreeItem("坏视图");
+  const std::string reason = state_.Connection.GetErrorText();
+  EXPECT_NE(reason.find("不存在"), std::string::npos) << reason;
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"打开视图失败：坏视图\r\n\r\n" + reason});
+  EXPECT_EQ(LastLogLine(), "[×]打开视图失败！坏视图（" + reason + "）");
+  EXPECT_EQ(window_.grid().RowCount(), 1);
+  EXPECT_EQ(window_.grid().CellText(0, 0), "无数据");
+  EXPECT_EQ(window_.info_box().Content(), "");
+  EXPECT_EQ(window_.definition_box().Content(), "");
+  EXPECT_FALSE(window_.field_panel().IsVisible());
+  EXPECT_FALSE(state_.Cursor.IsOpen());
+  EXPECT_TRUE(state_.ShownRecordKeys.empty());
+}
+
+TEST_F(AppTest, AVirtualTableIsShownReadOnlyAndSaysWhy) {
+  const std::string path = MakeDb(
+      "CREATE VIRTUAL TABLE 文档 USING fts5(正文); INSERT INTO 文档 VALUES('你好'), ('世界');");
+  Start({path});
+  SelectTreeItem("文档");
+  ASSERT_TRUE(services_.message_boxes().empty()) << services_.message_boxes()[0].text;
+  EXPECT_EQ(window_.grid().CellText(2, 1), "世界");
+  const std::string reason = state_.Cursor.GetReadOnlyReason();
+  ASSERT_NE(reason, "");
+  const std::string info = window_.info_box().Content();
+  EXPECT_EQ(info.find("可直接修改文本字段。"), std::string::npos) << info;
+  EXPECT_NE(info.find(reason), std::string::npos) << info;
+  EXPECT_FALSE(window_.grid().IsEditable());
+
+  // The field panel reads, and its write is refused with the reason.
+  window_.grid().SetCurrentCell(1, 1);
+  window_.field_tabs().SetCurrentPage(0);
+  EXPECT_EQ(window_.text_value_box().Content(), "你好");
+  window_.write_text_button().Click();
+  EXPECT_EQ(MessageTexts().back(), "写字段值失败！错误信息如下：\r\n\r\n" + reason);
+  InsertEmptyRecord(app_);
+  EXPECT_EQ(MessageTexts().back(), "插入空记录失败！" + reason);
+  EXPECT_EQ(QueryText(path, "SELECT group_concat(正文) FROM 文档"), "你好,世界");
 }
 
 }  // namespace

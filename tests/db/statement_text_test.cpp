@@ -20,7 +20,9 @@ struct Objects {
   SqliteDataset& record_set;
 };
 
-const Statements kReloadT = {"SELECT * FROM t LIMIT 0", "SELECT _ROWID_ FROM t ORDER BY _ROWID_ "};
+// Besides the column names and the row ids, a load asks the engine what kind of table it reads.
+const Statements kReloadT = {"SELECT * FROM t LIMIT 0", "PRAGMA table_list('t')",
+                             "SELECT _ROWID_ FROM t ORDER BY _ROWID_ "};
 
 Statements Join(Statements a, const Statements& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -99,7 +101,9 @@ TEST(StatementText, EveryOperationSendsItsText) {
          (void)o.cursor.SetField("a", 1);
          (void)o.cursor.Update();
        },
-       Join({"UPDATE t SET a=?,c=? WHERE _ROWID_=7"}, kReloadT)},
+       Join({"SAVEPOINT torvane_one_record", "UPDATE t SET a=?,c=? WHERE _ROWID_=7",
+             "RELEASE torvane_one_record"},
+            kReloadT)},
       {"insert",
        [](Objects& o) {
          (void)o.cursor.AddNew();
@@ -113,7 +117,9 @@ TEST(StatementText, EveryOperationSendsItsText) {
          (void)o.cursor.GoTo(1);
          (void)o.cursor.Delete();
        },
-       Join({"DELETE FROM t WHERE _ROWID_ = 7"}, kReloadT)},
+       Join({"SAVEPOINT torvane_one_record", "DELETE FROM t WHERE _ROWID_ = 7",
+             "RELEASE torvane_one_record"},
+            kReloadT)},
       {"browse query runs once",
        [](Objects& o) {
          o.record_set = o.db.Query("select * from t limit 1000");
@@ -132,9 +138,11 @@ TEST(StatementText, EveryOperationSendsItsText) {
          (void)o.cursor.SetField(1, 2);
          (void)o.cursor.Update();
        },
-       {"SELECT * FROM \"my t\" LIMIT 0", "SELECT _ROWID_ FROM \"my t\" ORDER BY _ROWID_ ",
-        "SELECT \"a\"\"b\" FROM \"my t\" WHERE _ROWID_ = 1 ",
-        "UPDATE \"my t\" SET \"a\"\"b\"=? WHERE _ROWID_=1", "SELECT * FROM \"my t\" LIMIT 0",
+       {"SELECT * FROM \"my t\" LIMIT 0", "PRAGMA table_list('my t')",
+        "SELECT _ROWID_ FROM \"my t\" ORDER BY _ROWID_ ",
+        "SELECT \"a\"\"b\" FROM \"my t\" WHERE _ROWID_ = 1 ", "SAVEPOINT torvane_one_record",
+        "UPDATE \"my t\" SET \"a\"\"b\"=? WHERE _ROWID_=1", "RELEASE torvane_one_record",
+        "SELECT * FROM \"my t\" LIMIT 0", "PRAGMA table_list('my t')",
         "SELECT _ROWID_ FROM \"my t\" ORDER BY _ROWID_ "}},
       {"chinese names are plain",
        [](Objects& o) {
@@ -143,8 +151,8 @@ TEST(StatementText, EveryOperationSendsItsText) {
          std::string value;
          (void)o.cursor.ReadField(1, value);
        },
-       {"SELECT * FROM 商品 LIMIT 0", "SELECT _ROWID_ FROM 商品 ORDER BY _ROWID_ ",
-        "SELECT 名称 FROM 商品 WHERE _ROWID_ = 1 "}},
+       {"SELECT * FROM 商品 LIMIT 0", "PRAGMA table_list('商品')",
+        "SELECT _ROWID_ FROM 商品 ORDER BY _ROWID_ ", "SELECT 名称 FROM 商品 WHERE _ROWID_ = 1 "}},
   };
   for (const auto& c : cases) {
     testing::StatementLog log;

@@ -76,8 +76,8 @@ TEST_F(TableCursor, RefusedOpenLeavesTheCursorAsItWas) {
   EXPECT_EQ(cursor_.GetCurrentRecord(), 2);
 
   // A table that cannot be read closes the cursor.
-  ASSERT_TRUE(db_.Execute("CREATE TABLE w (k PRIMARY KEY, v) WITHOUT ROWID"));
-  static const char* unreadable[] = {"missing", "w", "T where 1=1 --", "t;"};
+  ASSERT_TRUE(db_.Execute("CREATE VIEW broken AS SELECT nosuch FROM t"));
+  static const char* unreadable[] = {"missing", "broken", "T where 1=1 --", "t;"};
   for (const char* name : unreadable) {
     ASSERT_TRUE(cursor_.Open("t", db_));
     EXPECT_FALSE(cursor_.Open(name, db_)) << name;
@@ -471,32 +471,172 @@ TEST_F(TableCursor, AViewHasRecordsButNoRowIds) {
   EXPECT_EQ(db_.GetErrorText(), "cannot modify v because it is a view");
 }
 
-TEST_F(TableCursor, ATablesOwnRowIdColumnIsWrittenAsALiteral) {
-  // The column named like the row id hides it: the cursor orders and addresses records by its
-  // values, whatever their type.
-  ASSERT_TRUE(db_.Execute(
-      "CREATE TABLE own (_rowid_, v);"
-      "INSERT INTO own VALUES (NULL, 'null'), (7, 'int'), (0.1 + 0.2, 'real'), (1e300, 'huge'),"
-      " ('1 OR 1=1', 'text'), ('it''s', 'quote'), (x'0027', 'bytes')"));
+TEST_F(TableCursor, AColumnNamedLikeTheRowIdNeverWidensAWrite) {
+  // The table's own column "_rowid_" hides the engine's row id of that name, and its values repeat:
+  // records are addressed by another name of the row id, so each write reaches one record.
+  ASSERT_TRUE(
+      db_.Execute("CREATE TABLE own (_rowid_, v);"
+                  "INSERT INTO own(rowid, _rowid_, v) VALUES (3, 7, 'a'), (1, 7, 'b'), (2, 7, 'c'),"
+                  " (4, NULL, 'd'), (5, '1 OR 1=1', 'e')"));
   ASSERT_TRUE(cursor_.Open("own", db_));
-  ASSERT_EQ(cursor_.GetRecordCount(), 7);
-  static const char* expected[] = {nullptr, "real", "int", "huge", "text", "quote", "bytes"};
-  for (int record = 1; record <= 7; ++record) {
+  ASSERT_EQ(cursor_.GetRecordCount(), 5);
+  EXPECT_EQ(cursor_.GetKeyOrder(), "rowid");
+  EXPECT_EQ(cursor_.GetReadOnlyReason(), "");
+  static const char* expected[] = {"b", "c", "a", "d", "e"};
+  for (int record = 1; record <= 5; ++record) {
     ASSERT_TRUE(cursor_.GoTo(record));
-    std::string value = "unknown";
-    EXPECT_EQ(cursor_.ReadField("v", value), expected[record - 1] != nullptr) << record;
-    if (expected[record - 1] != nullptr) {
-      EXPECT_EQ(value, expected[record - 1]) << record;
-    }
+    std::string value;
+    ASSERT_TRUE(cursor_.ReadField("v", value)) << record;
+    EXPECT_EQ(value, expected[record - 1]) << record;
   }
-  ASSERT_TRUE(cursor_.GoTo(5));  // '1 OR 1=1'
-  ASSERT_TRUE(cursor_.Delete());
-  EXPECT_EQ(Value(db_, "SELECT count(*) FROM own"), "6");
-  ASSERT_TRUE(cursor_.GoTo(2));  // 0.30000000000000004
+  ASSERT_TRUE(cursor_.GoTo(2));
   ASSERT_TRUE(cursor_.Edit());
-  ASSERT_TRUE(cursor_.SetField("v", "real!"));
+  ASSERT_TRUE(cursor_.SetField("v", "changed"));
   ASSERT_TRUE(cursor_.Update());
-  EXPECT_EQ(Value(db_, "SELECT v FROM own WHERE _rowid_ > 0.3 AND _rowid_ < 0.31"), "real!");
+  EXPECT_EQ(Value(db_, "SELECT group_concat(v, ',') FROM (SELECT v FROM own ORDER BY rowid)"),
+            "b,changed,a,d,e");
+  ASSERT_TRUE(cursor_.GoTo(1));
+  ASSERT_TRUE(cursor_.Delete());
+  EXPECT_EQ(Value(db_, "SELECT group_concat(v, ',') FROM (SELECT v FROM own ORDER BY rowid)"),
+            "changed,a,d,e");
+
+  // Every name hidden: the INTEGER PRIMARY KEY is the row id under its own name.
+  ASSERT_TRUE(
+      db_.Execute("CREATE TABLE every (id INTEGER PRIMARY KEY, _rowid_, rowid, oid);"
+                  "INSERT INTO every VALUES (2, 1, 1, 1), (1, 1, 1, 1)"));
+  ASSERT_TRUE(cursor_.Open("every", db_));
+  EXPECT_EQ(cursor_.GetKeyOrder(), "id");
+  ASSERT_TRUE(cursor_.GoTo(2));
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("oid", 9));
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(Value(db_, "SELECT group_concat(oid, ',') FROM (SELECT oid FROM every ORDER BY id)"),
+            "1,9");
+
+  // Every name hidden and no such key: shown, but never written.
+  ASSERT_TRUE(db_.Execute(
+      "CREATE TABLE hidden (_rowid_, rowid, oid, v); INSERT INTO hidden VALUES (1, 1, 1, 'x')"));
+  ASSERT_TRUE(cursor_.Open("hidden", db_));
+  EXPECT_EQ(cursor_.GetRecordCount(), 1);
+  EXPECT_NE(cursor_.GetReadOnlyReason(), "");
+  ASSERT_TRUE(cursor_.GoTo(1));
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("v", "y"));
+  EXPECT_FALSE(cursor_.Update());
+  EXPECT_EQ(db_.GetErrorText(), cursor_.GetReadOnlyReason());
+  ASSERT_TRUE(cursor_.GoTo(1));
+  EXPECT_FALSE(cursor_.Delete());
+  EXPECT_EQ(Value(db_, "SELECT group_concat(v) FROM hidden"), "x");
+}
+
+TEST_F(TableCursor, TablesWithoutRowIdAreAddressedByTheirPrimaryKey) {
+  ASSERT_TRUE(db_.Execute(
+      "CREATE TABLE pairs (\"first name\" TEXT, n INTEGER, v, PRIMARY KEY (n, \"first name\"))"
+      " WITHOUT ROWID;"
+      "INSERT INTO pairs VALUES ('b', 1, 'b1'), ('a', 2, 'a2'), ('a', 1, 'a1'), ('it''s', 1, "
+      "'q')"));
+  ASSERT_TRUE(cursor_.Open("pairs", db_));
+  EXPECT_EQ(cursor_.GetKeyOrder(), "n, \"first name\"");
+  ASSERT_EQ(cursor_.GetRecordCount(), 4);
+  EXPECT_EQ(cursor_.GetRecordKey(3), "n = 1 AND \"first name\" = 'it''s'");
+  static const char* expected[] = {"a1", "b1", "q", "a2"};
+  for (int record = 1; record <= 4; ++record) {
+    ASSERT_TRUE(cursor_.GoTo(record));
+    std::string value;
+    ASSERT_TRUE(cursor_.ReadField("v", value)) << record;
+    EXPECT_EQ(value, expected[record - 1]) << record;
+    EXPECT_EQ(cursor_.GoToKey(cursor_.GetRecordKey(record)), record);
+  }
+  // Editing part of the key moves the record; the cursor tells its new key.
+  ASSERT_TRUE(cursor_.GoTo(2));
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("n", 3));
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(cursor_.GetWrittenKey(), "n = 3 AND \"first name\" = 'b'");
+  EXPECT_EQ(cursor_.GoToKey(cursor_.GetWrittenKey()), 4);
+  // A key the table holds already is refused by the engine, and nothing changes.
+  ASSERT_TRUE(cursor_.GoTo(1));
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("first name", "it's"));
+  EXPECT_FALSE(cursor_.Update());
+  EXPECT_NE(db_.GetErrorText().find("UNIQUE"), std::string::npos) << db_.GetErrorText();
+  ASSERT_TRUE(cursor_.GoTo(1));
+  ASSERT_TRUE(cursor_.Delete());
+  EXPECT_EQ(Value(db_, "SELECT group_concat(v, ',') FROM pairs"), "q,a2,b1");
+  ASSERT_TRUE(cursor_.AddNew());
+  ASSERT_TRUE(cursor_.SetField("first name", "new"));
+  ASSERT_TRUE(cursor_.SetField("n", 0));
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(cursor_.GetRecordKey(1), "n = 0 AND \"first name\" = 'new'");
+
+  // A one-column key of text or bytes, and a row-id table's integer key changed by the user.
+  ASSERT_TRUE(
+      db_.Execute("CREATE TABLE words (w TEXT PRIMARY KEY COLLATE NOCASE, v) WITHOUT ROWID;"
+                  "INSERT INTO words VALUES ('B', 1), ('a', 2), (x'00', 3)"));
+  ASSERT_TRUE(cursor_.Open("words", db_));
+  EXPECT_EQ(cursor_.GetRecordKey(1), "'a'");
+  EXPECT_EQ(cursor_.GetRecordKey(3), "X'00'");
+  ASSERT_TRUE(cursor_.GoTo(2));
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("v", 20));
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(Value(db_, "SELECT group_concat(v, ',') FROM words"), "2,20,3");
+  ASSERT_TRUE(
+      db_.Execute("CREATE TABLE ids (id INTEGER PRIMARY KEY, v); INSERT INTO ids VALUES (5, 'x')"));
+  ASSERT_TRUE(cursor_.Open("ids", db_));
+  ASSERT_TRUE(cursor_.GoTo(1));
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("id", 8));
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(cursor_.GetWrittenKey(), "8");
+}
+
+TEST_F(TableCursor, VirtualAndShadowTablesAreShownButNeverWritten) {
+  ASSERT_TRUE(db_.Execute(
+      "CREATE VIRTUAL TABLE docs USING fts5(body); INSERT INTO docs VALUES ('hello'), ('world')"));
+  for (const char* name : {"docs", "docs_data", "docs_config"}) {
+    ASSERT_TRUE(cursor_.Open(name, db_)) << name;
+    EXPECT_GT(cursor_.GetRecordCount(), 0) << name;
+    EXPECT_NE(cursor_.GetReadOnlyReason(), "") << name;
+    ASSERT_TRUE(cursor_.GoTo(1)) << name;
+    std::string value;
+    EXPECT_TRUE(cursor_.ReadField(1, value)) << name;
+    ASSERT_TRUE(cursor_.Edit()) << name;
+    ASSERT_TRUE(cursor_.SetField(1, "x")) << name;
+    EXPECT_FALSE(cursor_.Update()) << name;
+    EXPECT_EQ(db_.GetErrorText(), cursor_.GetReadOnlyReason()) << name;
+    ASSERT_TRUE(cursor_.AddNew()) << name;
+    ASSERT_TRUE(cursor_.SetField(1, "x")) << name;
+    EXPECT_FALSE(cursor_.Update()) << name;
+    ASSERT_TRUE(cursor_.GoTo(1)) << name;
+    EXPECT_FALSE(cursor_.Delete()) << name;
+  }
+  EXPECT_EQ(Value(db_, "SELECT group_concat(body) FROM docs"), "hello,world");
+  EXPECT_EQ(Value(db_, "SELECT count(*) FROM docs WHERE docs MATCH 'hello'"), "1");
+}
+
+TEST_F(TableCursor, WritesInsideTheUsersTransactionStayPending) {
+  // Each write is a savepoint of its own: it neither ends the user's transaction nor, when it
+  // fails, undoes the user's earlier writes.
+  ASSERT_TRUE(db_.Execute("CREATE UNIQUE INDEX one_num ON t(num)"));
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_TRUE(db_.BeginTransaction());
+  ASSERT_TRUE(cursor_.GoTo(1));
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("name", "uno"));
+  ASSERT_TRUE(cursor_.Update());
+  ASSERT_TRUE(cursor_.GoTo(2));
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("num", 1));
+  EXPECT_FALSE(cursor_.Update());
+  EXPECT_NE(db_.GetErrorText().find("UNIQUE"), std::string::npos) << db_.GetErrorText();
+  ASSERT_TRUE(cursor_.GoTo(3));
+  ASSERT_TRUE(cursor_.Delete());
+  EXPECT_TRUE(db_.IsInTransaction());
+  EXPECT_EQ(Value(db_, "SELECT group_concat(name, ',') FROM t"), "uno,");
+  ASSERT_TRUE(db_.RollbackTransaction());
+  EXPECT_EQ(Value(db_, "SELECT group_concat(name, ',') FROM (SELECT name FROM t ORDER BY rowid)"),
+            "one,,three");
 }
 
 TEST_F(TableCursor, KeysFindTheirRecordsAfterPositionsMoved) {
@@ -524,7 +664,7 @@ TEST_F(TableCursor, KeysFindTheirRecordsAfterPositionsMoved) {
 
   // Keys of other kinds are found too.
   ASSERT_TRUE(
-      db_.Execute("CREATE TABLE own (_rowid_, v);"
+      db_.Execute("CREATE TABLE own (k PRIMARY KEY, v) WITHOUT ROWID;"
                   "INSERT INTO own VALUES ('k', 1), (2.5, 2), (x'01', 3)"));
   ASSERT_TRUE(cursor_.Open("own", db_));
   for (int record = 1; record <= 3; ++record) {

@@ -59,8 +59,8 @@ TEST(TextMode, DetectedFromTheCatalogAndASampleOfTexts) {
     TextMode expected;
   } cases[] = {
       {"empty.sdb", Maker::kRaw, "", TextMode::kGbk},
-      {"ascii.sdb", Maker::kRaw, "CREATE TABLE t (a); INSERT INTO t VALUES ('plain'), (1), (x'E5AD');",
-       TextMode::kGbk},
+      {"ascii.sdb", Maker::kRaw,
+       "CREATE TABLE t (a); INSERT INTO t VALUES ('plain'), (1), (x'E5AD');", TextMode::kGbk},
       {"tool.sdb", Maker::kTool,
        U8(u8"CREATE TABLE 学生 (姓名 TEXT, 年龄 INTEGER); INSERT INTO 学生 VALUES ('张三', 20);"),
        TextMode::kUtf8},
@@ -82,8 +82,8 @@ TEST(TextMode, DetectedFromTheCatalogAndASampleOfTexts) {
       {"cut.sdb", Maker::kRaw,
        U8(u8"CREATE TABLE t (a); INSERT INTO t VALUES ('学生'), (CAST(x'E5ADA6E5AD' AS TEXT));"),
        TextMode::kUtf8},
-      {"cut-only.sdb", Maker::kRaw, "CREATE TABLE t (a); INSERT INTO t VALUES (CAST(x'41D6' AS TEXT));",
-       TextMode::kGbk},
+      {"cut-only.sdb", Maker::kRaw,
+       "CREATE TABLE t (a); INSERT INTO t VALUES (CAST(x'41D6' AS TEXT));", TextMode::kGbk},
       // The engine hands a UTF-16 database's texts out as UTF-8, ASCII or not.
       {"utf16.sdb", Maker::kRaw,
        U8(u8"PRAGMA encoding = 'UTF-16le'; CREATE TABLE 表 (a); INSERT INTO 表 VALUES ('汉');"),
@@ -242,12 +242,12 @@ TEST(TextMode, ANameThatIsNotUtf8InUtf8Mode) {
   EXPECT_NE(db.GetTableSql(names[0]), "");
 }
 
-// A table whose own column is named like the row id: its text keys are read and written back in
-// the connection's mode.
-TEST(TextMode, TextRowIdsInUtf8Mode) {
+// A table without a row id keyed by text: its keys are read and written back in the connection's
+// mode.
+TEST(TextMode, TextKeysInUtf8Mode) {
   TempDir dir;
   RawDb raw(dir.Path("k.sdb"));
-  ASSERT_EQ(raw.Exec("CREATE TABLE k (_ROWID_ TEXT, v);"), "");
+  ASSERT_EQ(raw.Exec("CREATE TABLE k (_ROWID_ TEXT PRIMARY KEY, v) WITHOUT ROWID;"), "");
   ASSERT_EQ(raw.Exec(U8(u8"INSERT INTO k VALUES ('键一', 1), ('键二', 2);")), "");
   ZuveviRE db;
   ASSERT_TRUE(db.Open(dir.Path("k.sdb")));

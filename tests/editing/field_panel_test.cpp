@@ -262,7 +262,9 @@ TEST_F(FieldPanelTest, AVanishedRecordFailsCleanly) {
   services_.ClearRecords();
   window_.text_value_box().SetContent("写到别处？");
   window_.write_text_button().Click();
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"写字段值失败！"});
+  // The failure says why.
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{
+                                "写字段值失败！错误信息如下：\r\n\r\n记录已不存在（_ROWID_ = 2）"});
   EXPECT_EQ(QueryText(path_, "SELECT group_concat(文本) FROM 值"), "旧文本");
 }
 
