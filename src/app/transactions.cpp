@@ -7,9 +7,6 @@
 namespace torvane {
 namespace {
 
-// The savepoint a command opens inside the user's transaction.
-constexpr char kCommandSavepoint[] = "torvane_command";
-
 void Report(App& app, bool ok, const std::string& success, const std::string& failure) {
   if (ok) {
     app.services.MessageBox(success, kMbOk);
@@ -19,40 +16,6 @@ void Report(App& app, bool ok, const std::string& success, const std::string& fa
 }
 
 }  // namespace
-
-CommandTransaction::CommandTransaction(ZuveviRE& connection) : connection_(connection) {}
-
-CommandTransaction::~CommandTransaction() {
-  if (active_) Rollback();
-}
-
-bool CommandTransaction::Begin() {
-  nested_ = connection_.IsInTransaction();
-  active_ = nested_ ? connection_.Execute(std::string("SAVEPOINT ") + kCommandSavepoint)
-                    : connection_.BeginTransaction();
-  return active_;
-}
-
-bool CommandTransaction::Commit() {
-  if (!active_) return false;
-  const bool ok = nested_ ? connection_.Execute(std::string("RELEASE ") + kCommandSavepoint)
-                          : connection_.CommitTransaction();
-  if (ok) active_ = false;
-  return ok;
-}
-
-void CommandTransaction::Rollback() {
-  if (nested_) {
-    // ROLLBACK TO leaves the savepoint open; RELEASE then ends it without undoing anything else.
-    if (active_) {
-      connection_.Execute(std::string("ROLLBACK TO ") + kCommandSavepoint);
-      connection_.Execute(std::string("RELEASE ") + kCommandSavepoint);
-    }
-  } else {
-    connection_.RollbackTransaction();
-  }
-  active_ = false;
-}
 
 void BeginTransactionCommand(App& app) {
   Report(app, app.state.Connection.BeginTransaction(), "已成功启动事务。", "启动事务失败！");

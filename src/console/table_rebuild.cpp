@@ -3,7 +3,7 @@
 #include <optional>
 #include <utility>
 
-#include "app/transactions.h"
+#include "db/command_transaction.h"
 #include "base/text.h"
 #include "db/sql_name.h"
 

@@ -107,8 +107,8 @@ class Statement {
 // succeeded. The engine keeps the message of a failure for GetErrorText.
 bool ExecuteSql(Engine& engine, const std::string& sql);
 
-// The first column of every row `sql` gives (NULL as ""), as internal text. False, with `values` empty, when the
-// statement cannot be prepared or fails while running.
+// The first column of every row `sql` gives (NULL as ""), as internal text. False, with `values`
+// empty, when the statement cannot be prepared or fails while running.
 bool QueryFirstColumn(Engine& engine, std::string_view sql, std::vector<std::string>& values);
 
 }  // namespace torvane

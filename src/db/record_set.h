@@ -66,9 +66,9 @@ class SqliteDataset {
   bool Open(const std::string& sql, ZuveviRE& database);
 
   // Runs the statement once from the start and keeps every row it gives, as the engine gave them:
-  // texts are converted from the database's encoding only when a cell is asked for. True when the statement
-  // ran (with rows or none), also when it failed after some rows (those are kept); false when it
-  // failed at once or there is no statement.
+  // texts are converted from the database's encoding only when a cell is asked for. True when the
+  // statement ran (with rows or none), also when it failed after some rows (those are kept); false
+  // when it failed at once or there is no statement.
   bool Requery();
 
   // The rows of the latest Requery, headed by the column names when `include_column_names`; the

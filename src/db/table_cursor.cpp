@@ -266,12 +266,10 @@ bool SqliteTable::KeyMayChange(int column) const {
 
 bool SqliteTable::WriteOneRecord(Statement& statement, const std::string& key,
                                  std::string* returning) {
-  static const char kSavepoint[] = "SAVEPOINT torvane_one_record";
-  static const char kRelease[] = "RELEASE torvane_one_record";
-  static const char kUndo[] = "ROLLBACK TO torvane_one_record; RELEASE torvane_one_record";
-  // A savepoint of its own: inside the user's transaction it undoes only this write, outside it
-  // is the write's transaction.
-  if (!ExecuteSql(*db_, kSavepoint)) return false;
+  // A transaction of its own, or a savepoint inside the user's. Undone by a ROLLBACK when it is
+  // its own, which leaves the file byte for byte as it was.
+  const bool nested = sqlite3_get_autocommit(db_->get()) == 0;
+  if (!ExecuteSql(*db_, nested ? "SAVEPOINT torvane_one_record" : "BEGIN")) return false;
   int rc;
   bool returned = false;
   while ((rc = statement.Step()) == SQLITE_ROW) {
@@ -284,12 +282,16 @@ bool SqliteTable::WriteOneRecord(Statement& statement, const std::string& key,
   Engine::Error error = db_->LastError();
   statement.Finalize();
   if (rc == SQLITE_DONE && changed == 1) {
-    if (ExecuteSql(*db_, kRelease)) return true;
-    // Releasing the outermost savepoint commits, which can fail (a full disk, another program's
-    // lock): nothing of the write may stay pending then.
+    if (ExecuteSql(*db_, nested ? "RELEASE torvane_one_record" : "COMMIT")) return true;
+    // The commit can fail (a full disk, another program's lock): nothing of the write may stay
+    // pending then.
     error = db_->LastError();
   }
-  (void)ExecuteSql(*db_, kUndo);
+  // An error that ended the transaction already leaves nothing to undo.
+  if (sqlite3_get_autocommit(db_->get()) == 0) {
+    (void)ExecuteSql(
+        *db_, nested ? "ROLLBACK TO torvane_one_record; RELEASE torvane_one_record" : "ROLLBACK");
+  }
   if (rc == SQLITE_DONE && changed == 0) {
     KeepRecordGoneError(key);
   } else if (rc == SQLITE_DONE && changed > 1) {

@@ -193,9 +193,10 @@ class SqliteTable {
   // The condition selecting the record keyed `key`: "<column> = <key>" (without blanks around the
   // "=" when `compact`) for a one-column key, the key itself for a key of several columns.
   std::string KeyCondition(const std::string& key, bool compact) const;
-  // Runs `sql`, a write of the current record's `key`, as a savepoint of its own that is undone
-  // unless exactly one record changed. `returning` collects the key that a RETURNING clause
-  // gives, when there is one. The engine's message, or the program's, stays readable afterwards.
+  // Runs `statement`, a write of the record keyed `key`, as a transaction of its own (a savepoint
+  // inside the user's) that is undone unless exactly one record changed. `returning` collects the
+  // key that a RETURNING clause gives, when there is one. The engine's message, or the program's,
+  // stays readable afterwards.
   bool WriteOneRecord(Statement& statement, const std::string& key, std::string* returning);
   // 0-based column of `field`, or -1.
   int ResolveField(const FieldRef& field) const;

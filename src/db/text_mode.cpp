@@ -35,9 +35,8 @@ class Evidence {
     // A character cut off at the end (by a program that cut the value to a number of bytes, or by
     // the limit above) says nothing either way.
     bytes = WithoutCutCharacter(bytes);
-    const bool non_ascii = std::any_of(bytes.begin(), bytes.end(), [](char c) {
-      return static_cast<unsigned char>(c) >= 0x80;
-    });
+    const bool non_ascii = std::any_of(
+        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     if (!non_ascii) return;
     if (IsValidUtf8(bytes)) {
       multibyte_ = true;
@@ -81,12 +80,13 @@ TextMode DetectTextMode(ZuveviRE& database) {
   {
     // Names and SQL reach the engine and come back byte for byte here.
     Statement catalog;
-    const std::string sql = "SELECT type, name, sql FROM sqlite_master LIMIT " +
-                            IntToText(kCatalogRows);
+    const std::string sql =
+        "SELECT type, name, sql FROM sqlite_master LIMIT " + IntToText(kCatalogRows);
     if (catalog.PrepareBytes(engine, sql) != SQLITE_OK || !catalog) return TextMode::kGbk;
     while (catalog.Step() == SQLITE_ROW) {
       sqlite3_stmt* s = catalog.get();
-      for (int c = 1; c <= 2; ++c) evidence.See(sqlite3_column_text(s, c), sqlite3_column_bytes(s, c));
+      for (int c = 1; c <= 2; ++c)
+        evidence.See(sqlite3_column_text(s, c), sqlite3_column_bytes(s, c));
       const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
       const auto* name = sqlite3_column_text(s, 1);
       if (type != nullptr && std::string_view(type) == "table" && name != nullptr) {

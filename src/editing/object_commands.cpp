@@ -8,7 +8,7 @@
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
-#include "app/transactions.h"
+#include "db/command_transaction.h"
 #include "base/text.h"
 #include "db/sql_name.h"
 #include "ui/main_window.h"

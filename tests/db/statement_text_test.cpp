@@ -101,8 +101,8 @@ TEST(StatementText, EveryOperationSendsItsText) {
          (void)o.cursor.SetField("a", 1);
          (void)o.cursor.Update();
        },
-       Join({"SAVEPOINT torvane_one_record", "UPDATE t SET a=?,c=? WHERE _ROWID_=7",
-             "RELEASE torvane_one_record"},
+       Join({"BEGIN", "UPDATE t SET a=?,c=? WHERE _ROWID_=7",
+             "COMMIT"},
             kReloadT)},
       {"insert",
        [](Objects& o) {
@@ -117,8 +117,8 @@ TEST(StatementText, EveryOperationSendsItsText) {
          (void)o.cursor.GoTo(1);
          (void)o.cursor.Delete();
        },
-       Join({"SAVEPOINT torvane_one_record", "DELETE FROM t WHERE _ROWID_ = 7",
-             "RELEASE torvane_one_record"},
+       Join({"BEGIN", "DELETE FROM t WHERE _ROWID_ = 7",
+             "COMMIT"},
             kReloadT)},
       {"browse query runs once",
        [](Objects& o) {
@@ -140,8 +140,8 @@ TEST(StatementText, EveryOperationSendsItsText) {
        },
        {"SELECT * FROM \"my t\" LIMIT 0", "PRAGMA table_list('my t')",
         "SELECT _ROWID_ FROM \"my t\" ORDER BY _ROWID_ ",
-        "SELECT \"a\"\"b\" FROM \"my t\" WHERE _ROWID_ = 1 ", "SAVEPOINT torvane_one_record",
-        "UPDATE \"my t\" SET \"a\"\"b\"=? WHERE _ROWID_=1", "RELEASE torvane_one_record",
+        "SELECT \"a\"\"b\" FROM \"my t\" WHERE _ROWID_ = 1 ", "BEGIN",
+        "UPDATE \"my t\" SET \"a\"\"b\"=? WHERE _ROWID_=1", "COMMIT",
         "SELECT * FROM \"my t\" LIMIT 0", "PRAGMA table_list('my t')",
         "SELECT _ROWID_ FROM \"my t\" ORDER BY _ROWID_ "}},
       {"chinese names are plain",
