@@ -26,6 +26,10 @@ struct FieldEntry {
   std::string LengthText;  // the text of column 3
   bool Deleted = false;    // deleted by the user; its grid row is gone, the entry stays in place
   bool Added = false;      // inserted while the designer was open
+  // The type and length texts the designer showed for an existing column when it opened: a field
+  // whose type or length differs from them was retyped by the user.
+  std::string LoadedTypeName;
+  std::string LoadedLengthText;
 };
 
 // What the insert-record dialog last assigned to one field.

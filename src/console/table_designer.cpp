@@ -116,7 +116,12 @@ void Start(App& app, DesignerDialog& d) {
     LoadTableDefinition(app, grid);
   }
   s.DesignerFields.clear();
-  for (int row = 1; row < grid.RowCount(); ++row) s.DesignerFields.push_back(EntryOfRow(grid, row));
+  for (int row = 1; row < grid.RowCount(); ++row) {
+    FieldEntry entry = EntryOfRow(grid, row);
+    entry.LoadedTypeName = entry.TypeName;
+    entry.LoadedLengthText = entry.LengthText;
+    s.DesignerFields.push_back(entry);
+  }
   RenumberRows(grid);
   grid.SetCurrentCell(1, 1);
 }
@@ -242,9 +247,7 @@ void RebuildTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldInfo
     return;
   }
   const RebuildResult result =
-      RunRebuild(s.Connection, table,
-                 RebuildStatements(table, TemporaryTableName(table, TickCount()), fields, pairs),
-                 GoneColumns(s.ExistingColumns, fields));
+      RebuildTableLayout(s.Connection, table, RebuildFields(s.DesignerFields, fields), TickCount());
   if (!result.ok) {
     ReportErrorText(app, "修改表失败！", result.error);
     return;
@@ -255,7 +258,7 @@ void RebuildTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldInfo
   if (!result.left_out.empty()) {
     std::string names;
     for (const std::string& name : result.left_out) names += (names.empty() ? "" : "、") + name;
-    app.services.MessageBox("以下索引或触发器用到的字段已不存在，未能随表保留：" + names, kMbOk);
+    app.services.MessageBox("以下内容用到了已删除的字段，未能随表保留：" + names, kMbOk);
   }
   d.window().Close();
 }

@@ -8,9 +8,9 @@
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
-#include "db/command_transaction.h"
 #include "base/text.h"
 #include "db/sql_name.h"
+#include "db/view_changes.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 
@@ -33,57 +33,7 @@ bool IsTemporaryView(App& app, const std::string& name) {
          std::find(temp_views.begin(), temp_views.end(), name) != temp_views.end();
 }
 
-// Re-creates view `old_name` as `new_name` from its stored definition. On failure `error` holds the
-// engine's message of the step that failed ("" when a search of the definition failed: no SQL ran
-// then).
-bool RenameView(App& app, const std::string& old_name, const std::string& new_name,
-                std::string& error) {
-  ZuveviRE& db = app.state.Connection;
-  const std::string renamed = RenamedViewDefinition(db.GetTableSql(old_name), old_name, new_name,
-                                                    IsTemporaryView(app, old_name));
-  if (renamed.empty()) {
-    error = db.GetErrorText();
-    return false;
-  }
-  CommandTransaction transaction(db);
-  if (!transaction.Begin()) {
-    error = db.GetErrorText();
-    transaction.Rollback();
-    return false;
-  }
-  // Both statements run, as the user's own work would; the first failure is the one reported.
-  bool ok = db.Execute("DROP VIEW " + QuoteSqlName(old_name));
-  if (!ok) error = db.GetErrorText();
-  if (db.Execute(renamed)) {
-    ok = ok && transaction.Commit();
-    if (!ok && error.empty()) error = db.GetErrorText();
-  } else {
-    if (ok) error = db.GetErrorText();
-    ok = false;
-  }
-  if (!ok) transaction.Rollback();
-  return ok;
-}
-
 }  // namespace
-
-std::string RenamedViewDefinition(const std::string& definition, const std::string& old_name,
-                                  const std::string& new_name, bool temporary) {
-  if (definition.empty()) return "";
-  const int view = FindText(definition, " VIEW ", 1, true);
-  if (view <= 1) return "";
-  const int name = FindText(definition, old_name, view + 6, true);
-  if (name <= 1) return "";
-  const int as = FindText(definition, " AS ", name + TextLength(old_name), true);
-  if (as <= 1) return "";
-  std::string head = LeftPart(definition, view + 5);
-  // The engine keeps a temporary view's definition without its TEMP: say it again, or the view
-  // would come back in the database file.
-  if (temporary && FindText(LeftPart(definition, view - 1), "TEMP", 1, true) < 1) {
-    head = LeftPart(definition, view - 1) + " TEMP VIEW ";
-  }
-  return head + new_name + definition.substr(as - 1);
-}
 
 void RenameObject(App& app, ObjectKind kind) {
   const std::string word = KindWord(kind);
@@ -113,7 +63,11 @@ void RenameObject(App& app, ObjectKind kind) {
                                       new_name);
     if (!ok) error = app.state.Connection.GetErrorText();
   } else {
-    ok = RenameView(app, old_name, new_name, error);
+    // The view's triggers and everything that names it come along, or nothing changes.
+    const ViewChange change =
+        RenameView(app.state.Connection, old_name, new_name, IsTemporaryView(app, old_name));
+    ok = change.ok;
+    error = change.error;
   }
   if (!ok) {
     ReportErrorText(app, "修改" + word + "名称时发生错误！", error);
@@ -131,10 +85,16 @@ void DropObject(App& app, ObjectKind kind) {
     return;
   }
   const std::string name = SelectedItemText(app);
-  if (app.services.MessageBox("您确认要删除" + word + " " + name + " 吗？", kMbYesNoCancelAsk) !=
-      kIdYes) {
-    return;
+  std::string question = "您确认要删除" + word + " " + name + " 吗？";
+  // What names the object stops working with it, and while it is broken the engine refuses to
+  // alter any table of the file: say so before the user decides.
+  const std::vector<BrokenObject> naming = ObjectsNaming(app.state.Connection, name);
+  if (!naming.empty()) {
+    question += "\r\n\r\n以下视图或触发器用到了它，删除后将无法使用；在它们被删除或修改之前，"
+                "数据库会拒绝修改表名称等操作：" +
+                DescribeObjects(naming);
   }
+  if (app.services.MessageBox(question, kMbYesNoCancelAsk) != kIdYes) return;
   const std::string what = kind == ObjectKind::kTable ? " table " : " view ";
   if (!app.state.Connection.Execute("drop" + what + QuoteSqlName(name))) {
     app.services.MessageBox("删除失败！", kMbOkStop);
@@ -168,27 +128,12 @@ void AlterViewCommand(App& app) {
   const std::optional<std::string> query = app.services.InputBox(
       "请输入新的视图定义SQL语句（只需输入select部分）", "修改视图", "SELECT * FROM <表名>");
   if (!query) return;
-  ZuveviRE& db = app.state.Connection;
-  // A temporary view stays temporary: re-created in the main catalog it would be written into the
-  // database file.
-  const bool temporary = IsTemporaryView(app, name);
-  const std::string quoted = QuoteSqlName(name);
-
-  // Drop and create run as one: a refused query leaves the old view exactly as it was.
-  CommandTransaction transaction(db);
-  if (!transaction.Begin() || !db.Execute("DROP VIEW " + quoted)) {
-    transaction.Rollback();
-    app.services.MessageBox("修改视图失败！", kMbOk);
-    return;
-  }
-  const std::string create = temporary ? "CREATE TEMP VIEW " : "CREATE VIEW ";
-  // The engine accepts a view on tables that do not exist and fails only when it is read: read it
-  // once before keeping it.
-  if (!db.Execute(create + quoted + " AS " + *query) ||
-      !db.Execute("SELECT * FROM " + quoted + " LIMIT 0") || !transaction.Commit()) {
-    const std::string error = db.GetErrorText();
-    transaction.Rollback();
-    ReportErrorText(app, "修改视图失败！", error);
+  // The view's triggers come back on it; a query that would leave it, its triggers or what names
+  // it not working changes nothing.
+  const ViewChange change =
+      RedefineView(app.state.Connection, name, *query, IsTemporaryView(app, name));
+  if (!change.ok) {
+    ReportErrorText(app, "修改视图失败！", change.error);
     return;
   }
   app.services.MessageBox("视图修改成功。", kMbOk);

@@ -13,11 +13,13 @@ namespace torvane {
 enum class ObjectKind { kTable, kView };
 
 // "修改表名称" / "修改视图名称": asks for a new name for the selected table or view and renames it;
-// a table by ALTER TABLE, a view by re-creating it from its stored definition inside a transaction
-// of its own (a savepoint when the user's transaction is open).
+// a table by ALTER TABLE, a view by re-creating it from its stored definition, with its triggers
+// and everything that names it, inside a transaction of its own (a savepoint when the user's
+// transaction is open), or not at all.
 void RenameObject(App& app, ObjectKind kind);
 
-// "删除表" / "删除视图": after the user confirmed, drops the selected table or view.
+// "删除表" / "删除视图": after the user confirmed, drops the selected table or view. The question
+// names the views and triggers that name it and would stop working.
 void DropObject(App& app, ObjectKind kind);
 
 // "新建视图": runs the statement the user enters, unchanged.
@@ -26,13 +28,5 @@ void CreateViewCommand(App& app);
 // "修改视图": replaces the selected view's query by the one the user enters; the old view stays
 // exactly as it was when the new query is refused.
 void AlterViewCommand(App& app);
-
-// The definition `definition` of view `old_name` with the name replaced by `new_name`: everything
-// up to and including the first " VIEW ", the new name, then everything from the first " AS "
-// after the old name. Both searches and the search for the old name ignore ASCII letter case and
-// never start a match on the second byte of a two-byte character. "" when a search fails. For a
-// `temporary` view whose definition does not say TEMP, " TEMP" goes in before " VIEW ".
-std::string RenamedViewDefinition(const std::string& definition, const std::string& old_name,
-                                  const std::string& new_name, bool temporary = false);
 
 }  // namespace torvane

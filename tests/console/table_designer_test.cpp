@@ -378,10 +378,11 @@ TEST_F(DesignerTest, RebuildKeepsRowsIndexesTriggersAndOtherTables) {
   Type(4, 1, "qty");
   Type(4, 2, "整数型");
   Ok();
-  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
-                                "修改表 goods 成功！",
-                                "以下索引或触发器用到的字段已不存在，未能随表保留：goods_note、"
-                                "goods_noted"}));
+  EXPECT_EQ(MessageTexts(),
+            (std::vector<std::string>{
+                "修改表 goods 成功！",
+                "以下内容用到了已删除的字段，未能随表保留：索引 goods_note（用到了已删除的字段 "
+                "note）、触发器 goods_noted（用到了已删除的字段 note）"}));
   EXPECT_EQ(QueryText(path_,
                       "SELECT group_concat(id || title || price || ifnull(qty, '-'), ' ') "
                       "FROM goods"),
