@@ -75,11 +75,14 @@ struct AppState {
   // The table designer's state, made anew by every opening: what it was opened for, the table it
   // redesigns (Alter; "" for New), its field list (grid field row r shows the r-th entry that is
   // not Deleted; the entries not Added stand, in order, for the table's existing columns), those
-  // columns' names as the table had them, and whether the last key pressed in its grid was Up.
+  // columns' names as the table had them, whether the table's stored definition could not be read
+  // column for column (the list then shows the engine's columns and the table is not rebuilt), and
+  // whether the last key pressed in its grid was Up.
   DesignMode DesignerMode = DesignMode::kNew;
   std::string TargetTable;
   std::vector<FieldEntry> DesignerFields;
   std::vector<std::string> ExistingColumns;
+  bool DefinitionUnread = false;
   bool UpKeyFlag = false;
 };
 

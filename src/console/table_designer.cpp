@@ -9,6 +9,7 @@
 #include "base/clock.h"
 #include "base/text.h"
 #include "console/table_rebuild.h"
+#include "db/table_definition.h"
 #include "ui/designer_dialog.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
@@ -23,22 +24,6 @@ constexpr int kLengthColumn = 3;
 // The designer's type names, in the order of the type column's drop-down list.
 const char* const kTypeNames[] = {"",         "整数型",     "小数型",          "文本型",
                                   "字节集型", "（通用型）", "主键（自增字段）"};
-
-// `text` cut at every comma; a comma at the very end adds no empty piece.
-std::vector<std::string> SplitAtCommas(const std::string& text) {
-  std::vector<std::string> pieces;
-  if (text.empty()) return pieces;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t comma = text.find(',', start);
-    if (comma == std::string::npos) {
-      if (start < text.size()) pieces.push_back(text.substr(start));
-      return pieces;
-    }
-    pieces.push_back(text.substr(start, comma - start));
-    start = comma + 1;
-  }
-}
 
 FieldEntry EntryOfRow(Grid& grid, int row) {
   FieldEntry entry;
@@ -80,8 +65,36 @@ void SetUpGrid(Grid& grid) {
   grid.SetColumnKind(kLengthColumn, ColumnKind::kNumeric);
 }
 
+// The designer's row for a column the reader separated from its constraints: its type's words
+// give the type name, except that a column declared INTEGER with a PRIMARY KEY of its own is the
+// designer's key type, as "INTEGER PRIMARY KEY" always was.
+DefinitionRow RowOfColumn(const TableColumn& column) {
+  DefinitionRow row;
+  row.name = column.name;
+  if (column.primary_key && !column.type_base.empty()) {
+    row.type_name = KindFromDeclaredType(column.type_base + " PRIMARY KEY");
+  }
+  if (row.type_name.empty()) row.type_name = KindFromDeclaredType(column.type_base);
+  row.length = IntToText(LengthFromText(column.type_length));
+  return row;
+}
+
+// The row for a column as the engine reports it, when the stored text could not be read: the
+// engine's name, and its declared type's words before any "(" and the number after it.
+DefinitionRow RowOfEngineColumn(const std::string& name, const std::string& type) {
+  DefinitionRow row;
+  row.name = name;
+  const std::size_t paren = type.find('(');
+  row.type_name = KindFromDeclaredType(TrimBlanks(type.substr(0, paren)));
+  row.length = IntToText(paren == std::string::npos ? 0 : LengthFromText(type.substr(paren + 1)));
+  return row;
+}
+
 // Fills the grid with the fields of the stored definition of the target table, and keeps the
-// table's column names for the pairing of the rebuild.
+// table's column names for the pairing of the rebuild. The pairing takes the k-th field not added
+// for the k-th column, so the stored text is used only when it gives exactly the columns the
+// engine reports, under the names the cursor sees; otherwise the grid shows the engine's columns
+// and the definition counts as unread, which OK refuses to rebuild.
 void LoadTableDefinition(App& app, Grid& grid) {
   AppState& s = app.state;
   // A cursor of its own: the program's cursor stays on the table the main window shows, so its
@@ -90,8 +103,22 @@ void LoadTableDefinition(App& app, Grid& grid) {
   if (!columns.Open(s.TargetTable, s.Connection)) return;
   s.ExistingColumns = columns.GetFieldNames();
   columns.Close();
-  const std::vector<DefinitionRow> rows =
-      ParseTableDefinition(s.Connection.GetTableSql(s.TargetTable));
+  const TableDefinition definition = ReadTableDefinition(s.Connection.GetTableSql(s.TargetTable));
+  const std::vector<EngineColumn> engine = ReadEngineColumns(s.Connection, s.TargetTable);
+  std::vector<std::string> names;
+  for (const TableColumn& column : definition.columns) names.push_back(column.name);
+  s.DefinitionUnread = !ColumnDifference(definition, engine).empty() || names != s.ExistingColumns;
+
+  std::vector<DefinitionRow> rows;
+  if (!s.DefinitionUnread) {
+    for (const TableColumn& column : definition.columns) rows.push_back(RowOfColumn(column));
+  } else if (!engine.empty()) {
+    for (const EngineColumn& column : engine) {
+      rows.push_back(RowOfEngineColumn(column.name, column.type));
+    }
+  } else {
+    for (const std::string& name : s.ExistingColumns) rows.push_back(RowOfEngineColumn(name, ""));
+  }
   grid.SetRowCount(static_cast<int>(rows.size()) + 1);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const int row = static_cast<int>(i) + 1;
@@ -106,6 +133,7 @@ void Start(App& app, DesignerDialog& d) {
   Grid& grid = d.grid();
   SetUpGrid(grid);
   const bool alter = s.DesignerMode == DesignMode::kAlter;
+  s.DefinitionUnread = false;
   d.window().SetTitle(alter ? "修改表 - " + s.TargetTable : "创建表");
   if (alter) {
     if (!s.Connection.TableExists(s.TargetTable)) {
@@ -237,13 +265,12 @@ void RebuildTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldInfo
   AppState& s = app.state;
   const std::string& table = s.TargetTable;
   const ColumnPairs pairs = PairColumns(s.DesignerFields, s.ExistingColumns);
-  if (pairs.surplus) {
-    // More loaded fields than the table has columns: which data goes where is unknown.
-    app.services.MessageBox(
-        "无法修改表 " + table +
-            "：表定义拆分出的字段多于表中实际的字段（例如类型或约束中含有逗号），"
-            "无法确定数据的去向，表未作任何修改。",
-        kMbOkStop);
+  if (s.DefinitionUnread || pairs.surplus) {
+    // The loaded fields are not the table's columns one by one: which data goes where is unknown.
+    app.services.MessageBox("无法修改表 " + table +
+                                "：未能从表定义中逐一读出表中实际的字段，无法确定数据的去向，"
+                                "表未作任何修改。",
+                            kMbOkStop);
     return;
   }
   const RebuildResult result =
@@ -308,39 +335,10 @@ std::string KindFromDeclaredType(const std::string& declared_type) {
 }
 
 std::vector<DefinitionRow> ParseTableDefinition(const std::string& definition) {
+  const TableDefinition read = ReadTableDefinition(definition);
   std::vector<DefinitionRow> rows;
-  const std::size_t open = definition.find('(');
-  const std::size_t close = definition.rfind(')');
-  if (open == std::string::npos || close == std::string::npos || close <= open + 1) return rows;
-  std::string body = definition.substr(open + 1, close - open - 1);
-  // A definition written over several lines (as most tools write them) separates its words with
-  // line breaks and tabs too; read them as blanks, or every name would start with a line break.
-  for (char& c : body) {
-    if (c == '\r' || c == '\n' || c == '\t') c = ' ';
-  }
-  for (const std::string& raw : SplitAtCommas(body)) {
-    const std::string piece = TrimBlanks(raw);
-    DefinitionRow row;
-    std::string rest;
-    const std::size_t blank = piece.find(' ');
-    if (blank == std::string::npos) {
-      row.name = piece;
-    } else {
-      row.name = piece.substr(0, blank);
-      rest = TrimBlanks(piece.substr(blank + 1));
-    }
-    std::string declared = rest;
-    std::int32_t length = 0;
-    const std::size_t paren = rest.find('(');
-    const std::size_t end = rest.find(')');
-    if (paren != std::string::npos && end != std::string::npos && end > paren) {
-      declared = TrimBlanks(rest.substr(0, paren));
-      length = LengthFromText(rest.substr(paren + 1, end - paren - 1));
-    }
-    row.type_name = KindFromDeclaredType(declared);
-    row.length = IntToText(length);
-    rows.push_back(row);
-  }
+  if (!read.ok) return rows;
+  for (const TableColumn& column : read.columns) rows.push_back(RowOfColumn(column));
   return rows;
 }
 

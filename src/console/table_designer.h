@@ -26,9 +26,11 @@ struct DefinitionRow {
   bool operator==(const DefinitionRow&) const = default;
 };
 
-// The rows of the definition: the text between its first "(" and its last ")", split at every
-// comma; each piece's first word is the name, the rest its declared type with an optional "(n)"
-// length. Empty when there are no parentheses or nothing between them.
+// The rows of a CREATE TABLE text: one per column of the table, in order (table constraints are
+// no fields), read as the engine reads the text. Each row: the column's name; the designer type
+// name of its type's words (KindFromDeclaredType), or the key type for a column declared INTEGER
+// with a PRIMARY KEY of its own; the first number in the type's parentheses, cut toward zero, or
+// "0". Empty when the text is no CREATE TABLE with a column list.
 std::vector<DefinitionRow> ParseTableDefinition(const std::string& definition);
 
 // The 1-based position in `fields` of the entry grid field row `row` shows (the row-th entry not

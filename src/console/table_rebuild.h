@@ -39,7 +39,7 @@ FieldCheck ValidateFields(const std::vector<FieldEntry>& fields);
 // Which existing columns survive and the fields that receive them, pair by pair: the k-th entry
 // not added stands for existing column k. `old_columns` holds the existing names as the catalog
 // has them, `new_columns` the fields' names as typed. `surplus` is set when the list has more such
-// entries than the table has columns.
+// entries than the table has columns (the list was not loaded from this table's columns).
 ColumnPairs PairColumns(const std::vector<FieldEntry>& fields,
                         const std::vector<std::string>& existing_columns);
 

@@ -6,6 +6,11 @@
 // columns the engine itself reports.
 //
 // Every position is a byte offset into the text that was read; spans are [begin, end).
+//
+// The text is read byte by byte, as the engine reads a database kept in GBK. The stored text of a
+// database kept in UTF-8 reaches the program converted to internal text, where the trail byte of
+// a rare two-byte character may be an ASCII "]", "`" or "@" that the engine never saw; a name
+// holding one can then read otherwise than the engine read it, which ColumnDifference reports.
 
 #include <cstddef>
 #include <string>
@@ -25,8 +30,9 @@ struct ColumnDefinition {
   std::string name;
   // The declared type exactly as the engine reports it (PRAGMA table_xinfo): the text from the
   // type's first word to its last word or ")" as written, blanks and comments inside included
-  // ("VARCHAR(50)", "NUMERIC(10, 2)", "UNSIGNED BIG INT"), unquoted the engine's way, and without
-  // a "GENERATED ALWAYS" that introduces a generated column; "" for none.
+  // ("VARCHAR(50)", "NUMERIC(10, 2)", "UNSIGNED BIG INT"), unquoted the engine's way, without a
+  // "GENERATED ALWAYS" that introduces a generated column, and in capitals when it is one of the
+  // names a STRICT table accepts ("integer" is reported as "INTEGER"); "" for none.
   std::string declared_type;
   // The type's words without its "(...)" part, each unquoted, joined by one blank: "VARCHAR",
   // "UNSIGNED BIG INT"; "" for none.

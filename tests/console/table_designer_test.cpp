@@ -1,5 +1,6 @@
 #include "console/table_designer.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,12 @@
 #include "ui/designer_dialog.h"
 
 namespace torvane {
+
+// Rows print as text in failure messages.
+void PrintTo(const DefinitionRow& row, std::ostream* out) {
+  *out << "{" << row.name << ", " << row.type_name << ", " << row.length << "}";
+}
+
 namespace {
 
 using testing::AppTest;
@@ -46,7 +53,7 @@ TEST(KindFromDeclaredType, MapsDeclaredTypesToTypeNames) {
   for (const auto& c : cases) EXPECT_EQ(KindFromDeclaredType(c.declared), c.kind) << c.declared;
 }
 
-TEST(ParseTableDefinition, SplitsTheBodyAtCommas) {
+TEST(ParseTableDefinition, GivesOneRowPerColumn) {
   static const struct {
     const char* definition;
     Rows rows;
@@ -57,16 +64,35 @@ TEST(ParseTableDefinition, SplitsTheBodyAtCommas) {
         {"price", "小数型", "0"},
         {"photo", "字节集型", "0"},
         {"note", "", "0"}}},
+      // The type is read apart from the column's constraints.
       {"CREATE TABLE t (a VARCHAR(50), b TEXT (20), c REAL, d INTEGER NOT NULL)",
-       {{"a", "文本型", "50"}, {"b", "文本型", "20"}, {"c", "", "0"}, {"d", "", "0"}}},
-      {"CREATE TABLE t (price NUMERIC(10,2))", {{"price", "", "0"}, {"2)", "", "0"}}},
-      {"CREATE TABLE t (a, b, PRIMARY KEY (a, b))",
-       {{"a", "", "0"}, {"b", "", "0"}, {"PRIMARY", "", "0"}, {"b)", "", "0"}}},
+       {{"a", "文本型", "50"}, {"b", "文本型", "20"}, {"c", "", "0"}, {"d", "整数型", "0"}}},
+      // A comma inside a type or a table constraint makes no row of its own.
+      {"CREATE TABLE t (price NUMERIC(10,2))", {{"price", "小数型", "10"}}},
+      {"CREATE TABLE t (a, b, PRIMARY KEY (a, b))", {{"a", "", "0"}, {"b", "", "0"}}},
       {"CREATE TABLE t\n(\n  编号 INTEGER,\n\t名称 TEXT(12)\n)",
        {{"编号", "整数型", "0"}, {"名称", "文本型", "12"}}},
       {"CREATE TABLE t (a TEXT(-3.9))", {{"a", "文本型", "-3"}}},
+      {"CREATE TABLE \"django_migrations\" (\"id\" integer NOT NULL PRIMARY KEY AUTOINCREMENT, "
+       "\"app\" varchar(255) NOT NULL, \"applied\" datetime NOT NULL)",
+       {{"id", "主键（自增字段）", "0"}, {"app", "文本型", "255"}, {"applied", "", "0"}}},
+      {"CREATE TABLE [Order Details](\n   [OrderID]INTEGER NOT NULL,\n"
+       "   [UnitPrice]NUMERIC NOT NULL DEFAULT 0,\n    PRIMARY KEY (\"OrderID\",\"ProductID\"),\n"
+       "    CHECK ([UnitPrice]>=(0)))",
+       {{"OrderID", "整数型", "0"}, {"UnitPrice", "小数型", "0"}}},
+      {"CREATE TABLE s (\"Amount (USD)\" TEXT, \"Date, local\" int8, blob_data \"BLOB\", "
+       "total DOUBLE PRECISION, n INT GENERATED ALWAYS AS (1) STORED, k TEXT PRIMARY KEY) "
+       "WITHOUT ROWID",
+       {{"Amount (USD)", "文本型", "0"},
+        {"Date, local", "", "0"},
+        {"blob_data", "字节集型", "0"},
+        {"total", "", "0"},
+        {"n", "整数型", "0"},
+        {"k", "文本型", "0"}}},
       {"CREATE TABLE t", {}},
       {"CREATE TABLE t ()", {}},
+      {"CREATE TABLE t AS SELECT 1 AS a", {}},
+      {"CREATE VIRTUAL TABLE t USING fts5(a, b)", {}},
       {"", {}},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseTableDefinition(c.definition), c.rows) << c.definition;
@@ -471,6 +497,126 @@ TEST_F(DesignerTest, ARebuildInsideTheUsersTransactionKeepsIt) {
   Ok();
   ASSERT_EQ(services_.message_boxes().size(), 1u);
   EXPECT_NE(services_.message_boxes()[0].text.find("外键约束"), std::string::npos);
+}
+
+TEST_F(DesignerTest, AlterLoadsTheColumnsOfRealDefinitions) {
+  static const struct {
+    const char* table;
+    Rows rows;
+  } cases[] = {
+      {"Track",
+       {{"TrackId", "整数型", "0"},
+        {"Name", "", "200"},
+        {"AlbumId", "整数型", "0"},
+        {"Composer", "", "220"},
+        {"UnitPrice", "小数型", "10"}}},
+      {"Order Details",
+       {{"OrderID", "整数型", "0"}, {"ProductID", "整数型", "0"}, {"Discount", "", "0"}}},
+      {"django_admin_log",
+       {{"id", "主键（自增字段）", "0"},
+        {"object_repr", "文本型", "200"},
+        {"action_flag", "", "0"},
+        {"content_type_id", "整数型", "0"}}},
+      {"proxy_requests",
+       {{"id", "主键（自增字段）", "0"},
+        {"status", "文本型", "0"},
+        {"data", "文本型", "0"},
+        {"method", "文本型", "0"}}},
+  };
+  Open(
+      "CREATE TABLE [Track]\n(\n    [TrackId] INTEGER  NOT NULL,\n"
+      "    [Name] NVARCHAR(200)  NOT NULL,\n    [AlbumId] INTEGER,\n    [Composer] NVARCHAR(220),\n"
+      "    [UnitPrice] NUMERIC(10,2)  NOT NULL,\n"
+      "    CONSTRAINT [PK_Track] PRIMARY KEY  ([TrackId]),\n"
+      "    FOREIGN KEY ([AlbumId]) REFERENCES [Album] ([AlbumId]) \n"
+      "\t\tON DELETE NO ACTION ON UPDATE NO ACTION\n);"
+      "CREATE TABLE [Order Details](\n   [OrderID]INTEGER NOT NULL,\n"
+      "   [ProductID]INTEGER NOT NULL,\n   [Discount]REAL NOT NULL DEFAULT 0,\n"
+      "    PRIMARY KEY (\"OrderID\",\"ProductID\"),\n"
+      "    CHECK ([Discount]>=(0) AND [Discount]<=(1)));"
+      "CREATE TABLE \"django_admin_log\" (\"id\" integer NOT NULL PRIMARY KEY AUTOINCREMENT, "
+      "\"object_repr\" varchar(200) NOT NULL, \"action_flag\" smallint unsigned NOT NULL CHECK "
+      "(\"action_flag\" >= 0), \"content_type_id\" integer NULL REFERENCES "
+      "\"django_content_type\" (\"id\") DEFERRABLE INITIALLY DEFERRED);"
+      "CREATE TABLE IF NOT EXISTS proxy_requests (\n        id INTEGER PRIMARY KEY AUTOINCREMENT,\n"
+      "        -- 实体列：用于快速更新 streaming 进度\n"
+      "        status TEXT NOT NULL DEFAULT 'pending',\n        data TEXT NOT NULL,\n"
+      "        method TEXT GENERATED ALWAYS AS (JSON_EXTRACT(data, '$.request.method')) STORED\n"
+      "      );");
+  for (const auto& c : cases) {
+    Design(c.table);
+    Rows shown;
+    for (int r = 1; r < grid().RowCount(); ++r) {
+      shown.push_back({grid().CellText(r, 1), grid().CellText(r, 2), grid().CellText(r, 3)});
+    }
+    EXPECT_EQ(shown, c.rows) << c.table;
+    std::vector<std::string> names;
+    for (const DefinitionRow& row : c.rows) names.push_back(row.name);
+    EXPECT_EQ(state_.ExistingColumns, names) << c.table;
+    EXPECT_EQ(Entries(), names) << c.table;
+    EXPECT_FALSE(state_.DefinitionUnread) << c.table;
+  }
+}
+
+TEST_F(DesignerTest, AlterRebuildsATableWhoseTypesHoldCommas) {
+  // The comma-split reading made three fields of these two columns and refused the table.
+  Open(
+      "CREATE TABLE 价格表 (编号 INTEGER PRIMARY KEY, 价格 NUMERIC(10, 2) NOT NULL DEFAULT 0, "
+      "备注 TEXT); INSERT INTO 价格表 VALUES (1, 2.5, '甲'), (2, 3.75, '乙');");
+  Design("价格表");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"编号", "价格", "备注"}));
+  Type(3, 1, "说明");
+  Ok();
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"修改表 价格表 成功！"});
+  EXPECT_EQ(
+      QueryText(path_, "SELECT group_concat(编号 || ':' || 价格 || ':' || 说明, ' ') FROM 价格表"),
+      "1:2.5:甲 2:3.75:乙");
+}
+
+TEST_F(DesignerTest, AlterRefusesATableWhoseDefinitionItCannotRead) {
+  // A UTF-8 database (as another tool writes one) with a column of the character U+4E5A between
+  // brackets: in internal text that character is 81 5D, and 5D is "]", which closes the name for
+  // a reader of the bytes, while the engine reads the UTF-8 name whole.
+  const std::string character_utf8 = "\xE4\xB9\x9A";
+  const std::string table_utf8 = "\xE5\x95\x86\xE5\x93\x81";  // 商品
+  Open("CREATE TABLE " + table_utf8 + " ([" + character_utf8 +
+       "] TEXT(8), b INTEGER);"
+       "INSERT INTO " +
+       table_utf8 + " VALUES ('x', 1);");
+  ASSERT_EQ(state_.Connection.GetTextMode(), TextMode::kUtf8);
+  const Bytes before = ReadFile(path_);
+  Design("商品");
+  EXPECT_TRUE(state_.DefinitionUnread);
+  // The engine's columns, not a guess from the text.
+  EXPECT_EQ(Names(), (std::vector<std::string>{"\x81\x5D", "b"}));
+  EXPECT_EQ(grid().CellText(1, 2), "文本型");
+  EXPECT_EQ(grid().CellText(1, 3), "8");
+  Type(2, 1, "c");
+  Ok();
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{"无法修改表 商品：未能从表定义中逐一读出表中实际的字段，"
+                                     "无法确定数据的去向，表未作任何修改。"});
+  EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
+  EXPECT_EQ(ReadFile(path_), before);
+}
+
+TEST_F(DesignerTest, AlterRefusesWhenTheCursorSeesOtherColumns) {
+  // A temporary table of the program's own connection hides the stored table of the same name
+  // from the cursor: the fields would be paired with another table's columns.
+  Open("CREATE TABLE t (a, b, c); INSERT INTO t VALUES (1, 2, 3);");
+  ASSERT_TRUE(state_.Connection.Execute("CREATE TEMP TABLE t (x)"));
+  const Bytes before = ReadFile(path_);
+  Design("t");
+  EXPECT_TRUE(state_.DefinitionUnread);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "c"}));
+  Ok();
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{"无法修改表 t：未能从表定义中逐一读出表中实际的字段，"
+                                     "无法确定数据的去向，表未作任何修改。"});
+  EXPECT_EQ(ReadFile(path_), before);
+  // The next opening, for a new table, starts with the state of its own.
+  Design("");
+  EXPECT_FALSE(state_.DefinitionUnread);
 }
 
 }  // namespace
