@@ -3,8 +3,8 @@
 // Cutting SQL text into the tokens the engine's own tokenizer sees, so that stored CREATE
 // statements can be read the way the engine reads them.
 //
-// The engine reads bytes, not characters: a byte of 0x80 or more is part of a word whatever
-// character it belongs to, and an ASCII byte always stands for itself. Internal text (GB18030) is
+// The engine reads bytes, not characters: a byte of 0x80 or more is a word byte whichever
+// character it comes from, and an ASCII byte always stands for itself. Internal text (GB18030) is
 // therefore cut exactly where the engine cuts it for a database kept in GBK: the trail byte of a
 // two-byte character that happens to be "]" ends a bracketed name there, for the engine as here.
 

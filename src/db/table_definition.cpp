@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <iterator>
 
 #include <sqlite3.h>
 
@@ -56,10 +55,10 @@ constexpr std::string_view kKeywordsOfExpressions[] = {
 constexpr std::string_view kConstraintStarts[] = {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK",
                                                   "FOREIGN"};
 
-bool IsAnyKeyword(std::string_view sql, const SqlToken& token, const std::string_view* words,
-                  std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    if (TokenIsKeyword(sql, token, words[i])) return true;
+template <std::size_t N>
+bool IsAnyKeyword(std::string_view sql, const SqlToken& token, const std::string_view (&words)[N]) {
+  for (const std::string_view word : words) {
+    if (TokenIsKeyword(sql, token, word)) return true;
   }
   return false;
 }
@@ -70,7 +69,7 @@ bool IsReservedWord(std::string_view sql, const SqlToken& token) {
   if (token.kind != SqlTokenKind::kWord) return false;
   const std::string_view text = SqlTokenText(sql, token);
   if (sqlite3_keyword_check(text.data(), static_cast<int>(text.size())) == 0) return false;
-  return !IsAnyKeyword(sql, token, kKeywordsThatAreNames, std::size(kKeywordsThatAreNames));
+  return !IsAnyKeyword(sql, token, kKeywordsThatAreNames);
 }
 
 bool IsTypeWord(std::string_view sql, const Tokens& tokens, std::size_t i) {
@@ -92,7 +91,7 @@ constexpr std::string_view kStandardTypes[] = {"ANY", "BLOB", "INT", "INTEGER", 
 // bytes long) with the blanks before each. Then a text of three bytes or more that starts with a
 // quote and holds no other quote character before its last byte loses its first and last bytes.
 // A standard type name is then reported in capitals; any other text that still starts with a
-// quote keeps only what stands inside that first quoted part, doubled quotes undoubled.
+// quote keeps only what stands between that first pair of quotes, doubled quotes undoubled.
 std::string EngineDeclaredType(std::string_view type) {
   auto ends_with = [&](std::string_view word) {
     return type.size() >= word.size() &&
@@ -186,9 +185,7 @@ void AddExpressionColumns(std::string_view sql, const Tokens& tokens, std::size_
       continue;
     }
     if (after_as) continue;
-    if (IsAnyKeyword(sql, token, kKeywordsOfExpressions, std::size(kKeywordsOfExpressions))) {
-      continue;
-    }
+    if (IsAnyKeyword(sql, token, kKeywordsOfExpressions)) continue;
     if (i > open + 1 && TokenIsKeyword(sql, tokens[i - 1], "COLLATE")) continue;
     if (IsPunctuation(sql, tokens, i + 1, '(') || IsPunctuation(sql, tokens, i + 1, '.')) continue;
     if (IsPunctuation(sql, tokens, i - 1, '.') &&
@@ -301,7 +298,7 @@ bool ReadColumn(std::string_view sql, const Tokens& tokens, std::size_t first, s
 }
 
 bool StartsConstraint(std::string_view sql, const SqlToken& token) {
-  return IsAnyKeyword(sql, token, kConstraintStarts, std::size(kConstraintStarts));
+  return IsAnyKeyword(sql, token, kConstraintStarts);
 }
 
 // Reads the table constraints of [first, last). The engine lets table constraints follow one

@@ -34,7 +34,7 @@ struct ColumnDefinition {
   // "GENERATED ALWAYS" that introduces a generated column, and in capitals when it is one of the
   // names a STRICT table accepts ("integer" is reported as "INTEGER"); "" for none.
   std::string declared_type;
-  // The type's words without its "(...)" part, each unquoted, joined by one blank: "VARCHAR",
+  // The type's words without the "(...)" after them, each unquoted, joined by one blank: "VARCHAR",
   // "UNSIGNED BIG INT"; "" for none.
   std::string type_base;
   // The first number inside the type's parentheses, with its sign, as written ("50", "10",
@@ -100,7 +100,7 @@ struct EngineColumn {
   // The DEFAULT expression's text, when has_default.
   std::string default_value;
   bool has_default = false;
-  // The column's 1-based position in the primary key; 0 when not part of it.
+  // The column's 1-based position in the primary key; 0 when it is not in the key.
   int pk = 0;
   // 0 for an ordinary column, 1 for a hidden column of a virtual table, 2 for a generated
   // VIRTUAL column and 3 for a generated STORED one.
