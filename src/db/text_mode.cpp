@@ -1,8 +1,10 @@
 #include "db/text_mode.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <sqlite3.h>
@@ -25,6 +27,12 @@ constexpr int kStrayShare = 16;
 constexpr int kDecisiveValues = 256;
 // Engine instructions between two looks at the clock while a statement runs: a few microseconds.
 constexpr int kInstructionsPerLook = 1000;
+// Rows the filter passes over before it lets one through anyway, so that the reader can look at
+// the clock and put the table aside at the end of its share: about half a millisecond.
+constexpr int kRowsPerPause = 4096;
+// Tables put aside unfinished, to be taken up again with the time the others leave; beyond that
+// many, a table cut off at the end of its share is not taken up again.
+constexpr std::size_t kTablesAside = 64;
 // Columns handed to one call of the filter (the engine takes at most 127 arguments).
 constexpr std::size_t kColumnsPerCall = 100;
 // The filter's name, for the time detection runs.
@@ -269,10 +277,19 @@ class Evidence {
 };
 
 // The filter the engine runs on every row: 1 when any argument is a text holding a byte of 0x80
-// or more. The engine thus passes over ASCII rows by itself: that reads a table about twice as
-// fast as handing every row out, and about five times as fast as a GLOB with a character class,
-// which the engine matches character by character.
+// or more, and for every kRowsPerPause-th row whatever it holds. The engine thus passes over ASCII
+// rows by itself: that reads a table about twice as fast as handing every row out, and about five
+// times as fast as a GLOB with a character class, which the engine matches character by
+// character.
 void HasNonAsciiText(sqlite3_context* context, int count, sqlite3_value** values) {
+  // Per thread rather than per connection, so that the function keeps no pointer that could
+  // outlive detection.
+  thread_local int rows_passed = 0;
+  if (++rows_passed == kRowsPerPause) {
+    rows_passed = 0;
+    sqlite3_result_int(context, 1);
+    return;
+  }
   for (int k = 0; k < count; ++k) {
     if (sqlite3_value_type(values[k]) != SQLITE_TEXT) continue;
     const unsigned char* text = sqlite3_value_text(values[k]);
@@ -287,7 +304,8 @@ void HasNonAsciiText(sqlite3_context* context, int count, sqlite3_value** values
   sqlite3_result_int(context, 0);
 }
 
-// The clock time (TickMicroseconds) at which the engine stops the statement it runs.
+// The clock time (TickMicroseconds) at which the engine stops the statement it runs: the end of
+// the budget.
 struct Limit {
   std::uint64_t until = 0;
 };
@@ -343,8 +361,8 @@ std::vector<std::string> ColumnsOf(Engine& engine, const std::string& table) {
   return columns;
 }
 
-// The statement that reads `table`'s rows holding a text beyond ASCII, or all its rows when not
-// `filtering`.
+// The statement that reads `table`'s rows holding a text beyond ASCII (and a row now and then),
+// or all its rows when not `filtering`.
 std::string ScanSql(const std::string& table, const std::vector<std::string>& columns,
                     bool filtering) {
   std::string list;
@@ -365,6 +383,38 @@ std::string ScanSql(const std::string& table, const std::vector<std::string>& co
   std::string sql = "SELECT " + list + " FROM " + QuoteSqlName(table);
   if (filtering) sql += " WHERE " + filter + ")";
   return sql;
+}
+
+// One table being read: its statement, stepped as far as its shares of time allowed, and what its
+// values said so far.
+struct TableScan {
+  Statement rows;
+  Evidence evidence;
+  bool done = false;
+
+  // Steps on until the table's end, until the table has settled the matter for itself, or until
+  // the clock passes `until` (the table is then put aside, and can go on later from where it
+  // stopped). At the end of the budget the engine stops the statement: the table is done.
+  void ReadUntil(std::uint64_t until) {
+    sqlite3_stmt* s = rows.get();
+    const int count = sqlite3_column_count(s);
+    while (!evidence.Decided()) {
+      if (rows.Step() != SQLITE_ROW) break;
+      for (int c = 0; c < count; ++c) {
+        if (sqlite3_column_type(s, c) != SQLITE_TEXT) continue;
+        evidence.See(sqlite3_column_text(s, c), sqlite3_column_bytes(s, c));
+      }
+      if (TickMicroseconds() >= until) return;
+    }
+    done = true;
+  }
+};
+
+// The end of an equal share, for each of `tables` left, of the time from now to `deadline`; 0
+// when the time is up.
+std::uint64_t ShareEnd(std::uint64_t deadline, std::size_t tables) {
+  const std::uint64_t now = TickMicroseconds();
+  return now >= deadline ? 0 : now + (deadline - now) / tables;
 }
 
 }  // namespace
@@ -407,32 +457,42 @@ TextMode DetectTextMode(ZuveviRE& database, std::uint64_t budget_ms) {
     }
   }
 
+  // Each table in the catalog's order gets an equal share of the time left, so that a huge table
+  // does not keep the others unread. The tables their share did not finish are then taken up
+  // again, from where they stopped, with the time the others left unused.
+  std::vector<TableScan> aside;
   for (std::size_t t = 0; t < tables.size(); ++t) {
-    const std::uint64_t now = TickMicroseconds();
-    if (now >= deadline) break;
-    limit.until = now + (deadline - now) / (tables.size() - t);
+    const std::uint64_t share_end = ShareEnd(deadline, tables.size() - t);
+    if (share_end == 0) break;
     const std::vector<std::string> columns = ColumnsOf(engine, tables[t]);
-    Statement rows;
+    TableScan table;
     // A table the engine cannot read (its definition refers to something missing) says nothing.
     if (columns.empty() ||
-        rows.PrepareBytes(engine, ScanSql(tables[t], columns, hooks.filtering())) != SQLITE_OK ||
-        !rows) {
+        table.rows.PrepareBytes(engine, ScanSql(tables[t], columns, hooks.filtering())) !=
+            SQLITE_OK ||
+        !table.rows) {
       continue;
     }
-    sqlite3_stmt* s = rows.get();
-    const int count = sqlite3_column_count(s);
-    // Until the table's end, its share's end (the engine then stops the statement with
-    // SQLITE_INTERRUPT), or until the table has settled the matter for itself. The next table is
-    // read all the same: a database whose first table is UTF-8 and whose second is GBK is a mix.
-    Evidence table;
-    while (!table.Decided() && rows.Step() == SQLITE_ROW) {
-      for (int c = 0; c < count; ++c) {
-        if (sqlite3_column_type(s, c) != SQLITE_TEXT) continue;
-        table.See(sqlite3_column_text(s, c), sqlite3_column_bytes(s, c));
-      }
-      if (TickMicroseconds() >= limit.until) break;
+    table.ReadUntil(share_end);
+    // A table that has settled the matter for itself is not read on: the next one is read all
+    // the same, since a database whose first table is UTF-8 and whose second is GBK is a mix.
+    if (table.done || aside.size() == kTablesAside) {
+      evidence.Add(table.evidence);
+    } else {
+      aside.push_back(std::move(table));
     }
-    evidence.Add(table);
+  }
+  while (!aside.empty()) {
+    for (std::size_t t = 0; t < aside.size();) {
+      const std::uint64_t share_end = ShareEnd(deadline, aside.size() - t);
+      if (share_end != 0) aside[t].ReadUntil(share_end);
+      if (share_end == 0 || aside[t].done) {
+        evidence.Add(aside[t].evidence);
+        aside.erase(aside.begin() + static_cast<std::ptrdiff_t>(t));
+      } else {
+        ++t;
+      }
+    }
   }
   return evidence.Mode();
 }

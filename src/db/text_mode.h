@@ -19,11 +19,13 @@ inline constexpr std::uint64_t kTextModeBudgetMs = 40;
 // kUtf8 at once when the database keeps its texts in UTF-16 (the engine hands them out as UTF-8).
 // Otherwise reads, for at most `budget_ms` milliseconds of the clock, the catalog (the names and
 // stored SQL of every table, view, index and trigger), then the text values of every table in the
-// catalog's order. Each table gets an equal share of the time left, and what a table leaves unused
-// goes to the tables after it, so one huge table neither overruns the budget nor keeps the others
-// unread. The engine itself passes over rows whose texts are all ASCII, so a table is read to its
-// last row unless its share runs out first. Virtual tables are left out (the built-in modules keep
-// their rows in ordinary tables, which are read).
+// catalog's order. Each table gets an equal share of the time left, what a table leaves unused
+// goes to the tables after it, and the tables (up to 64) that their share did not finish are then
+// read on from where they stopped, in equal shares of what time is left: so one huge table neither
+// overruns the budget nor keeps the others unread, and the time small tables leave goes to the
+// large ones. The engine itself passes over rows whose texts are all ASCII, so a table is read to
+// its last row unless the time runs out first. Virtual tables are left out (the built-in modules
+// keep their rows in ordinary tables, which are read).
 //
 // Each text value holding a byte of 0x80 or more (its first 4096 bytes) is read both as UTF-8 and
 // as GBK (GB18030). It counts for the reading that is valid when only one is; when both are, for

@@ -174,12 +174,12 @@ std::string DetectedIn(const TempDir& dir, const std::string& file, std::uint64_
 }
 
 // 200,000 rows of ASCII texts in table t, then one row whose note is the file's only text beyond
-// ASCII: "café" in UTF-8.
+// ASCII: "café" in UTF-8; then a small table of ASCII texts.
 const char kLastRowScript[] =
     "CREATE TABLE t (id INTEGER, name TEXT, note TEXT); WITH RECURSIVE n(i) AS (SELECT 1 UNION "
     "ALL SELECT i + 1 FROM n WHERE i < 200000) INSERT INTO t SELECT i, 'item ' || i, "
     "printf('note %08d', i) FROM n; INSERT INTO t VALUES (0, 'last', CAST(x'636166C3A9' AS "
-    "TEXT));";
+    "TEXT)); CREATE TABLE u (a); INSERT INTO u VALUES ('plain'), ('text');";
 
 // A UTF-8 database is read as UTF-8 however few of its texts go beyond ASCII and wherever they
 // are: every text column of every table is read to its end.
