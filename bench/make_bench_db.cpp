@@ -1,8 +1,10 @@
 // Makes the benchmark databases in the folder given as the only argument, each with one table
 //   t (id INTEGER, name TEXT, price REAL, qty INTEGER, note TEXT)
-// of 100 thousand, 1 million or 10 million rows, and one of a million rows whose names and texts
-// are Chinese, kept as UTF-8:
+// of 100 thousand, 1 million or 10 million rows, one of a million rows whose names and texts are
+// Chinese, kept as UTF-8:
 //   商品 (编号 INTEGER, 名称 TEXT, 单价 REAL, 数量 INTEGER, 备注 TEXT)
+// and one like the 100-thousand-row file whose last row's note ends in "café" (UTF-8): the only
+// text in the file beyond ASCII.
 // A file that is already complete is kept, so the slow 10-million-row file is made only once; an
 // incomplete one (an interrupted run) is made again.
 //
@@ -16,37 +18,50 @@
 
 namespace {
 
+enum class Texts {
+  kAscii,        // table t
+  kChinese,      // the Chinese table 商品 instead of t
+  kLastRowUtf8,  // table t, its last note in UTF-8
+};
+
 struct Size {
   const char* file;
   long long rows;
-  bool chinese;  // the Chinese table 商品 instead of t
+  Texts texts;
 };
 
 constexpr Size kSizes[] = {
-    {"bench_100k.sdb", 100'000, false},
-    {"bench_1m.sdb", 1'000'000, false},
-    {"bench_10m.sdb", 10'000'000, false},
-    {"bench_1m_utf8.sdb", 1'000'000, true},
+    {"bench_100k.sdb", 100'000, Texts::kAscii},
+    {"bench_1m.sdb", 1'000'000, Texts::kAscii},
+    {"bench_10m.sdb", 10'000'000, Texts::kAscii},
+    {"bench_1m_utf8.sdb", 1'000'000, Texts::kChinese},
+    {"bench_100k_last_utf8.sdb", 100'000, Texts::kLastRowUtf8},
 };
 
-// The table's definition, and the SELECT that fills it from the sequence n(i). Table t: plain
-// ASCII texts, every seventh note NULL. Table 商品: a name of two Chinese characters and a number,
-// and a note of Chinese words around the row's number, every seventh NULL, all in the file's
-// encoding (UTF-8).
-const char* Definition(bool chinese) {
-  return chinese
+// The table's definition, and the SELECT that fills it from the sequence n(i) of `rows` numbers.
+// Table t: plain ASCII texts, every seventh note NULL; with kLastRowUtf8 the last row's note is
+// "note 00100000 café". Table 商品: a name of two Chinese characters and a number, and a note of
+// Chinese words around the row's number, every seventh NULL, all in the file's encoding (UTF-8).
+const char* Definition(Texts texts) {
+  return texts == Texts::kChinese
              ? "CREATE TABLE 商品 (编号 INTEGER, 名称 TEXT, 单价 REAL, 数量 INTEGER, 备注 TEXT);"
              : "CREATE TABLE t (id INTEGER, name TEXT, price REAL, qty INTEGER, note TEXT);";
 }
 
-const char* Filling(bool chinese) {
-  return chinese ? " INSERT INTO 商品 SELECT i,"
-                   " substr('苹果香蕉橙子葡萄西瓜草莓桃子鸭梨', (i % 8) * 2 + 1, 2) || (i % 1000),"
-                   " i * 0.25, i % 1000,"
-                   " CASE WHEN i % 7 = 0 THEN NULL ELSE printf('第%08d号，产地：山东省烟台市', i)"
-                   " END FROM n;"
-                 : " INSERT INTO t SELECT i, 'item ' || i, i * 0.25, i % 1000,"
-                   " CASE WHEN i % 7 = 0 THEN NULL ELSE printf('note %08d', i) END FROM n;";
+std::string Filling(Texts texts, long long rows) {
+  if (texts == Texts::kChinese) {
+    return " INSERT INTO 商品 SELECT i,"
+           " substr('苹果香蕉橙子葡萄西瓜草莓桃子鸭梨', (i % 8) * 2 + 1, 2) || (i % 1000),"
+           " i * 0.25, i % 1000,"
+           " CASE WHEN i % 7 = 0 THEN NULL ELSE printf('第%08d号，产地：山东省烟台市', i)"
+           " END FROM n;";
+  }
+  const std::string last_row =
+      texts == Texts::kLastRowUtf8
+          ? " WHEN i = " + std::to_string(rows) + " THEN printf('note %08d café', i)"
+          : "";
+  return " INSERT INTO t SELECT i, 'item ' || i, i * 0.25, i % 1000, CASE" + last_row +
+         " WHEN i % 7 = 0 THEN NULL ELSE printf('note %08d', i) END FROM n;";
 }
 
 // The row count recorded when the file was completed; -1 when there is none.
@@ -67,7 +82,7 @@ long long CompletedRows(const std::string& path) {
   return rows;
 }
 
-bool Make(const std::string& path, long long rows, bool chinese) {
+bool Make(const std::string& path, long long rows, Texts texts) {
   std::filesystem::remove(path);
   sqlite3* db = nullptr;
   if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
@@ -79,9 +94,9 @@ bool Make(const std::string& path, long long rows, bool chinese) {
   // a file that is thrown away when anything fails.
   const std::string sql =
       std::string("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; BEGIN;") +
-      Definition(chinese) +
+      Definition(texts) +
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-      std::to_string(rows) + ")" + Filling(chinese) +
+      std::to_string(rows) + ")" + Filling(texts, rows) +
       "CREATE TABLE bench_done (rows INTEGER); INSERT INTO bench_done VALUES (" +
       std::to_string(rows) + "); COMMIT;";
   char* message = nullptr;
@@ -110,7 +125,7 @@ int main(int argc, char** argv) {
     }
     std::printf("%s: making %lld rows...\n", path.c_str(), size.rows);
     std::fflush(stdout);
-    if (!Make(path, size.rows, size.chinese)) return 1;
+    if (!Make(path, size.rows, size.texts)) return 1;
   }
   return 0;
 }

@@ -11,6 +11,12 @@ std::uint64_t TickCount() {
       duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
+std::uint64_t TickMicroseconds() {
+  using namespace std::chrono;
+  return static_cast<std::uint64_t>(
+      duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
 LocalDateTime LocalNow() {
   const std::time_t now = std::time(nullptr);
   std::tm parts{};

@@ -7,6 +7,9 @@ namespace torvane {
 // Milliseconds of a monotonic clock; only differences mean anything.
 std::uint64_t TickCount();
 
+// Microseconds of the same clock, for budgets finer than a millisecond.
+std::uint64_t TickMicroseconds();
+
 // Local calendar date and time.
 struct LocalDateTime {
   int year = 0;

@@ -104,7 +104,7 @@ class ZuveviRE {
  private:
   friend class SqliteTable;
   friend class SqliteDataset;
-  friend TextMode DetectTextMode(ZuveviRE& database);
+  friend TextMode DetectTextMode(ZuveviRE& database, std::uint64_t budget_ms);
 
   const EngineHandle& handle() const { return db_; }
   std::vector<std::string> CatalogQuery(bool temporary, const std::string& condition,

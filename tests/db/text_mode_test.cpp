@@ -1,5 +1,6 @@
 #include "db/text_mode.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -48,6 +49,10 @@ bool MakeWithPython(const TempDir& dir, const std::string& file, const std::stri
 }
 
 enum class Maker { kRaw, kTool, kPython };
+
+// Time enough to read the test files whole on any machine, for the tests that check what is read
+// rather than when reading stops.
+constexpr std::uint64_t kWholeFile = 10 * 60 * 1000;
 
 TEST(TextMode, DetectedFromTheCatalogAndASampleOfTexts) {
   TempDir dir;
@@ -112,9 +117,9 @@ TEST(TextMode, DetectedFromTheCatalogAndASampleOfTexts) {
   }
 }
 
-// Only a bounded sample is read: a GBK value far down a large UTF-8 table is not seen, and a large
-// table of numbers is not read whole.
-TEST(TextMode, ReadsABoundedSample) {
+// A GBK value far down a large UTF-8 table is a stray: it does not outvote the rest. The engine
+// picks the rows that hold texts beyond ASCII: no statement hands out all of the table's rows.
+TEST(TextMode, AStrayValueFarDownDoesNotOutvoteTheRest) {
   TempDir dir;
   RawDb raw(dir.Path("big.sdb"));
   ASSERT_EQ(raw.Exec(U8(u8"CREATE TABLE t (a, b); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
@@ -125,11 +130,226 @@ TEST(TextMode, ReadsABoundedSample) {
   testing::StatementLog log;
   ZuveviRE db;
   ASSERT_TRUE(db.Open(dir.Path("big.sdb")));
-  EXPECT_EQ(DetectTextMode(db), TextMode::kUtf8);
+  EXPECT_EQ(DetectTextMode(db, kWholeFile), TextMode::kUtf8);
+  int reads = 0;
   for (const std::string& statement : log.Take()) {
-    if (statement.rfind("SELECT * FROM", 0) == 0) {
-      EXPECT_NE(statement.find(" LIMIT "), std::string::npos) << statement;
+    if (statement.find(" FROM t") != std::string::npos) {
+      ++reads;
+      EXPECT_NE(statement.find(" WHERE "), std::string::npos) << statement;
     }
+  }
+  EXPECT_GT(reads, 0);
+}
+
+// Makes `file` in `dir` as `maker` says from `script`; false when that failed.
+bool Make(const TempDir& dir, const std::string& file, Maker maker, const std::string& script) {
+  if (maker == Maker::kTool) return MakeWithTool(dir, file, script);
+  if (maker == Maker::kPython) return MakeWithPython(dir, file, script);
+  RawDb raw(dir.Path(file));
+  return raw.Exec(script).empty();
+}
+
+// `bytes` as an SQL text literal of exactly those bytes, whatever they are.
+std::string TextOfBytes(std::string_view bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (const char c : bytes) {
+    hex += kDigits[static_cast<unsigned char>(c) >> 4];
+    hex += kDigits[static_cast<unsigned char>(c) & 0xF];
+  }
+  return "CAST(x'" + hex + "' AS TEXT)";
+}
+
+// The mode DetectTextMode tells for `file` in `dir` within `budget_ms`, by name; the file must be
+// byte for byte what it was afterwards.
+std::string DetectedIn(const TempDir& dir, const std::string& file, std::uint64_t budget_ms) {
+  const std::string system_path = dir.system_path() + "/" + file;
+  const std::string before = testing::FileBytes(system_path);
+  ZuveviRE db;
+  if (!db.Open(dir.Path(file))) return "cannot open";
+  const TextMode mode = DetectTextMode(db, budget_ms);
+  db.Close();
+  if (testing::FileBytes(system_path) != before) return "file changed";
+  return ModeName(mode);
+}
+
+// 200,000 rows of ASCII texts in table t, then one row whose note is the file's only text beyond
+// ASCII: "café" in UTF-8; then a small table of ASCII texts.
+const char kLastRowScript[] =
+    "CREATE TABLE t (id INTEGER, name TEXT, note TEXT); WITH RECURSIVE n(i) AS (SELECT 1 UNION "
+    "ALL SELECT i + 1 FROM n WHERE i < 200000) INSERT INTO t SELECT i, 'item ' || i, "
+    "printf('note %08d', i) FROM n; INSERT INTO t VALUES (0, 'last', CAST(x'636166C3A9' AS "
+    "TEXT)); CREATE TABLE u (a); INSERT INTO u VALUES ('plain'), ('text');";
+
+// A UTF-8 database is read as UTF-8 however few of its texts go beyond ASCII and wherever they
+// are: every text column of every table is read to its end.
+TEST(TextMode, ReadsEveryTableToItsLastRow) {
+  TempDir dir;
+  std::string wide = "CREATE TABLE w (";
+  for (int c = 0; c < 130; ++c) wide += (c > 0 ? ", c" : "c") + std::to_string(c);
+  wide +=
+      U8(u8"); INSERT INTO w (c0, c64) VALUES (1, 'x'); INSERT INTO w (c1, c129) VALUES "
+         u8"(2, 'naïve');");
+  const struct {
+    const char* file;
+    Maker maker;
+    std::string script;
+  } cases[] = {
+      {"last-row.sdb", Maker::kRaw, kLastRowScript},
+      // The last of 1,000 small tables.
+      {"last-table.sdb", Maker::kPython,
+       U8(u8"for k in range(1000):\n"
+          u8"    db.execute(f'CREATE TABLE t{k} (id INTEGER, name TEXT)')\n"
+          u8"    db.executemany(f'INSERT INTO t{k} VALUES (?, ?)', [(i, f'name {i}') for i in "
+          u8"range(5)])\n"
+          u8"db.execute('INSERT INTO t999 VALUES (5, ?)', ('中文',))")},
+      // One accented word among thousands of ASCII values, in the middle of a table that is
+      // neither the first nor the last.
+      {"sparse-latin.sdb", Maker::kPython,
+       U8(u8"for name in ('a', 'people', 'z'):\n"
+          u8"    db.execute(f'CREATE TABLE {name} (name TEXT, city TEXT, born INTEGER)')\n"
+          u8"    db.executemany(f'INSERT INTO {name} VALUES (?, ?, ?)', [(f'person {i}', "
+          u8"'Paris', 1900 + i % 100) for i in range(3000)])\n"
+          u8"db.execute(\"UPDATE people SET city = 'café' WHERE rowid = 1500\")")},
+      // The last of 130 columns.
+      {"wide.sdb", Maker::kTool, wide},
+      {"without-rowid.sdb", Maker::kTool,
+       U8(u8"CREATE TABLE k (key TEXT PRIMARY KEY, v) WITHOUT ROWID; WITH RECURSIVE n(i) AS "
+          u8"(SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000) INSERT INTO k SELECT "
+          u8"'key ' || i, i FROM n; INSERT INTO k VALUES ('zzz Zürich', 0);")},
+      // A full-text table: its module keeps the texts in ordinary tables, which are read.
+      {"fts.sdb", Maker::kRaw,
+       U8(u8"CREATE VIRTUAL TABLE doc USING fts5(body); INSERT INTO doc VALUES ('plain'), "
+          u8"('café au lait');")},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(Make(dir, c.file, c.maker, c.script)) << c.file;
+    EXPECT_EQ(DetectedIn(dir, c.file, kWholeFile), "UTF-8") << c.file;
+  }
+}
+
+// Bytes that are valid in both encodings are read the way that gives ordinary text: short GBK
+// values read as lone letters or signs in UTF-8, UTF-8 words read as rare Chinese characters, or
+// common ones glued to Latin letters, in GBK.
+TEST(TextMode, TheMoreOrdinaryReadingWins) {
+  static const struct {
+    const char* label;
+    std::string bytes;
+    TextMode expected;
+  } cases[] = {
+      // 一, 女, 学, 摘, 茅 and 茅台 in GBK, each also valid UTF-8, read there as "һ", "Ů",
+      // "ѧ", "ժ", "é" and "ę́"; and 中文, which is not.
+      {"GBK yi", "\xD2\xBB", TextMode::kGbk},
+      {"GBK nv", "\xC5\xAE", TextMode::kGbk},
+      {"GBK xue", "\xD1\xA7", TextMode::kGbk},
+      {"GBK zhai", "\xD5\xAA", TextMode::kGbk},
+      {"GBK mao", "\xC3\xA9", TextMode::kGbk},
+      {"GBK maotai", "\xC3\xA9\xCC\xA8", TextMode::kGbk},
+      {"GBK zhongwen", "\xD6\xD0\xCE\xC4", TextMode::kGbk},
+      // UTF-8, each also valid GBK (a character cut off at the end aside) but the en dash: "涓",
+      // "涓枃", "caf茅", "cafe虂", "Jos茅", "Z眉rich", "na茂ve", "脜ngstr枚m", "螘位位畏谓喂魏维",
+      // "袩褉懈胁械褌", "鈥渜uoted鈥", "25掳C", "馃榾", "iPhone鎵嬫満".
+      {"zhong", U8(u8"中"), TextMode::kUtf8},
+      {"zhongwen", U8(u8"中文"), TextMode::kUtf8},
+      {"cafe", U8(u8"café"), TextMode::kUtf8},
+      {"cafe decomposed", U8(u8"cafe\u0301"), TextMode::kUtf8},
+      {"Jose", U8(u8"José"), TextMode::kUtf8},
+      {"Zurich", U8(u8"Zürich"), TextMode::kUtf8},
+      {"naive", U8(u8"naïve"), TextMode::kUtf8},
+      {"Angstrom", U8(u8"Ångström"), TextMode::kUtf8},
+      {"Greek", U8(u8"Ελληνικά"), TextMode::kUtf8},
+      {"Russian", U8(u8"Привет"), TextMode::kUtf8},
+      {"en dash", U8(u8"2010–2020"), TextMode::kUtf8},
+      {"quotes", U8(u8"“quoted”"), TextMode::kUtf8},
+      {"degrees", U8(u8"25°C"), TextMode::kUtf8},
+      {"emoji", U8(u8"😀"), TextMode::kUtf8},
+      {"mixed", U8(u8"iPhone手机"), TextMode::kUtf8},
+  };
+  TempDir dir;
+  int n = 0;
+  std::string every_gbk_value;
+  for (const auto& c : cases) {
+    const std::string file = "v" + std::to_string(n++) + ".sdb";
+    ASSERT_TRUE(Make(dir, file, Maker::kRaw,
+                     "CREATE TABLE t (a); INSERT INTO t VALUES (" + TextOfBytes(c.bytes) + ");"))
+        << c.label;
+    EXPECT_EQ(DetectedIn(dir, file, kWholeFile), ModeName(c.expected)) << c.label;
+    if (c.expected == TextMode::kGbk) {
+      every_gbk_value += "INSERT INTO t VALUES (" + TextOfBytes(c.bytes) + ");";
+    }
+  }
+  // All of the GBK values together, each of them many times over.
+  std::string script = "CREATE TABLE t (a);";
+  for (int k = 0; k < 50; ++k) script += every_gbk_value;
+  ASSERT_TRUE(Make(dir, "all-gbk.sdb", Maker::kRaw, script));
+  EXPECT_EQ(DetectedIn(dir, "all-gbk.sdb", kWholeFile), "GBK");
+}
+
+// A few stray values do not outvote many: a UTF-8 database may hold a value or two that another
+// program wrote in GBK, and a GBK database a value that is valid UTF-8. A real mix stays GBK.
+TEST(TextMode, StrayValuesDoNotDecide) {
+  // 1,000 values of UTF-8 text and of GBK text (中文 and a number).
+  const std::string utf8_values =
+      U8(u8"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) INSERT "
+         u8"INTO t SELECT '第' || i || '号' FROM n;");
+  const std::string gbk_values =
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) INSERT "
+      "INTO t SELECT CAST(x'D6D0CEC4' AS TEXT) || i FROM n;";
+  const std::string two_gbk = "INSERT INTO t VALUES (" + TextOfBytes("\xD6\xD0\xCE\xC4") + "), (" +
+                              TextOfBytes("\xD1\xA7\xC9\xFA") + ");";
+  const struct {
+    const char* file;
+    std::string script;
+    TextMode expected;
+  } cases[] = {
+      {"utf8-strays-first.sdb", "CREATE TABLE t (a);" + two_gbk + utf8_values, TextMode::kUtf8},
+      {"utf8-strays-last.sdb", "CREATE TABLE t (a);" + utf8_values + two_gbk, TextMode::kUtf8},
+      // Two bytes that are no character in either encoding.
+      {"utf8-broken.sdb",
+       "CREATE TABLE t (a);" + utf8_values + "INSERT INTO t VALUES (CAST(x'FF41FF' AS TEXT));",
+       TextMode::kUtf8},
+      {"gbk-utf8-stray.sdb",
+       "CREATE TABLE t (a);" + gbk_values + U8(u8"INSERT INTO t VALUES ('café');"), TextMode::kGbk},
+      // The stray is valid in both encodings and reads as ordinary text in UTF-8.
+      {"gbk-ambiguous-stray.sdb",
+       "CREATE TABLE t (a);" + U8(u8"INSERT INTO t VALUES ('中文');") + gbk_values, TextMode::kGbk},
+      // A tenth of the values in GBK, in a table of their own.
+      {"mix.sdb",
+       "CREATE TABLE t (a);" + utf8_values +
+           "CREATE TABLE g (a); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+           "WHERE i < 100) INSERT INTO g SELECT CAST(x'D6D0CEC4' AS TEXT) || i FROM n;",
+       TextMode::kGbk},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    ASSERT_TRUE(Make(dir, c.file, Maker::kRaw, c.script)) << c.file;
+    EXPECT_EQ(DetectedIn(dir, c.file, kWholeFile), ModeName(c.expected)) << c.file;
+  }
+}
+
+// The budget cuts the reading short: with none, no table is read; with a millisecond, far fewer
+// than the table's 200,000 rows. Either way the connection is left as it was found: a statement
+// that runs for long afterwards is not stopped, and no function is left behind.
+TEST(TextMode, StopsWhenTheBudgetIsSpent) {
+  TempDir dir;
+  ASSERT_TRUE(Make(dir, "last-row.sdb", Maker::kRaw, kLastRowScript));
+  ZuveviRE db;
+  ASSERT_TRUE(db.Open(dir.Path("last-row.sdb")));
+  const auto functions = [&db] {
+    SqliteDataset rows = db.Query("SELECT count(*) FROM pragma_function_list");
+    return rows.Requery() ? rows.GetAll(false).at(0, 0) : "?";
+  };
+  const std::string functions_before = functions();
+  static const struct {
+    std::uint64_t budget_ms;
+    TextMode expected;
+  } cases[] = {{0, TextMode::kGbk}, {1, TextMode::kGbk}, {kWholeFile, TextMode::kUtf8}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(DetectTextMode(db, c.budget_ms), c.expected) << c.budget_ms << " ms";
+    EXPECT_EQ(functions(), functions_before) << c.budget_ms << " ms";
+    SqliteDataset all = db.Query("SELECT count(*) FROM t AS a, (SELECT 1 UNION SELECT 2)");
+    ASSERT_TRUE(all.Requery()) << c.budget_ms << " ms: " << db.GetErrorText();
+    EXPECT_EQ(all.GetAll(false).at(0, 0), "400002") << c.budget_ms << " ms";
   }
 }
 
