@@ -159,6 +159,8 @@ SqlToken ReadToken(std::string_view sql, std::size_t at) {
   return token(SqlTokenKind::kOperator, 1);
 }
 
+}  // namespace
+
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -167,8 +169,6 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   }
   return true;
 }
-
-}  // namespace
 
 std::vector<SqlToken> TokenizeSql(std::string_view sql) {
   std::vector<SqlToken> tokens;

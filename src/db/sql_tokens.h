@@ -54,6 +54,10 @@ std::string_view SqlTokenText(std::string_view sql, const SqlToken& token);
 // quote. Any other token gives its text unchanged.
 std::string SqlNameOfToken(std::string_view sql, const SqlToken& token);
 
+// True when `a` and `b` are the same bytes, ASCII letter case aside: the engine's rule for
+// names, which compares bytes and never looks at what character a byte belongs to.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // True when `token` is a word or quoted name standing for `name`, ASCII letter case ignored (the
 // engine's rule for names). A string never is: in an expression it is a value.
 bool TokenNames(std::string_view sql, const SqlToken& token, std::string_view name);

@@ -15,15 +15,6 @@ namespace {
 
 using Tokens = std::vector<SqlToken>;
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c | 0x20 : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 // The engine's keywords that its grammar still takes for a name, and so for a word of a declared
 // type, wherever a keyword is not expected there ("key", "replace", "temp", "current_timestamp",
 // "generated", ...); and the three words its tokenizer reads as names unless a window definition
