@@ -12,27 +12,12 @@
 namespace torvane {
 namespace {
 
-struct SchemaObject {
-  std::string type;
-  std::string name;
-  bool temporary = false;
-};
-
-// Every view and trigger of the database and of the temporary catalog, and every name in use.
-bool ReadObjects(ZuveviRE& db, std::vector<SchemaObject>& objects, std::set<std::string>& names) {
-  SqliteDataset rows = db.Query(
-      "SELECT type, name, 0 FROM main.sqlite_master UNION ALL "
-      "SELECT type, name, 1 FROM temp.sqlite_master");
+// Every name in use in the database's catalog, in capitals: a scratch table must take none.
+bool ReadNames(ZuveviRE& db, std::set<std::string>& names) {
+  SqliteDataset rows = db.Query("SELECT name FROM main.sqlite_master");
   if (!rows.Requery() || !rows.IsComplete()) return false;
   const TextTable table = rows.GetAll(false);
-  for (int r = 0; r < table.rows(); ++r) {
-    const std::string type(table.at(r, 0));
-    std::string name(table.at(r, 1));
-    names.insert(ToUpperAscii(name));
-    if (type == "view" || type == "trigger") {
-      objects.push_back(SchemaObject{type, std::move(name), table.at(r, 2) == "1"});
-    }
-  }
+  for (int r = 0; r < table.rows(); ++r) names.insert(ToUpperAscii(table.at(r, 0)));
   return true;
 }
 
@@ -60,11 +45,32 @@ const SchemaObject* Blamed(const std::vector<SchemaObject>& objects, const std::
 
 }  // namespace
 
+bool ReadViewsAndTriggers(ZuveviRE& db, std::vector<SchemaObject>& objects) {
+  SqliteDataset rows = db.Query(
+      "SELECT type, name, tbl_name, sql, 0 FROM main.sqlite_master "
+      "WHERE type IN ('view', 'trigger') AND sql IS NOT NULL UNION ALL "
+      "SELECT type, name, tbl_name, sql, 1 FROM temp.sqlite_master "
+      "WHERE type IN ('view', 'trigger') AND sql IS NOT NULL");
+  if (!rows.Requery() || !rows.IsComplete()) return false;
+  const TextTable table = rows.GetAll(false);
+  for (int r = 0; r < table.rows(); ++r) {
+    objects.push_back(SchemaObject{std::string(table.at(r, 0)), std::string(table.at(r, 1)),
+                                   std::string(table.at(r, 2)), std::string(table.at(r, 3)),
+                                   table.at(r, 4) == "1"});
+  }
+  return true;
+}
+
+std::string DropStatement(const SchemaObject& object) {
+  return std::string(object.type == "view" ? "DROP VIEW " : "DROP TRIGGER ") +
+         (object.temporary ? "temp." : "main.") + QuoteSqlName(object.name);
+}
+
 SchemaCheck CheckSchema(ZuveviRE& db) {
   SchemaCheck check;
   std::vector<SchemaObject> objects;
   std::set<std::string> names;
-  if (!db.IsOpen() || !ReadObjects(db, objects, names)) return check;
+  if (!db.IsOpen() || !ReadViewsAndTriggers(db, objects) || !ReadNames(db, names)) return check;
   if (objects.empty()) {
     check.ok = true;
     return check;
@@ -92,9 +98,7 @@ SchemaCheck CheckSchema(ZuveviRE& db) {
         break;
       }
       check.broken.push_back(BrokenObject{blamed->type, blamed->name, reason});
-      const std::string drop = blamed->type == "view" ? "DROP VIEW " : "DROP TRIGGER ";
-      if (!db.Execute(drop + (blamed->temporary ? "temp." : "main.") +
-                      QuoteSqlName(blamed->name))) {
+      if (!db.Execute(DropStatement(*blamed))) {
         check.ok = false;
         break;
       }

@@ -9,6 +9,22 @@ namespace torvane {
 
 class ZuveviRE;
 
+// A view or trigger as the catalogs keep it.
+struct SchemaObject {
+  std::string type;  // "view" or "trigger"
+  std::string name;
+  std::string table;  // a trigger's table or view
+  std::string sql;
+  bool temporary = false;  // in the temporary catalog
+};
+
+// Appends every view and trigger of the database and of the temporary catalog to `objects`;
+// false when the catalogs cannot be read.
+bool ReadViewsAndTriggers(ZuveviRE& db, std::vector<SchemaObject>& objects);
+
+// "DROP VIEW main.v" or "DROP TRIGGER temp.t": the statement that drops `object` where it is.
+std::string DropStatement(const SchemaObject& object);
+
 // A view or trigger the engine can no longer compile as it stands: it names a table, view or
 // column that is gone.
 struct BrokenObject {

@@ -1,5 +1,6 @@
 #include "db/table_rebuild.h"
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -48,25 +49,6 @@ std::string KindWord(const std::string& type) {
   if (type == "trigger") return "触发器 ";
   if (type == "view") return "视图 ";
   return "";
-}
-
-// The stored SQL of view or trigger `name`, from the database's catalog or the temporary one.
-std::string ObjectSql(ZuveviRE& db, const BrokenObject& object) {
-  const std::string where = " WHERE type = '" + EscapeSqlText(object.type) + "' AND name = '" +
-                            EscapeSqlText(object.name) + "'";
-  const std::optional<TextTable> rows = Rows(db, "SELECT sql, 0 FROM main.sqlite_master" + where +
-                                                     " UNION ALL SELECT sql, 1 FROM "
-                                                     "temp.sqlite_master" +
-                                                     where);
-  if (!rows || rows->rows() == 0) return "";
-  return std::string(rows->at(0, 0));
-}
-
-bool IsTemporaryObject(ZuveviRE& db, const BrokenObject& object) {
-  const std::optional<TextTable> rows = Rows(
-      db, "SELECT count(*) FROM temp.sqlite_master WHERE type = '" + EscapeSqlText(object.type) +
-              "' AND name = '" + EscapeSqlText(object.name) + "'");
-  return rows && rows->rows() > 0 && rows->at(0, 0) != "0";
 }
 
 // The alteration: `renames` first, then the statements `plan` gives for the definition the renames
@@ -160,15 +142,21 @@ RebuildResult Run(ZuveviRE& db, const std::string& table, const std::vector<std:
     // every later alteration of the file: one that named a deleted column goes, and is named; any
     // other stops the change.
     std::vector<BrokenObject> problems;
-    for (const BrokenObject& object : NewlyBroken(before, CheckSchema(db))) {
-      const std::string deleted = DeletedColumnNamed(ObjectSql(db, object), deleted_columns);
+    std::vector<SchemaObject> objects;
+    const std::vector<BrokenObject> broken = NewlyBroken(before, CheckSchema(db));
+    if (!broken.empty() && !ReadViewsAndTriggers(db, objects)) fail(db.GetErrorText());
+    for (const BrokenObject& object : broken) {
+      if (!ok) break;
+      const auto stored = std::find_if(objects.begin(), objects.end(), [&](const SchemaObject& o) {
+        return o.type == object.type && o.name == object.name;
+      });
+      const std::string deleted =
+          stored == objects.end() ? "" : DeletedColumnNamed(stored->sql, deleted_columns);
       if (deleted.empty()) {
         problems.push_back(object);
         continue;
       }
-      const std::string drop = object.type == "view" ? "DROP VIEW " : "DROP TRIGGER ";
-      if (!db.Execute(drop + (IsTemporaryObject(db, object) ? "temp." : "main.") +
-                      QuoteSqlName(object.name))) {
+      if (!db.Execute(DropStatement(*stored))) {
         fail(db.GetErrorText());
         break;
       }

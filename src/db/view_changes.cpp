@@ -13,31 +13,6 @@
 namespace torvane {
 namespace {
 
-// One view or trigger as the catalogs keep it.
-struct CatalogObject {
-  std::string type;
-  std::string name;
-  std::string table;  // a trigger's table or view
-  std::string sql;
-  bool temporary = false;
-};
-
-bool ReadViewsAndTriggers(ZuveviRE& db, std::vector<CatalogObject>& objects) {
-  SqliteDataset rows = db.Query(
-      "SELECT type, name, tbl_name, sql, 0 FROM main.sqlite_master "
-      "WHERE type IN ('view', 'trigger') AND sql IS NOT NULL UNION ALL "
-      "SELECT type, name, tbl_name, sql, 1 FROM temp.sqlite_master "
-      "WHERE type IN ('view', 'trigger') AND sql IS NOT NULL");
-  if (!rows.Requery() || !rows.IsComplete()) return false;
-  const TextTable table = rows.GetAll(false);
-  for (int r = 0; r < table.rows(); ++r) {
-    objects.push_back(CatalogObject{std::string(table.at(r, 0)), std::string(table.at(r, 1)),
-                                    std::string(table.at(r, 2)), std::string(table.at(r, 3)),
-                                    table.at(r, 4) == "1"});
-  }
-  return true;
-}
-
 // Whether the significant token `i` of `sql` stands where a table or view is named: after FROM,
 // JOIN, INTO or UPDATE, in a FROM list, after a trigger's ON, or in front of "." (a name that
 // qualifies a column); after "." only when a schema name comes before it. A name anywhere else is
@@ -84,7 +59,7 @@ bool StandsAsTable(std::string_view sql, const std::vector<SqlToken>& tokens, st
 }
 
 // Where an object's own name stands in its SQL, so a rewrite leaves it alone.
-std::pair<std::size_t, std::size_t> OwnName(const CatalogObject& object) {
+std::pair<std::size_t, std::size_t> OwnName(const SchemaObject& object) {
   if (object.type == "view") {
     const ViewDefinition view = ReadViewDefinition(object.sql);
     if (view.ok) return {view.name_begin, view.name_end};
@@ -95,15 +70,10 @@ std::pair<std::size_t, std::size_t> OwnName(const CatalogObject& object) {
   return {0, 0};
 }
 
-std::string Drop(const CatalogObject& object) {
-  return std::string(object.type == "view" ? "DROP VIEW " : "DROP TRIGGER ") +
-         (object.temporary ? "temp." : "main.") + QuoteSqlName(object.name);
-}
-
 // The statement that creates `object` again from `sql`, its stored SQL or a rewrite of it. The
 // engine keeps a temporary object's SQL without its TEMP: say it again, or the object would come
 // back in the database file.
-std::string Recreate(const CatalogObject& object, const std::string& sql) {
+std::string Recreate(const SchemaObject& object, const std::string& sql) {
   if (!object.temporary || !EqualsIgnoreCase(sql.substr(0, 7), "CREATE ")) return sql;
   return "CREATE TEMP " + sql.substr(7);
 }
@@ -169,7 +139,7 @@ ViewChange RenameView(ZuveviRE& db, const std::string& old_name, const std::stri
   ViewChange change;
   const std::string definition = db.GetTableSql(old_name);
   const ViewDefinition view = ReadViewDefinition(definition);
-  std::vector<CatalogObject> objects;
+  std::vector<SchemaObject> objects;
   if (!view.ok || !ReadViewsAndTriggers(db, objects)) {
     change.error = db.GetErrorText();
     return change;
@@ -185,14 +155,14 @@ ViewChange RenameView(ZuveviRE& db, const std::string& old_name, const std::stri
   // names the view is written anew to name the new one.
   std::vector<std::string> drops;
   std::vector<std::string> creates;
-  for (const CatalogObject& object : objects) {
+  for (const SchemaObject& object : objects) {
     if (object.type == "view" && EqualsIgnoreCase(object.name, old_name)) continue;
     const bool on_view = object.type == "trigger" && EqualsIgnoreCase(object.table, old_name);
     const auto [skip_begin, skip_end] = OwnName(object);
     const std::string rewritten =
         RenameTableTokens(object.sql, old_name, new_name, skip_begin, skip_end);
     if (!on_view && rewritten == object.sql) continue;
-    if (!on_view) drops.push_back(Drop(object));
+    if (!on_view) drops.push_back(DropStatement(object));
     creates.push_back(Recreate(object, rewritten));
   }
   std::vector<std::string> statements = drops;
@@ -205,7 +175,7 @@ ViewChange RenameView(ZuveviRE& db, const std::string& old_name, const std::stri
 ViewChange RedefineView(ZuveviRE& db, const std::string& name, const std::string& query,
                         bool temporary) {
   ViewChange change;
-  std::vector<CatalogObject> objects;
+  std::vector<SchemaObject> objects;
   if (!ReadViewsAndTriggers(db, objects)) {
     change.error = db.GetErrorText();
     return change;
@@ -219,7 +189,7 @@ ViewChange RedefineView(ZuveviRE& db, const std::string& name, const std::string
       // The engine accepts a view on tables that do not exist and fails only when it is read.
       "SELECT * FROM " + quoted + " LIMIT 0",
   };
-  for (const CatalogObject& object : objects) {
+  for (const SchemaObject& object : objects) {
     if (object.type == "trigger" && EqualsIgnoreCase(object.table, name)) {
       statements.push_back(Recreate(object, object.sql));
     }
@@ -229,9 +199,9 @@ ViewChange RedefineView(ZuveviRE& db, const std::string& name, const std::string
 
 std::vector<BrokenObject> ObjectsNaming(ZuveviRE& db, const std::string& name) {
   std::vector<BrokenObject> naming;
-  std::vector<CatalogObject> objects;
+  std::vector<SchemaObject> objects;
   if (!ReadViewsAndTriggers(db, objects)) return naming;
-  for (const CatalogObject& object : objects) {
+  for (const SchemaObject& object : objects) {
     if (EqualsIgnoreCase(object.name, name) && object.type == "view") continue;
     if (object.type == "trigger" && EqualsIgnoreCase(object.table, name)) continue;
     const auto [skip_begin, skip_end] = OwnName(object);
