@@ -63,6 +63,9 @@ struct AppState {
   std::string DatabasePath;
   // The plain window title, set once the main window exists.
   std::string TitleText;
+  // Whether the engine had a transaction open when the program last looked (NoteTransactionState):
+  // a failure that finds it gone knows the engine rolled the transaction back by itself.
+  bool TransactionSeenOpen = false;
   // Text a grid cell had when in-place editing of it began.
   std::string EditStartText;
   // The keys (row ids, as the cursor writes them) of the records in the grid's rows, in row

@@ -3,6 +3,7 @@
 #include "app/operation_log.h"
 #include "app/schema_tree.h"
 #include "app/text_encoding.h"
+#include "app/transactions.h"
 #include "base/files.h"
 #include "base/text.h"
 #include "db/backup.h"
@@ -75,6 +76,7 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
     return;
   }
   app.state.DatabasePath = path;
+  NoteTransactionState(app);
   app.window.window().SetTitle(app.state.TitleText + " - " + path);
   // The names in the tree are read in the mode the database's own texts show.
   ApplyDetectedTextMode(app);
@@ -119,6 +121,7 @@ bool CloseDatabase(App& app) {
     return false;
   }
   app.state.DatabasePath.clear();
+  app.state.TransactionSeenOpen = false;
   // The names belong to the closed database: a change of the display filter must not list them.
   app.state.TableNames.clear();
   app.state.ViewNames.clear();

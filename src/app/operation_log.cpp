@@ -1,5 +1,7 @@
 #include "app/operation_log.h"
 
+#include "app/record_grid.h"
+#include "app/transactions.h"
 #include "base/files.h"
 #include "base/text.h"
 #include "ui/main_window.h"
@@ -19,7 +21,12 @@ namespace {
 
 void ShowError(App& app, const std::string& message, const std::string& error_text, int flags,
                const std::string& caption) {
-  app.services.MessageBox(message + "错误信息如下：\r\n\r\n" + error_text, flags, caption);
+  AppendLog(app, FailureLogLine(message, error_text));
+  const std::string loss = TakeTransactionLoss(app);
+  std::string text = message + "错误信息如下：\r\n\r\n" + error_text;
+  if (!loss.empty()) text += "\r\n\r\n" + loss;
+  app.services.MessageBox(text, flags, caption);
+  if (!loss.empty()) ReloadShownTable(app);
 }
 
 }  // namespace
@@ -34,6 +41,10 @@ void ReportError(App& app, const std::string& message) {
 
 void ReportErrorText(App& app, const std::string& message, const std::string& error_text) {
   ShowError(app, message, error_text, kMbOkStop, "错误：");
+}
+
+std::string FailureLogLine(const std::string& message, const std::string& reason) {
+  return "[×]" + message + (reason.empty() ? "" : "（" + reason + "）");
 }
 
 void ClearLogCommand(App& app) { app.window.log_box().SetContent(""); }

@@ -15,12 +15,16 @@ struct FileDialog;
 void AppendLog(App& app, const std::string& line);
 
 // Shows message + "错误信息如下：\r\n\r\n" + the connection's error text, with `flags` and
-// `caption` (stop icon and "错误：" by default). Writes nothing to the log.
+// `caption` (stop icon and "错误：" by default), and logs "[×]" + message + "（error text）".
+// When the failure ended the user's transaction (TakeTransactionLoss), the box says so too, the
+// log has a line for it and the shown table is read again, since its changes are gone.
 void ReportError(App& app, const std::string& message, int flags, const std::string& caption);
 void ReportError(App& app, const std::string& message);
-// ReportError's box with `error_text` in place of the connection's text: for a failure the
-// program had to roll back first, which leaves the engine with no error to report.
+// ReportError with `error_text` in place of the connection's text: for a failure the program had
+// to roll back first, which leaves the engine with no error to report.
 void ReportErrorText(App& app, const std::string& message, const std::string& error_text);
+// The log line of a failure: "[×]" + message, and "（reason）" when there is one.
+std::string FailureLogLine(const std::string& message, const std::string& reason);
 
 // Reads the whole file chosen in `dialog` into `bytes`. When it cannot be read, says so in a box
 // (`failure` + "无法读取文件：" + its name) and returns false: nothing may then be stored or

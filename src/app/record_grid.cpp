@@ -1,5 +1,6 @@
 #include "app/record_grid.h"
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -51,7 +52,9 @@ void FailBrowse(App& app, const std::string& name, const std::string& kind_text)
 
 }  // namespace
 
-void BrowseObject(App& app, const std::string& name, ItemKind kind) {
+namespace {
+
+void Browse(App& app, const std::string& name, ItemKind kind, bool log) {
   if (name.empty()) return;
   AppState& s = app.state;
   MainWindow& w = app.window;
@@ -101,8 +104,33 @@ void BrowseObject(App& app, const std::string& name, ItemKind kind) {
 
   const double elapsed = static_cast<double>(TickCount() - t0);
   w.info_box().SetContent(BrowseInfoText(count, s.RowLimit, elapsed, kind, read_only));
-  AppendLog(app, "打开" + kind_text + "：" + name);
+  if (log) AppendLog(app, "打开" + kind_text + "：" + name);
   w.field_panel().SetVisible(kind == ItemKind::kTable);
+}
+
+}  // namespace
+
+void BrowseObject(App& app, const std::string& name, ItemKind kind) {
+  Browse(app, name, kind, true);
+}
+
+void ReloadShownTable(App& app) {
+  TreeView& tree = app.window.tree();
+  const int item = tree.SelectedIndex();
+  const int kind = tree.ItemData(item);
+  if (kind != static_cast<int>(ItemKind::kTable) && kind != static_cast<int>(ItemKind::kView)) {
+    return;
+  }
+  Grid& grid = app.window.grid();
+  const int row = grid.CurrentRow();
+  const int column = grid.CurrentColumn();
+  Browse(app, tree.ItemText(item), static_cast<ItemKind>(kind), false);
+  // The same cell again, as far as the table still has it; moving there selects its record and
+  // field in the field panel, as a click would.
+  if (row > 0 && column > 0 && app.state.Cursor.IsOpen() && grid.RowCount() > 1) {
+    grid.SetCurrentCell(std::min(row, grid.RowCount() - 1),
+                        std::min(column, grid.ColumnCount() - 1));
+  }
 }
 
 std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind kind,

@@ -21,6 +21,10 @@ class TextTable;
 // nothing of the table shown before remains under its name.
 void BrowseObject(App& app, const std::string& name, ItemKind kind);
 
+// Reads the table or view the grid shows again, after a command that wrote to the file: the grid
+// shows what the file now holds, at the same current cell as far as it still exists. Logs no
+// browse. Does nothing while the grid shows no table or view (a console query's rows).
+void ReloadShownTable(App& app);
 // Shows the tree's selected object again (or resets the panels when a group or nothing is
 // selected): for commands that changed records or objects.
 void RefreshGrid(App& app);

@@ -1,32 +1,69 @@
 #include "app/transactions.h"
 
 #include "app/operation_log.h"
+#include "app/record_grid.h"
 #include "base/text.h"
 #include "ui/modal_services.h"
 
 namespace torvane {
-namespace {
 
-void Report(App& app, bool ok, const std::string& success, const std::string& failure) {
-  if (ok) {
-    app.services.MessageBox(success, kMbOk);
-  } else {
-    ReportError(app, failure);
-  }
+void NoteTransactionState(App& app) {
+  app.state.TransactionSeenOpen = app.state.Connection.IsInTransaction();
 }
 
-}  // namespace
+std::string TakeTransactionLoss(App& app) {
+  if (!app.state.TransactionSeenOpen || app.state.Connection.IsInTransaction()) return "";
+  app.state.TransactionSeenOpen = false;
+  AppendLog(app, "[×]数据库引擎已回滚当前事务，其中尚未提交的修改都已丢失。");
+  return "数据库引擎因此回滚了当前事务：事务中尚未提交的修改都已丢失，表中显示的是数据库文件现在的"
+         "内容。";
+}
 
 void BeginTransactionCommand(App& app) {
-  Report(app, app.state.Connection.BeginTransaction(), "已成功启动事务。", "启动事务失败！");
+  if (!app.state.Connection.BeginTransaction()) {
+    ReportError(app, "启动事务失败！");
+    NoteTransactionState(app);
+    return;
+  }
+  NoteTransactionState(app);
+  AppendLog(app, "已启动事务。");
+  app.services.MessageBox("已成功启动事务。", kMbOk);
 }
 
 void CommitTransactionCommand(App& app) {
-  Report(app, app.state.Connection.CommitTransaction(), "已成功提交事务。", "提交事务失败！");
+  ZuveviRE& db = app.state.Connection;
+  if (db.CommitTransaction()) {
+    NoteTransactionState(app);
+    AppendLog(app, "已提交事务。");
+    ReloadShownTable(app);
+    app.services.MessageBox("已成功提交事务。", kMbOk);
+    return;
+  }
+  if (db.IsInTransaction()) {
+    // The engine kept the transaction (another program still reads the file): nothing is lost
+    // and the same COMMIT can succeed later.
+    const std::string reason = db.GetErrorText();
+    AppendLog(app, FailureLogLine("提交事务失败，事务仍未结束。", reason));
+    app.services.MessageBox("提交事务失败！错误信息如下：\r\n\r\n" + reason +
+                                "\r\n\r\n事务仍未结束，其中的修改都还在，可以稍后再次提交。",
+                            kMbOkStop, "错误：");
+    NoteTransactionState(app);
+    return;
+  }
+  ReportError(app, "提交事务失败！");
+  NoteTransactionState(app);
 }
 
 void RollbackTransactionCommand(App& app) {
-  Report(app, app.state.Connection.RollbackTransaction(), "已成功回滚事务。", "回滚事务失败！");
+  if (!app.state.Connection.RollbackTransaction()) {
+    ReportError(app, "回滚事务失败！");
+    NoteTransactionState(app);
+    return;
+  }
+  NoteTransactionState(app);
+  AppendLog(app, "已回滚事务。");
+  ReloadShownTable(app);
+  app.services.MessageBox("已成功回滚事务。", kMbOk);
 }
 
 void ShowErrorTextCommand(App& app) {

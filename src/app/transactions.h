@@ -1,7 +1,7 @@
 #pragma once
 
-// The transaction and diagnostic commands of the 其它操作 menu: one call on the connection each,
-// its outcome in a message box.
+// The transaction and diagnostic commands of the 其它操作 menu, and how the program keeps track of
+// a transaction the engine ended by itself.
 
 #include <string>
 
@@ -10,6 +10,19 @@
 
 namespace torvane {
 
+// The engine ends a transaction by itself when a statement in it fails in some ways (an I/O error,
+// a full disk, a failed COMMIT): everything the transaction held is gone. The program notes whether
+// a transaction is open after every command that may begin or end one (the transaction commands, a
+// console statement, an open, a close); every failure report then compares.
+void NoteTransactionState(App& app);
+// When a transaction noted open is no longer open: notes that, writes the loss to the log and
+// returns the sentence that tells the user; "" otherwise. The caller puts the sentence into its
+// failure message and shows the table again (ReportError and ReportErrorText do both).
+std::string TakeTransactionLoss(App& app);
+
+// Begin, commit and roll back the user's transaction. Each says how it went, logs it, and after a
+// commit or rollback the shown table is read again. A failed commit says whether the transaction
+// is still open (another program reads: it can be committed again) or the engine rolled it back.
 void BeginTransactionCommand(App& app);
 void CommitTransactionCommand(App& app);
 void RollbackTransactionCommand(App& app);

@@ -48,7 +48,12 @@ bool ZuveviRE::Open(const std::string& file_name, bool create) {
   auto engine = std::make_shared<Engine>(db);
   if (rc != SQLITE_OK) return false;
   db_ = std::move(engine);
+  SetBusyTimeout(kBusyTimeoutMs);
   return true;
+}
+
+void ZuveviRE::SetBusyTimeout(int milliseconds) {
+  if (db_) sqlite3_busy_timeout(db_->get(), milliseconds);
 }
 
 bool ZuveviRE::Close() {

@@ -14,6 +14,11 @@ namespace torvane {
 
 class SqliteTable;
 
+// How long a statement waits for a lock another program holds on the file before it fails with
+// "database is locked": long enough for another program's short write, short enough that a user
+// waiting on a command is told soon.
+constexpr int kBusyTimeoutMs = 5000;
+
 // Owns one engine connection. Cursors and record sets opened from it share that connection; they
 // keep it usable for themselves when this object is closed or re-opened, and the engine connection
 // goes away when the last of them lets go. Nothing throws: failures are false, "", 0 or an empty
@@ -33,6 +38,10 @@ class ZuveviRE {
   // and reaches the file system as UTF-8. False when refused (nothing reaches the engine, and
   // GetErrorText is "") or when the engine cannot open it; the object is closed then.
   [[nodiscard]] bool Open(const std::string& file_name = "", bool create = false);
+
+  // How long statements wait for another program's lock (kBusyTimeoutMs after every open); 0 makes
+  // them fail at once. Does nothing when not open.
+  void SetBusyTimeout(int milliseconds);
 
   // Lets go of the connection; afterwards IsOpen is false whatever the result. False when
   // statements are still alive on the connection (a record set still holds one): the engine then

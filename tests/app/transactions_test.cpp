@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "support/app_fixture.h"
+#include "support/fault_vfs.h"
 
 namespace torvane {
 namespace {
 
 using testing::AppTest;
+using testing::FaultFiles;
+using testing::FileCall;
 using testing::QueryText;
+using testing::ScopedFaultVfs;
 
 TEST_F(AppTest, BeginEditRollbackRestoresTheOldValue) {
   const std::string path = MakeDb("CREATE TABLE t(a TEXT); INSERT INTO t VALUES('old');");
@@ -66,6 +70,79 @@ TEST_F(AppTest, DiagnosticsShowTheEngineValues) {
   EXPECT_EQ(boxes[3].text, "最近一次操作的错误信息：no such table: missing");
   EXPECT_EQ(boxes[4].text, "最近一次操作的错误码：1");
   for (const auto& box : boxes) EXPECT_EQ(box.flags, kMbOk);
+}
+
+// A COMMIT that cannot write the file (a full disk when it grows, an I/O error) makes the engine
+// roll the whole transaction back: the user is told the changes are gone, the log says so, the grid
+// shows the file again, and closing no longer asks about a transaction that does not exist.
+TEST_F(AppTest, ACommitTheEngineRolledBackIsReportedAsRolledBack) {
+  static const struct {
+    const char* name;
+    FileCall call;
+    int code;
+    const char* reason;
+  } cases[] = {
+      {"full disk", FileCall::kWrite, SQLITE_FULL, "database or disk is full"},
+      {"write error", FileCall::kWrite, SQLITE_IOERR_WRITE, "disk I/O error"},
+  };
+  ScopedFaultVfs vfs;
+  Start();
+  Grid& grid = window_.grid();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path =
+        MakeDb("CREATE TABLE t(a TEXT); INSERT INTO t VALUES('old');", std::string("库") + c.name);
+    OpenDatabase(app_, path, false);
+    SelectTreeItem("t");
+    BeginTransactionCommand(app_);
+    EditCell(1, 1, "new");
+    ASSERT_EQ(grid.CellText(1, 1), "new");
+    vfs.Fail(c.call, 1, c.code, false, FaultFiles::kDatabase);
+    CommitTransactionCommand(app_);
+    vfs.Heal();
+    EXPECT_FALSE(state_.Connection.IsInTransaction());
+    EXPECT_EQ(MessageTexts().back(),
+              std::string("提交事务失败！错误信息如下：\r\n\r\n") + c.reason +
+                  "\r\n\r\n数据库引擎因此回滚了当前事务：事务中尚未提交的修改都已丢失，"
+                  "表中显示的是数据库文件现在的内容。");
+    EXPECT_EQ(grid.CellText(1, 1), "old");
+    const std::string log = window_.log_box().Content();
+    EXPECT_NE(log.find(std::string("[×]提交事务失败！（") + c.reason +
+                       "）\r\n"
+                       "[×]数据库引擎已回滚当前事务，其中尚未提交的修改都已丢失。"),
+              std::string::npos)
+        << log;
+    const std::size_t boxes = services_.message_boxes().size();
+    EXPECT_TRUE(CloseDatabase(app_));
+    EXPECT_EQ(services_.message_boxes().size(), boxes);
+    EXPECT_EQ(QueryText(path, "SELECT a FROM t"), "old");
+  }
+}
+
+// A COMMIT refused because another program still reads keeps the transaction: the user is told it
+// is still open, and committing again once the reader is gone writes the changes.
+TEST_F(AppTest, ACommitRefusedForALockKeepsTheTransaction) {
+  const std::string path = MakeDb("CREATE TABLE t(a TEXT); INSERT INTO t VALUES('old');");
+  Start({path});
+  state_.Connection.SetBusyTimeout(50);
+  SelectTreeItem("t");
+  BeginTransactionCommand(app_);
+  EditCell(1, 1, "new");
+  {
+    testing::OtherConnection reader(path);
+    reader.Run("BEGIN; SELECT count(*) FROM t;");
+    CommitTransactionCommand(app_);
+    EXPECT_TRUE(state_.Connection.IsInTransaction());
+    EXPECT_EQ(MessageTexts().back(),
+              "提交事务失败！错误信息如下：\r\n\r\ndatabase is locked\r\n\r\n"
+              "事务仍未结束，其中的修改都还在，可以稍后再次提交。");
+    EXPECT_EQ(LastLogLine(), "[×]提交事务失败，事务仍未结束。（database is locked）");
+    reader.Run("COMMIT");
+  }
+  EXPECT_EQ(window_.grid().CellText(1, 1), "new");
+  CommitTransactionCommand(app_);
+  EXPECT_EQ(MessageTexts().back(), "已成功提交事务。");
+  EXPECT_EQ(QueryText(path, "SELECT a FROM t"), "new");
 }
 
 }  // namespace

@@ -105,6 +105,8 @@ TEST_F(BadFiles, LockedByAnotherConnection) {
   ASSERT_EQ(other.Exec("BEGIN EXCLUSIVE; INSERT INTO t VALUES (3, 'three')"), "");
   ZuveviRE db;
   ASSERT_TRUE(db.Open(path_, false));
+  // The lock is held until the test lets go of it: waiting for it would only slow the test.
+  db.SetBusyTimeout(0);
   EXPECT_TRUE(db.GetTableNames(true, false, false).empty());
   EXPECT_EQ(db.GetErrorText(), "database is locked");
   EXPECT_EQ(db.GetErrorCode(), 5);
@@ -135,6 +137,8 @@ TEST_F(BadFiles, WritesWaitForNobodyWhileAnotherConnectionWrites) {
   ASSERT_EQ(other.Exec("BEGIN IMMEDIATE; UPDATE t SET b = 'pending'"), "");
   ZuveviRE db;
   ASSERT_TRUE(db.Open(path_, false));
+  // The lock is held until the test lets go of it: waiting for it would only slow the test.
+  db.SetBusyTimeout(0);
   SqliteTable cursor;
   ASSERT_TRUE(cursor.Open("t", db));  // reading is still allowed
   ASSERT_TRUE(cursor.GoTo(1));
@@ -180,6 +184,8 @@ TEST_F(BadFiles, LockedByAnotherProcess) {
 
   ZuveviRE db;
   ASSERT_TRUE(db.Open(path_, false));
+  // The lock is held until the test lets go of it: waiting for it would only slow the test.
+  db.SetBusyTimeout(0);
   EXPECT_FALSE(db.Execute("INSERT INTO t VALUES (5, 'five')"));
   EXPECT_EQ(db.GetErrorText(), "database is locked");
   SqliteTable cursor;
@@ -192,6 +198,52 @@ TEST_F(BadFiles, LockedByAnotherProcess) {
   // The other process rolled back: everything is as before, and usable.
   ASSERT_TRUE(cursor.Open("t", db));
   EXPECT_EQ(cursor.GetRecordCount(), 2);
+  for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
+}
+
+// Another program that holds the file locked for a moment (its own short write) is waited for: the
+// write that comes meanwhile succeeds once the lock is gone, instead of failing at once.
+TEST_F(BadFiles, AShortLockIsWaitedFor) {
+  int ready[2], release[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const std::string path = system_path();
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    sqlite3* db = nullptr;
+    char byte = 0;
+    const bool locked = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+                        sqlite3_exec(db, "BEGIN EXCLUSIVE; UPDATE t SET b = 'other'", nullptr,
+                                     nullptr, nullptr) == SQLITE_OK;
+    byte = locked ? 'L' : 'F';
+    (void)!::write(ready[1], &byte, 1);
+    (void)!::read(release[0], &byte, 1);
+    // Still held a moment after the parent starts writing.
+    ::usleep(300 * 1000);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    ::_exit(0);
+  }
+  char state = 0;
+  ASSERT_EQ(::read(ready[0], &state, 1), 1);
+  ASSERT_EQ(state, 'L');
+
+  ZuveviRE db;
+  ASSERT_TRUE(db.Open(path_, false));
+  const char go = 'g';
+  ASSERT_EQ(::write(release[1], &go, 1), 1);
+  EXPECT_TRUE(db.Execute("INSERT INTO t VALUES (5, 'five')")) << db.GetErrorText();
+  SqliteTable cursor;
+  ASSERT_TRUE(cursor.Open("t", db));
+  ASSERT_TRUE(cursor.GoTo(1));
+  ASSERT_TRUE(cursor.Edit());
+  ASSERT_TRUE(cursor.SetField("b", "mine"));
+  EXPECT_TRUE(cursor.Update()) << db.GetErrorText();
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  RawDb check(path_);
+  EXPECT_EQ(check.Value("SELECT group_concat(b) FROM t"), "mine,other,five");
   for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
 }
 
