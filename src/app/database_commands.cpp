@@ -1,5 +1,8 @@
 #include "app/database_commands.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "app/operation_log.h"
 #include "app/schema_tree.h"
 #include "app/text_encoding.h"
@@ -20,7 +23,9 @@ void OpenDatabaseCommand(App& app) { ChooseAndOpenDatabase(app, false); }
 
 void CloseCommand(App& app) { CloseDatabase(app); }
 
-void BackupCommand(App& app) { BackupDatabase(app, app.state.DatabasePath); }
+void BackupCommand(App& app) {
+  BackupDatabase(app, app.state.DatabasePath, BackupPurpose::kCommand);
+}
 
 void ChooseAndOpenDatabase(App& app, bool create) {
   FileDialog& dialog = app.window.database_file_dialog();
@@ -40,7 +45,7 @@ void ChooseAndOpenDatabase(App& app, bool create) {
   // a backup copy of it is made as for a file being opened. Its journal files go with it, or the
   // new database would take them for its own.
   if (create && FileExists(path)) {
-    BackupDatabase(app, path);
+    if (!BackupDatabase(app, path, BackupPurpose::kReplace)) return;
     DeleteFile(path);
     for (const char* suffix : {"-wal", "-shm", "-journal"}) {
       if (FileExists(path + suffix)) DeleteFile(path + suffix);
@@ -50,7 +55,10 @@ void ChooseAndOpenDatabase(App& app, bool create) {
 }
 
 void OpenDatabase(App& app, const std::string& path, bool create) {
-  BackupDatabase(app, path);
+  // A backup that failed is told once the open's outcome is known: a file that cannot be opened
+  // either gets one message, the open's, which carries the engine's reason.
+  std::string backup_failure;
+  const bool backed_up = BackupDatabase(app, path, BackupPurpose::kOpen, &backup_failure);
   const std::string verb = create ? "新建" : "打开";
   // A cursor or record set left from an earlier connection must not outlive it.
   app.state.Cursor.Close();
@@ -58,10 +66,15 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
   bool opened = app.state.Connection.Open(path, create);
   std::string error;
   if (opened) {
+    // The backup has already waited for another program's lock: the user is not made to wait
+    // twice for the same lock.
+    if (!backed_up) app.state.Connection.SetBusyTimeout(0);
     // The engine opens any file and reads it only when asked: a file that is not a database, or
     // one another program holds locked, must not look like an empty database.
     SqliteDataset catalog = app.state.Connection.Query("SELECT count(*) FROM sqlite_master");
-    if (!catalog.Requery()) {
+    const bool read = catalog.Requery();
+    app.state.Connection.SetBusyTimeout(kBusyTimeoutMs);
+    if (!read) {
       error = app.state.Connection.GetErrorText();
       catalog.Close();
       app.state.Connection.Close();
@@ -69,12 +82,15 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
     }
   }
   if (!opened) {
+    // A file the engine was not given (missing, unreadable, a folder) has the system's reason.
+    if (error.empty() && !create) error = ReadingProblem(path);
     std::string message = "不能" + verb + "数据库 [" + path + "]！";
     if (!error.empty()) message += "错误信息如下：\r\n\r\n" + error;
     app.services.MessageBox(message, kMbOkStop);
-    AppendLog(app, "[×]" + verb + "数据库失败！[" + path + "]");
+    AppendLog(app, FailureLogLine(verb + "数据库失败！[" + path + "]", error));
     return;
   }
+  if (!backup_failure.empty()) app.services.MessageBox(backup_failure, kMbOkStop);
   app.state.DatabasePath = path;
   NoteTransactionState(app);
   app.window.window().SetTitle(app.state.TitleText + " - " + path);
@@ -154,20 +170,43 @@ std::string BackupFileName(const std::string& path, const LocalDateTime& now) {
   return name;
 }
 
-void BackupDatabase(App& app, const std::string& path) {
-  if (!FileExists(path)) return;
+bool BackupDatabase(App& app, const std::string& path, BackupPurpose purpose,
+                    std::string* deferred_box) {
+  if (!FileExists(path)) return true;
+  const std::string folder = BackupDirectory();
+  const std::string target = folder + "/" + BackupFileName(path, LocalNow());
   // An installed program's backups go under the user's data folder, which may not exist yet.
-  CreateDirectories(BackupDirectory());
-  const std::string target = BackupDirectory() + "/" + BackupFileName(path, LocalNow());
+  std::error_code made;
+  std::filesystem::create_directories(SystemPath(folder), made);
   std::string error;
-  if (BackupDatabaseFile(path, target, error)) {
-    AppendLog(app, "已将数据库文件备份到：" + target);
-    return;
+  if (made) {
+    error = "无法建立备份文件夹 " + folder + "：" + made.message();
+  } else {
+    RemoveLeftoverBackups(folder);
+    if (BackupDatabaseFile(path, target, error)) {
+      AppendLog(app, "已将数据库文件备份到：" + target);
+      return true;
+    }
   }
   // Every open promises a backup: one that could not be made must not go unnoticed.
-  app.services.MessageBox(
-      "未能将数据库文件备份到：" + target + "\r\n\r\n数据库照常打开，但这次没有备份。", kMbOkStop);
-  AppendLog(app, "[×]备份数据库失败！" + target);
+  std::string message = "未能将数据库文件备份到：" + target + "\r\n\r\n原因：" + error;
+  switch (purpose) {
+    case BackupPurpose::kOpen:
+      message += "\r\n\r\n数据库照常打开，但这次没有备份。";
+      break;
+    case BackupPurpose::kCommand:
+      break;
+    case BackupPurpose::kReplace:
+      message += "\r\n\r\n没有备份就不替换该文件：文件保持原样，没有新建数据库。";
+      break;
+  }
+  AppendLog(app, FailureLogLine("备份数据库失败！" + target, error));
+  if (deferred_box != nullptr) {
+    *deferred_box = message;
+  } else {
+    app.services.MessageBox(message, kMbOkStop);
+  }
+  return false;
 }
 
 void SetDatabaseCommandsEnabled(App& app, bool enabled) {

@@ -38,10 +38,20 @@ bool SettlePendingTransaction(App& app);
 // nothing, when the user kept the transaction or the engine refuses the close (reported).
 bool CloseDatabase(App& app);
 
-// Copies the file at `path` into the backup folder (BackupDirectory) and logs the copy. Does
-// nothing when there is no file at `path`; a copy that cannot be made is reported in a box and in
-// the log.
-void BackupDatabase(App& app, const std::string& path);
+// What a backup is made for; it decides what a failed one goes on to say.
+enum class BackupPurpose {
+  kOpen,     // every open's copy: the database opens all the same
+  kCommand,  // the 备份数据库 command
+  kReplace,  // the copy of a file a new database is to replace: without it, nothing is replaced
+};
+
+// Copies the file at `path` into the backup folder (BackupDirectory), whole or not at all, and
+// logs the copy; temporary files a killed backup left there are removed first. True when there is
+// no file at `path` or the copy was made; false when it could not be made, reported in the log and
+// in a box with the system's reason, or, when `deferred_box` is given, with that box's text left
+// there for the caller to show once it knows what follows.
+bool BackupDatabase(App& app, const std::string& path, BackupPurpose purpose,
+                    std::string* deferred_box = nullptr);
 
 // The backup folder: run directory + "/数据库备份" in a build tree or a portable copy;
 // $XDG_DATA_HOME/torvane/数据库备份 for an installed program (see ProgramPlaces).

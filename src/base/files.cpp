@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstring>
 
 #include "base/codec.h"
 
@@ -73,6 +74,15 @@ bool CanOpenForReading(std::string_view path) {
   if (path.empty()) return false;
   Fd fd(::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC));
   return fd.get() >= 0;
+}
+
+std::string ReadingProblem(std::string_view path) {
+  if (path.empty()) return std::strerror(ENOENT);
+  Fd fd(::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) return std::strerror(errno);
+  struct stat info {};
+  if (::fstat(fd.get(), &info) == 0 && S_ISDIR(info.st_mode)) return std::strerror(EISDIR);
+  return "";
 }
 
 bool ReadWholeFile(std::string_view path, Bytes& bytes) {

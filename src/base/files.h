@@ -18,6 +18,9 @@ bool FileExists(std::string_view path);
 
 // True when `path` can be opened for reading (it is opened and closed again at once).
 bool CanOpenForReading(std::string_view path);
+// Why `path` cannot be opened for reading, as the system says it ("No such file or directory",
+// "Permission denied", "Is a directory"); "" when it can be.
+std::string ReadingProblem(std::string_view path);
 
 // The whole file as bytes; empty bytes when the name is empty or the file cannot be read.
 Bytes ReadFile(std::string_view path);

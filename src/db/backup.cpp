@@ -1,5 +1,13 @@
 #include "db/backup.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <dirent.h>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -7,9 +15,17 @@
 #include <sqlite3.h>
 
 #include "base/files.h"
+#include "base/text.h"
+#include "db/connection.h"
 
 namespace torvane {
 namespace {
+
+constexpr const char* kPartialPrefix = ".torvane-backup-";
+constexpr const char* kPartialSuffix = ".partial";
+
+// `what` failed, and the system's reason: "无法读取 /a/b：Permission denied".
+std::string SystemError(const std::string& what) { return what + "：" + std::strerror(errno); }
 
 // Whether the file's header says write-ahead-log mode (read and write versions 2).
 bool HeaderSaysWal(const std::string& path) {
@@ -24,20 +40,93 @@ bool NonEmptyFile(const std::string& path) {
   return !error && size > 0;
 }
 
+// The folder part of `path` ("." for a bare name).
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A name in `folder` that no other backup, of this program or another one running, uses.
+std::string PartialName(const std::string& folder) {
+  static int counter = 0;
+  return folder + "/" + kPartialPrefix + IntToText(static_cast<int>(::getpid())) + "-" +
+         IntToText(++counter) + kPartialSuffix;
+}
+
 // A connection closed when it goes.
 struct Connection {
   sqlite3* db = nullptr;
   ~Connection() { sqlite3_close_v2(db); }
   bool Open(const std::string& path, int flags, std::string& error) {
     if (sqlite3_open_v2(SystemPath(path).c_str(), &db, flags, nullptr) == SQLITE_OK) {
-      sqlite3_busy_timeout(db, 3000);
+      sqlite3_busy_timeout(db, kBusyTimeoutMs);
       return true;
     }
     error = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
     return false;
   }
+  int Run(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
 };
 
+// Copies the bytes of `from` into the new file `to`; false with the system's reason.
+bool CopyBytes(const std::string& from, const std::string& to, std::string& error) {
+  const int in = ::open(SystemPath(from).c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    error = SystemError("无法读取 " + from);
+    return false;
+  }
+  const int out = ::open(SystemPath(to).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (out < 0) {
+    error = SystemError("无法在 " + FolderOf(to) + " 中建立文件");
+    ::close(in);
+    return false;
+  }
+  bool ok = true;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      error = SystemError("无法读取 " + from);
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = ::write(out, buffer + done, static_cast<std::size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0) {
+        error = SystemError("无法写入 " + FolderOf(to));
+        ok = false;
+        break;
+      }
+      done += put;
+    }
+    if (!ok) break;
+  }
+  ::close(in);
+  if (::close(out) != 0 && ok) {
+    error = SystemError("无法写入 " + FolderOf(to));
+    ok = false;
+  }
+  return ok;
+}
+
+// Flushes the file at `path` to the disk.
+bool FlushFile(const std::string& path, std::string& error) {
+  const int fd = ::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 || ::fsync(fd) != 0) {
+    error = SystemError("无法把备份写到磁盘上");
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  ::close(fd);
+  return true;
+}
+
+// The copy taken through the engine's online backup, which reads the file and its write-ahead log
+// as one committed state.
 bool OnlineBackup(const std::string& source, const std::string& target, std::string& error) {
   Connection from, to;
   if (!from.Open(source, SQLITE_OPEN_READWRITE, error)) return false;
@@ -54,7 +143,7 @@ bool OnlineBackup(const std::string& source, const std::string& target, std::str
     return false;
   }
   // The copy is a database of its own: leave it in rollback-journal mode with nothing beside it.
-  if (sqlite3_exec(to.db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+  if (to.Run("PRAGMA journal_mode = DELETE") != SQLITE_OK) {
     error = sqlite3_errmsg(to.db);
     return false;
   }
@@ -62,43 +151,108 @@ bool OnlineBackup(const std::string& source, const std::string& target, std::str
 }
 
 // The file and its journal copied side by side; opening the copy makes the engine roll the journal
-// back into it, as it would after a crash.
+// back into it, as it would after a crash. The copy is checked afterwards: a commit another
+// program finished while the two were copied could leave them out of step.
 bool CopyWithJournal(const std::string& source, const std::string& target, std::string& error) {
   const std::string journal = target + "-journal";
-  if (!CopyFile(source, target) || !CopyFile(source + "-journal", journal)) {
-    error = "cannot copy the file";
-    DeleteFile(journal);
-    return false;
-  }
-  bool ok;
-  {
+  bool ok = CopyBytes(source, target, error) && CopyBytes(source + "-journal", journal, error);
+  if (ok) {
     Connection copy;
     ok = copy.Open(target, SQLITE_OPEN_READWRITE, error);
-    if (ok && sqlite3_exec(copy.db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr,
-                           nullptr) != SQLITE_OK) {
-      error = sqlite3_errmsg(copy.db);
+    sqlite3_stmt* check = nullptr;
+    if (ok &&
+        (sqlite3_prepare_v2(copy.db, "PRAGMA quick_check", -1, &check, nullptr) != SQLITE_OK ||
+         sqlite3_step(check) != SQLITE_ROW ||
+         std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok") != 0)) {
+      error =
+          sqlite3_errcode(copy.db) == SQLITE_OK ? "复制出的文件不完整" : sqlite3_errmsg(copy.db);
       ok = false;
     }
+    sqlite3_finalize(check);
   }
   if (FileExists(journal)) DeleteFile(journal);
   return ok;
+}
+
+// The file copied byte for byte while the engine holds a read lock on it, so no other program can
+// commit meanwhile: the copy is the committed state, also while another program has a transaction
+// open (whose changes stay out of the file until it commits). Falls back to CopyWithJournal when
+// the lock cannot be had because the file's pages are being changed under a journal (a
+// transaction of this program that outgrew its cache, or a crashed program's journal), and to a
+// plain copy when the file is not a database the engine can read.
+bool LockedCopy(const std::string& source, const std::string& target, std::string& error) {
+  const bool journal = NonEmptyFile(source + "-journal");
+  Connection reader;
+  if (!reader.Open(source, SQLITE_OPEN_READONLY, error)) return CopyBytes(source, target, error);
+  // With a journal beside the file there is another way when the lock is refused: no waiting.
+  if (journal) sqlite3_busy_timeout(reader.db, 0);
+  const int rc = reader.Run("BEGIN; SELECT count(*) FROM sqlite_master");
+  if (rc == SQLITE_OK) {
+    const bool ok = CopyBytes(source, target, error);
+    reader.Run("COMMIT");
+    return ok;
+  }
+  if (journal) return CopyWithJournal(source, target, error);
+  if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
+    error = sqlite3_errmsg(reader.db);
+    return false;
+  }
+  // Not a database the engine reads (or damaged): the user's bytes are kept as they are.
+  return CopyBytes(source, target, error);
 }
 
 }  // namespace
 
 bool BackupDatabaseFile(const std::string& source, const std::string& target, std::string& error) {
   error.clear();
+  const std::string folder = FolderOf(target);
+  const std::string partial = PartialName(folder);
   bool ok;
   if (NonEmptyFile(source + "-wal") || HeaderSaysWal(source)) {
-    ok = OnlineBackup(source, target, error);
-  } else if (NonEmptyFile(source + "-journal")) {
-    ok = CopyWithJournal(source, target, error);
+    ok = OnlineBackup(source, partial, error);
   } else {
-    ok = CopyFile(source, target);
-    if (!ok) error = "cannot copy the file";
+    ok = LockedCopy(source, partial, error);
   }
-  if (!ok && FileExists(target)) DeleteFile(target);
-  return ok;
+  ok = ok && FlushFile(partial, error);
+  if (ok && ::rename(SystemPath(partial).c_str(), SystemPath(target).c_str()) != 0) {
+    error = SystemError("无法给备份文件命名");
+    ok = false;
+  }
+  if (!ok) {
+    for (const char* suffix : {"", "-journal"}) {
+      if (FileExists(partial + suffix)) DeleteFile(partial + suffix);
+    }
+    return false;
+  }
+  // The new name is kept by the folder, which is flushed too.
+  const int dir = ::open(SystemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+int RemoveLeftoverBackups(const std::string& folder) {
+  DIR* dir = ::opendir(SystemPath(folder).c_str());
+  if (dir == nullptr) return 0;
+  int removed = 0;
+  const std::string prefix = kPartialPrefix;
+  const std::string suffix = kPartialSuffix;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    const std::size_t end = name.find(suffix);
+    if (name.rfind(prefix, 0) != 0 || end == std::string::npos) continue;
+    // ".torvane-backup-<pid>-<n>.partial", and the journal a copy may have beside it: left by a
+    // program that no longer runs.
+    const std::string numbers = name.substr(prefix.size(), end - prefix.size());
+    const pid_t pid = static_cast<pid_t>(std::atol(numbers.c_str()));
+    if (pid <= 0 || (::kill(pid, 0) != 0 && errno == ESRCH)) {
+      if (::unlink((SystemPath(folder) + "/" + name).c_str()) == 0) ++removed;
+    }
+  }
+  ::closedir(dir);
+  return removed;
 }
 
 }  // namespace torvane

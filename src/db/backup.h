@@ -6,14 +6,24 @@
 
 namespace torvane {
 
-// Copies the database file `source` to `target` (created or replaced). A database in rollback-
-// journal mode with no journal beside it is copied byte for byte, so the copy is identical to the
-// file. Otherwise the copy is made consistent: a database in write-ahead-log mode is copied through
-// the engine's online backup, which takes in the committed changes still in its log; a database
-// with a journal beside it (a transaction in progress, whose pages may already be in the file, or
-// one a crashed program left) is copied together with its journal, which the engine then rolls back
-// in the copy. False, with `error` saying why, when the copy could not be made; a half-made copy is
-// removed. Names are internal text.
+// Copies the database file `source` to `target` (created or replaced), whole or not at all: the
+// copy is written under a temporary name in the target's folder, flushed to the disk, and only then
+// given its name, so a program killed half-way leaves no partial file under a backup's name.
+//
+// A database in rollback-journal mode is copied byte for byte while the engine holds a read lock on
+// it (waiting up to kBusyTimeoutMs for another program's write to end), so the copy is the
+// committed state, identical to the file when nothing is pending. A database in write-ahead-log
+// mode is copied through the engine's online backup, which takes in the committed changes still in
+// its log. A file whose pages are being changed under a journal (a transaction that outgrew its
+// cache, or one a crashed program left) is copied together with its journal, which the engine then
+// rolls back in the copy. A file the engine cannot read as a database is copied as it is.
+//
+// False, with `error` giving the system's or the engine's reason, when the copy could not be made;
+// nothing is then left behind. Names are internal text.
 bool BackupDatabaseFile(const std::string& source, const std::string& target, std::string& error);
+
+// Removes from `folder` the temporary files of backups whose program no longer runs (killed
+// half-way); returns how many were removed.
+int RemoveLeftoverBackups(const std::string& folder);
 
 }  // namespace torvane

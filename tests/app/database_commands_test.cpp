@@ -1,5 +1,9 @@
 #include "app/database_commands.h"
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "app/record_grid.h"
@@ -226,10 +230,23 @@ TEST_F(AppTest, ABackupThatCannotBeWrittenIsReported) {
   const std::string path = MakeDb("CREATE TABLE t(a);", std::string(215, 'n'));
   Start({path});
   ASSERT_EQ(services_.message_boxes().size(), 1u);
-  EXPECT_EQ(services_.message_boxes()[0].text.rfind("未能将数据库文件备份到：", 0), 0u);
+  const std::string& text = services_.message_boxes()[0].text;
+  EXPECT_EQ(text.rfind("未能将数据库文件备份到：", 0), 0u);
+  EXPECT_NE(text.find("\r\n\r\n原因：无法给备份文件命名：File name too long\r\n\r\n"
+                      "数据库照常打开，但这次没有备份。"),
+            std::string::npos)
+      << text;
   EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
   const std::string log = window_.log_box().Content();
   EXPECT_NE(log.find("[×]备份数据库失败！"), std::string::npos);
+  EXPECT_NE(log.find("（无法给备份文件命名：File name too long）"), std::string::npos);
+  // Nothing of the failed copy is left in the folder.
+  std::size_t leftovers = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(SystemPath(BackupDirectory()))) {
+    const std::string mine = ".torvane-backup-" + std::to_string(::getpid()) + "-";
+    if (entry.path().filename().string().rfind(mine, 0) == 0) ++leftovers;
+  }
+  EXPECT_EQ(leftovers, 0u);
   EXPECT_EQ(state_.DatabasePath, path);
   EXPECT_EQ(LastLogLine(), "打开数据库：" + path + "（文本编码：GBK）");
 }
@@ -256,7 +273,7 @@ TEST_F(AppTest, AnOpenThatCannotReadTheCatalogFails) {
     EXPECT_EQ(services_.message_boxes()[0].text,
               "不能打开数据库 [" + *c.path + "]！错误信息如下：\r\n\r\n" + c.error);
     EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
-    EXPECT_EQ(LastLogLine(), "[×]打开数据库失败！[" + *c.path + "]");
+    EXPECT_EQ(LastLogLine(), "[×]打开数据库失败！[" + *c.path + "]（" + c.error + "）");
     EXPECT_FALSE(state_.Connection.IsOpen());
     EXPECT_EQ(state_.DatabasePath, "");
     EXPECT_FALSE(window_.menu(MainMenu::kTable).IsEnabled());

@@ -75,8 +75,8 @@ TEST_F(AppTest, StartWithAPathBacksItUpAndOpensIt) {
   const std::vector<std::string> backups = backups_made();
   ASSERT_EQ(backups.size(), 1u);
   EXPECT_EQ(ReadFile(backups[0]), original);
-  EXPECT_EQ(window_.log_box().Content(),
-            "\r\n已将数据库文件备份到：" + backups[0] + "\r\n打开数据库：" + path + "（文本编码：GBK）");
+  EXPECT_EQ(window_.log_box().Content(), "\r\n已将数据库文件备份到：" + backups[0] +
+                                             "\r\n打开数据库：" + path + "（文本编码：GBK）");
   EXPECT_EQ(window_.tree().ItemText(0), "表 (1)");
   EXPECT_EQ(window_.tree().ItemText(1), "商品");
   for (int i = 0; i < window_.toolbar().ButtonCount(); ++i) {
@@ -93,10 +93,12 @@ TEST_F(AppTest, StartWithAMissingPathReportsAndCreatesNothing) {
   ExpectNoDatabaseState(window_);
   EXPECT_FALSE(FileExists(path));
   ASSERT_EQ(services_.message_boxes().size(), 1u);
-  EXPECT_EQ(services_.message_boxes()[0].text, "不能打开数据库 [" + path + "]！");
+  EXPECT_EQ(services_.message_boxes()[0].text,
+            "不能打开数据库 [" + path + "]！错误信息如下：\r\n\r\nNo such file or directory");
   EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
   EXPECT_EQ(services_.message_boxes()[0].caption, "信息：");
-  EXPECT_EQ(window_.log_box().Content(), "\r\n[×]打开数据库失败！[" + path + "]");
+  EXPECT_EQ(window_.log_box().Content(),
+            "\r\n[×]打开数据库失败！[" + path + "]（No such file or directory）");
 }
 
 TEST_F(AppTest, ExitClosesTheDatabaseAndTheWindow) {
@@ -166,9 +168,9 @@ TEST(CommandLine, OptionsAndTheDatabase) {
 }
 
 TEST_F(AppTest, TableOptionShowsTheTableOrViewAtOnce) {
-  const std::string path =
-      MakeDb("CREATE TABLE 商品(名称 TEXT); INSERT INTO 商品 VALUES('苹果'); CREATE VIEW v AS "
-             "SELECT 名称 || '!' AS x FROM 商品;");
+  const std::string path = MakeDb(
+      "CREATE TABLE 商品(名称 TEXT); INSERT INTO 商品 VALUES('苹果'); CREATE VIEW v AS "
+      "SELECT 名称 || '!' AS x FROM 商品;");
   Start({path, "--table=v"});
   EXPECT_EQ(window_.tree().ItemText(window_.tree().SelectedIndex()), "v");
   EXPECT_EQ(window_.grid().CellText(1, 1), "苹果!");
@@ -204,8 +206,7 @@ class InstalledTest : public AppTest {
   // Every file under the prefix with its size, to see that nothing was written there.
   std::string Listing() {
     std::string listing;
-    for (const auto& entry :
-         std::filesystem::recursive_directory_iterator(ToUtf8(prefix_))) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(ToUtf8(prefix_))) {
       listing += entry.path().string() + ":" +
                  (entry.is_regular_file() ? std::to_string(entry.file_size()) : "dir") + "\n";
     }
@@ -230,9 +231,9 @@ TEST_F(InstalledTest, BacksUpIntoTheUsersDataFolderAndWritesNothingIntoTheInstal
   EXPECT_EQ(backups[0].rfind(data + "/torvane/数据库备份/", 0), 0u) << backups[0];
   EXPECT_EQ(ReadFile(backups[0]), ReadFile(path));
   EXPECT_FALSE(FileExists(data + "/applications/torvane.desktop"));
-  EXPECT_EQ(ReadRegistryDefault("ZuveviREFile\\DefaultIcon"), prefix_ + "/share/torvane/ZuveviRE.ico");
-  EXPECT_EQ(ReadRegistryDefault("ZuveviREFile\\shell\\open\\command"),
-            prefix_ + "/bin/torvane %1");
+  EXPECT_EQ(ReadRegistryDefault("ZuveviREFile\\DefaultIcon"),
+            prefix_ + "/share/torvane/ZuveviRE.ico");
+  EXPECT_EQ(ReadRegistryDefault("ZuveviREFile\\shell\\open\\command"), prefix_ + "/bin/torvane %1");
   EXPECT_EQ(TemplateFilePath(), prefix_ + "/share/torvane/SQL模板.txt");
   EXPECT_EQ(ManualAddress(app_),
             "file://" + ToUtf8(dir_.path()).substr(0) + "/pre%20fix/share/doc/torvane/README.md");
@@ -259,9 +260,8 @@ TEST_F(InstalledTest, ABackupFolderThatCannotBeMadeIsReportedAndTheDatabaseOpens
   Start({path});
   EXPECT_EQ(state_.DatabasePath, path);
   ASSERT_EQ(services_.message_boxes().size(), 1u);
-  EXPECT_EQ(services_.message_boxes()[0].text.rfind("未能将数据库文件备份到：" + dir_.path() +
-                                                        "/file/data/torvane/数据库备份/",
-                                                    0),
+  EXPECT_EQ(services_.message_boxes()[0].text.rfind(
+                "未能将数据库文件备份到：" + dir_.path() + "/file/data/torvane/数据库备份/", 0),
             0u);
   EXPECT_NE(window_.log_box().Content().find("[×]备份数据库失败！"), std::string::npos);
 }

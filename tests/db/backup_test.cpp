@@ -1,0 +1,140 @@
+#include "db/backup.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "base/files.h"
+#include "db/test_support.h"
+
+namespace torvane {
+namespace {
+
+using testing::FileBytes;
+using testing::RawDb;
+using testing::TempDir;
+
+// The names in the folder (as the file system names them), "." and ".." left out.
+std::vector<std::string> NamesIn(const std::string& system_folder) {
+  std::vector<std::string> names;
+  if (DIR* dir = ::opendir(system_folder.c_str())) {
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(dir);
+  }
+  return names;
+}
+
+class Backup : public ::testing::Test {
+ protected:
+  Backup() {
+    RawDb db(source_);
+    EXPECT_EQ(db.Exec("CREATE TABLE t(a); INSERT INTO t VALUES('一'), ('二');"), "");
+    EXPECT_EQ(::mkdir((dir_.system_path() + "/backups").c_str(), 0755), 0);
+  }
+
+  TempDir dir_;
+  const std::string source_ = dir_.Path("库.sdb");
+  const std::string folder_ = dir_.Path("backups");
+  const std::string target_ = dir_.Path("backups/库.sdb__备份");
+};
+
+TEST_F(Backup, AFileWithNothingPendingIsCopiedByteForByteAndNothingElseIsLeft) {
+  std::string error;
+  ASSERT_TRUE(BackupDatabaseFile(source_, target_, error)) << error;
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(FileBytes(SystemPath(target_)), FileBytes(SystemPath(source_)));
+  EXPECT_EQ(NamesIn(SystemPath(folder_)), std::vector<std::string>{SystemPath("库.sdb__备份")});
+}
+
+TEST_F(Backup, AFailedCopyLeavesNothingAndSaysWhy) {
+  std::string error;
+  // A folder that is not there, and one where a plain file stands.
+  EXPECT_FALSE(BackupDatabaseFile(source_, dir_.Path("missing/copy"), error));
+  EXPECT_EQ(error, "无法在 " + dir_.Path("missing") + " 中建立文件：No such file or directory");
+  ASSERT_TRUE(WriteFile(dir_.Path("plain"), Bytes{1}));
+  EXPECT_FALSE(BackupDatabaseFile(source_, dir_.Path("plain/copy"), error));
+  EXPECT_EQ(error, "无法在 " + dir_.Path("plain") + " 中建立文件：Not a directory");
+  // A folder the user may not write to.
+  const std::string locked = dir_.Path("locked");
+  ASSERT_EQ(::mkdir(SystemPath(locked).c_str(), 0555), 0);
+  ASSERT_EQ(::chmod(dir_.system_path().c_str(), 0755), 0);
+  const std::string result = testing::RunUnprivileged([&]() -> std::string {
+    std::string reason;
+    if (BackupDatabaseFile(source_, locked + "/copy", reason)) return "the copy was made";
+    if (reason.find("Permission denied") == std::string::npos) return "reason: " + reason;
+    if (!NamesIn(SystemPath(locked)).empty()) return "something was left";
+    return "";
+  });
+  if (result != "skip") {
+    EXPECT_EQ(result, "");
+  }
+  EXPECT_TRUE(NamesIn(SystemPath(folder_)).empty());
+}
+
+TEST_F(Backup, LeftoversOfKilledBackupsAreRemovedOnlyWhenTheirProgramIsGone) {
+  // A pid no process has (above the kernel's limit), and this process's own.
+  const std::string gone = folder_ + "/.torvane-backup-2147483646-1.partial";
+  const std::string gone_journal = gone + "-journal";
+  const std::string running =
+      folder_ + "/.torvane-backup-" + std::to_string(::getpid()) + "-99.partial";
+  const std::string other = folder_ + "/库.sdb__2024年1月1日";
+  for (const std::string* path : {&gone, &gone_journal, &running, &other}) {
+    ASSERT_TRUE(WriteFile(*path, Bytes{1, 2}));
+  }
+  EXPECT_EQ(RemoveLeftoverBackups(folder_), 2);
+  EXPECT_FALSE(FileExists(gone));
+  EXPECT_FALSE(FileExists(gone_journal));
+  EXPECT_TRUE(FileExists(running));
+  EXPECT_TRUE(FileExists(other));
+}
+
+// Another program writing the file when the backup starts: the copy holds the state before its
+// commit or after it, whole, and the backup does not fail for the lock.
+TEST_F(Backup, AWriteInProgressGivesAWholeCopy) {
+  int ready[2], release[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const std::string path = SystemPath(source_);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    sqlite3* db = nullptr;
+    char byte = 0;
+    const bool locked = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+                        sqlite3_exec(db, "BEGIN EXCLUSIVE; INSERT INTO t VALUES('三')", nullptr,
+                                     nullptr, nullptr) == SQLITE_OK;
+    byte = locked ? 'L' : 'F';
+    (void)!::write(ready[1], &byte, 1);
+    (void)!::read(release[0], &byte, 1);
+    ::usleep(300 * 1000);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    ::_exit(0);
+  }
+  char state = 0;
+  ASSERT_EQ(::read(ready[0], &state, 1), 1);
+  ASSERT_EQ(state, 'L');
+  const char go = 'g';
+  ASSERT_EQ(::write(release[1], &go, 1), 1);
+  std::string error;
+  EXPECT_TRUE(BackupDatabaseFile(source_, target_, error)) << error;
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  RawDb copy(target_);
+  const std::string rows = copy.Value("SELECT group_concat(a) FROM t");
+  EXPECT_TRUE(rows == "一,二" || rows == "一,二,三") << rows;
+  EXPECT_EQ(copy.Value("PRAGMA integrity_check"), "ok");
+  for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
+}
+
+}  // namespace
+}  // namespace torvane
