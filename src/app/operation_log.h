@@ -2,7 +2,9 @@
 
 // The operation log of the main window and the program's message conventions.
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "app/app_state.h"
 #include "base/bytes.h"
@@ -13,6 +15,12 @@ struct FileDialog;
 
 // Appends CR LF and `line` at the end of the log box and scrolls to it.
 void AppendLog(App& app, const std::string& line);
+
+// Longest text a log line quotes from a value or a statement, in bytes.
+constexpr std::size_t kLogTextLimit = 200;
+// `text` as a log line quotes it: on one line (line breaks and tabs become blanks) and, when longer
+// than kLogTextLimit bytes, its beginning cut between two characters, "…" and "（共N字节）".
+std::string LogExcerpt(std::string_view text);
 
 // Shows message + "错误信息如下：\r\n\r\n" + the connection's error text, with `flags` and
 // `caption` (stop icon and "错误：" by default), and logs "[×]" + message + "（error text）".

@@ -1,6 +1,7 @@
 #include "app/record_grid.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -114,7 +115,7 @@ void BrowseObject(App& app, const std::string& name, ItemKind kind) {
   Browse(app, name, kind, true);
 }
 
-void ReloadShownTable(App& app) {
+void ReloadShownTable(App& app, AfterReload after) {
   TreeView& tree = app.window.tree();
   const int item = tree.SelectedIndex();
   const int kind = tree.ItemData(item);
@@ -122,14 +123,28 @@ void ReloadShownTable(App& app) {
     return;
   }
   Grid& grid = app.window.grid();
+  ComboBox& records = app.window.record_number_box();
+  ComboBox& fields = app.window.field_name_box();
   const int row = grid.CurrentRow();
   const int column = grid.CurrentColumn();
+  const int record = records.SelectedIndex();
+  const int field = fields.SelectedIndex();
   Browse(app, tree.ItemText(item), static_cast<ItemKind>(kind), false);
-  // The same cell again, as far as the table still has it; moving there selects its record and
-  // field in the field panel, as a click would.
+  if (after == AfterReload::kNoCell) return;
+  const bool keep_panel = after == AfterReload::kSameCellKeepPanel;
+  // The same cell again, as far as the table still has it. Moving there raises the grid's event,
+  // which selects its record and field in the field panel and reads them, as a click would; a
+  // panel that is to keep its value does not hear of it.
+  std::function<void()> handler;
+  if (keep_panel) std::swap(handler, grid.on_current_cell_changed);
   if (row > 0 && column > 0 && app.state.Cursor.IsOpen() && grid.RowCount() > 1) {
     grid.SetCurrentCell(std::min(row, grid.RowCount() - 1),
                         std::min(column, grid.ColumnCount() - 1));
+  }
+  if (keep_panel) {
+    std::swap(handler, grid.on_current_cell_changed);
+    records.SetSelectedIndex(record);
+    fields.SetSelectedIndex(field);
   }
 }
 
@@ -145,8 +160,6 @@ std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind
   if (kind == ItemKind::kTable) text += read_only.empty() ? "可直接修改文本字段。" : read_only;
   return text;
 }
-
-void RefreshGrid(App& app) { OnTreeSelectionChanged(app); }
 
 void FillGrid(Grid& grid, const TextTable& rows, bool header, bool numbers) {
   // The grid reads the record set's own rows, shared by the copy of the table it is handed: a
@@ -197,19 +210,21 @@ bool OnGridEditingEnds(App& app) {
   if (!IsTableSelected(app) || !cursor.IsOpen() || row == -1 || column == -1) return false;
   const std::string new_text = grid.CellText(row, column);
   if (new_text == app.state.EditStartText) return false;
-  if (!GoToShownRecord(app, row)) {
-    ReportError(app, "修改字段值失败！");
-    return false;
+  bool written = false;
+  if (GoToShownRecord(app, row)) {
+    cursor.Edit();
+    cursor.SetField(column, new_text);
+    written = cursor.Update();
   }
-  cursor.Edit();
-  cursor.SetField(column, new_text);
-  if (cursor.Update()) {
+  if (written) {
     // An edit of the key moves the record to a new key; the row follows it.
     app.state.ShownRecordKeys[row - 1] = cursor.GetWrittenKey();
-    AppendLog(app, "已修改 " + grid.CellText(0, column) + " 字段值：" + new_text);
+    AppendLog(app, "已修改 " + grid.CellText(0, column) + " 字段值：" + LogExcerpt(new_text));
     return true;
   }
   ReportError(app, "修改字段值失败！");
+  // The refused text must not stay in the cell as if it were stored.
+  ReloadShownTable(app, AfterReload::kSameCellKeepPanel);
   return false;
 }
 

@@ -21,13 +21,21 @@ class TextTable;
 // nothing of the table shown before remains under its name.
 void BrowseObject(App& app, const std::string& name, ItemKind kind);
 
-// Reads the table or view the grid shows again, after a command that wrote to the file: the grid
-// shows what the file now holds, at the same current cell as far as it still exists. Logs no
-// browse. Does nothing while the grid shows no table or view (a console query's rows).
-void ReloadShownTable(App& app);
-// Shows the tree's selected object again (or resets the panels when a group or nothing is
-// selected): for commands that changed records or objects.
-void RefreshGrid(App& app);
+// Where a reload leaves the current cell and the field panel.
+enum class AfterReload {
+  // The same cell as far as the table still has it; the panel reads its record and field again,
+  // as a click would.
+  kSameCell,
+  // The same cell; the panel keeps its record, field and the value it holds (a write from it).
+  kSameCellKeepPanel,
+  // No current cell and no record chosen, as after a browse: after a delete, so that the next
+  // delete cannot hit a record the user did not choose.
+  kNoCell,
+};
+// Reads the table or view the grid shows again, after a command that wrote to the file, so the
+// grid shows what the file now holds. Logs no browse. Does nothing while the grid shows no table
+// or view (a console query's rows).
+void ReloadShownTable(App& app, AfterReload after = AfterReload::kSameCell);
 
 // Shows `rows` in `grid`: every cell as text, row 0 a fixed header row when `header`, and in
 // front a fixed "序号" column numbering the rows when `numbers`. An empty table leaves one cell.

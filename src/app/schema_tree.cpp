@@ -38,9 +38,9 @@ void RefreshNameLists(App& app) {
   app.state.TempViewNames = db.GetTableNames(false, true, true);
 }
 
-void RefreshSchemaTree(App& app) {
+void RefreshSchemaTree(App& app, const std::string& select) {
   TreeView& tree = app.window.tree();
-  const int selected = tree.SelectedIndex();
+  int selected = tree.SelectedIndex();
   tree.Clear();
   const int filter = app.window.display_filter().SelectedIndex();
   const AppState& s = app.state;
@@ -58,12 +58,18 @@ void RefreshSchemaTree(App& app) {
     AddGroup(tree, "临时视图", kOtherGroupImage, ItemKind::kOtherGroup, s.TempViewNames,
              ItemKind::kView);
   }
+  for (int i = 0; !select.empty() && i < tree.ItemCount(); ++i) {
+    if (tree.ItemData(i) >= static_cast<int>(ItemKind::kTable) && tree.ItemText(i) == select) {
+      selected = i;
+      break;
+    }
+  }
   tree.SetSelectedIndex(selected);
 }
 
-void RefreshSchema(App& app) {
+void RefreshSchema(App& app, const std::string& select) {
   RefreshNameLists(app);
-  RefreshSchemaTree(app);
+  RefreshSchemaTree(app, select);
 }
 
 void OnTreeSelectionChanged(App& app) {

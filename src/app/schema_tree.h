@@ -3,6 +3,8 @@
 // The schema tree of the main window: the open database's tables, views, temporary tables and
 // temporary views under up to four group items, filtered by the display combo box.
 
+#include <string>
+
 #include "app/app_state.h"
 
 namespace torvane {
@@ -18,12 +20,13 @@ enum class ItemKind : int {
 // Reloads the four name lists from the connection.
 void RefreshNameLists(App& app);
 
-// Rebuilds the tree from the name lists with the current display filter, then selects the item at
-// the index that was selected before (which browses it, when that changes the selection).
-void RefreshSchemaTree(App& app);
+// Rebuilds the tree from the name lists with the current display filter, then selects the table or
+// view named `select` when it is listed, and otherwise the item at the index that was selected
+// before (either browses it, once).
+void RefreshSchemaTree(App& app, const std::string& select = "");
 
 // RefreshNameLists, then RefreshSchemaTree: for commands that changed tables or views.
-void RefreshSchema(App& app);
+void RefreshSchema(App& app, const std::string& select = "");
 
 // The tree's selection changed: browse the selected table or view, or reset the panels.
 void OnTreeSelectionChanged(App& app);

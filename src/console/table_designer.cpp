@@ -253,9 +253,13 @@ void CreateNewTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldIn
     return;
   }
   if (!db.CreateTable(name, fields)) {
-    app.services.MessageBox("创建表失败，错误信息如下：\r\n\r\n" + db.GetErrorText(), kMbOk);
+    const std::string reason = db.GetErrorText();
+    AppendLog(app, FailureLogLine("创建表 " + name + " 失败！", reason));
+    app.services.MessageBox("创建表失败，错误信息如下：\r\n\r\n" + reason, kMbOk);
     return;
   }
+  AppendLog(app,
+            "已新建表 " + name + "（" + IntToText(static_cast<int>(fields.size())) + "个字段）");
   app.services.MessageBox("已成功创建表“" + name + "”！", kMbOk);
   RefreshSchema(app);
   d.window().Close();
@@ -279,13 +283,16 @@ void RebuildTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldInfo
     ReportErrorText(app, "修改表失败！", result.error);
     return;
   }
-  RefreshSchema(app);
-  RefreshGrid(app);
+  std::string left_out;
+  for (const std::string& name : result.left_out) left_out += (left_out.empty() ? "" : "、") + name;
+  AppendLog(app,
+            "已修改表 " + table +
+                (left_out.empty() ? "" : "（用到了已删除的字段、未能保留：" + left_out + "）"));
+  // The tree is read again and shows the table once.
+  RefreshSchema(app, table);
   app.services.MessageBox("修改表 " + table + " 成功！", kMbOk);
-  if (!result.left_out.empty()) {
-    std::string names;
-    for (const std::string& name : result.left_out) names += (names.empty() ? "" : "、") + name;
-    app.services.MessageBox("以下内容用到了已删除的字段，未能随表保留：" + names, kMbOk);
+  if (!left_out.empty()) {
+    app.services.MessageBox("以下内容用到了已删除的字段，未能随表保留：" + left_out, kMbOk);
   }
   d.window().Close();
 }

@@ -30,6 +30,25 @@ void SaveBytesToFile(App& app, const Bytes& bytes) {
 int SelectedRecord(App& app) { return app.window.record_number_box().SelectedIndex() + 1; }
 int SelectedField(App& app) { return app.window.field_name_box().SelectedIndex() + 1; }
 
+// What a panel write stored, as its log line quotes it.
+std::string WrittenValueForLog(App& app, PanelWrite what, const Bytes& bytes) {
+  MainWindow& w = app.window;
+  switch (what) {
+    case PanelWrite::kText:
+      return LogExcerpt(w.text_value_box().Content());
+    case PanelWrite::kInteger:
+      return LogExcerpt(w.integer_value_box().Content());
+    case PanelWrite::kDecimal:
+      return LogExcerpt(w.decimal_value_box().Content());
+    case PanelWrite::kBytesFromFile:
+      return "字节集（" + IntToText(static_cast<std::int64_t>(bytes.size())) + "字节，来自文件 " +
+             w.bytes_file_dialog().file_name + "）";
+    case PanelWrite::kClearBytes:
+      return "空字节集";
+  }
+  return "";
+}
+
 }  // namespace
 
 FieldTypeCode PanelKindOfPage(int page) {
@@ -162,9 +181,14 @@ void WriteFromPanel(App& app, PanelWrite what) {
     app.services.MessageBox("写字段值失败！", kMbOk);
     return;
   }
+  const std::string field_name = w.field_name_box().CurrentText();
   if (cursor.Update()) {
     // An edit of the key moves the record to a new key; the grid row follows it.
     app.state.ShownRecordKeys[record - 1] = cursor.GetWrittenKey();
+    AppendLog(app, "已写入第" + IntToText(record) + "条记录的 " + field_name + " 字段值：" +
+                       WrittenValueForLog(app, what, bytes));
+    // The grid shows what is now stored; the panel stays at its record and field.
+    ReloadShownTable(app, AfterReload::kSameCellKeepPanel);
     if (what == PanelWrite::kBytesFromFile || what == PanelWrite::kClearBytes) {
       w.picture_box().SetPicture(bytes);
     }
@@ -172,6 +196,7 @@ void WriteFromPanel(App& app, PanelWrite what) {
   } else {
     // The engine's reason, or why the table cannot be written here, goes with the message.
     ReportError(app, "写字段值失败！", kMbOkStop, "信息：");
+    ReloadShownTable(app, AfterReload::kSameCellKeepPanel);
   }
 }
 

@@ -155,8 +155,9 @@ void Insert(App& app, InsertDialog& d) {
     ReportError(app, "插入记录失败！");
     return;
   }
+  AppendLog(app, "已在表 " + app.state.Cursor.GetName() + " 中插入记录");
   app.services.MessageBox("已成功插入记录！", kMbOk);
-  RefreshGrid(app);
+  ReloadShownTable(app, AfterReload::kNoCell);
   d.window().Close();
 }
 

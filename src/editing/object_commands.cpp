@@ -33,6 +33,16 @@ bool IsTemporaryView(App& app, const std::string& name) {
          std::find(temp_views.begin(), temp_views.end(), name) != temp_views.end();
 }
 
+// Every table and view name of both catalogs.
+std::vector<std::string> AllNames(App& app) {
+  const AppState& s = app.state;
+  std::vector<std::string> names;
+  for (const auto* list : {&s.TableNames, &s.ViewNames, &s.TempTableNames, &s.TempViewNames}) {
+    names.insert(names.end(), list->begin(), list->end());
+  }
+  return names;
+}
+
 }  // namespace
 
 void RenameObject(App& app, ObjectKind kind) {
@@ -73,9 +83,17 @@ void RenameObject(App& app, ObjectKind kind) {
     ReportErrorText(app, "修改" + word + "名称时发生错误！", error);
     return;
   }
+  // The name as the catalog now has it (the typed one may be quoted): the one name that is new.
+  const std::vector<std::string> before = AllNames(app);
+  RefreshNameLists(app);
+  std::string renamed = new_name;
+  for (const std::string& name : AllNames(app)) {
+    if (std::find(before.begin(), before.end(), name) == before.end()) renamed = name;
+  }
+  AppendLog(app, "已将" + word + " " + old_name + " 改名为 " + renamed);
   app.services.MessageBox("已成功修改" + word + "名称！", kMbOk);
-  RefreshSchema(app);
-  RefreshGrid(app);
+  // The renamed object stays selected, and is shown once.
+  RefreshSchemaTree(app, renamed);
 }
 
 void DropObject(App& app, ObjectKind kind) {
@@ -90,16 +108,18 @@ void DropObject(App& app, ObjectKind kind) {
   // alter any table of the file: say so before the user decides.
   const std::vector<BrokenObject> naming = ObjectsNaming(app.state.Connection, name);
   if (!naming.empty()) {
-    question += "\r\n\r\n以下视图或触发器用到了它，删除后将无法使用；在它们被删除或修改之前，"
-                "数据库会拒绝修改表名称等操作：" +
-                DescribeObjects(naming);
+    question +=
+        "\r\n\r\n以下视图或触发器用到了它，删除后将无法使用；在它们被删除或修改之前，"
+        "数据库会拒绝修改表名称等操作：" +
+        DescribeObjects(naming);
   }
   if (app.services.MessageBox(question, kMbYesNoCancelAsk) != kIdYes) return;
   const std::string what = kind == ObjectKind::kTable ? " table " : " view ";
   if (!app.state.Connection.Execute("drop" + what + QuoteSqlName(name))) {
-    app.services.MessageBox("删除失败！", kMbOkStop);
+    ReportError(app, "删除失败！");
     return;
   }
+  AppendLog(app, "已删除" + word + " " + name);
   app.services.MessageBox("已删除。", kMbOk);
   RefreshSchema(app);
   // The dropped object was the tree's last item, so nothing took its place: the panels must not
@@ -112,9 +132,10 @@ void CreateViewCommand(App& app) {
       "请输入创建视图的SQL语句", "新建视图", "CREATE VIEW <视图名称> AS <select语句>");
   if (!entered) return;
   if (!app.state.Connection.Execute(*entered)) {
-    app.services.MessageBox("执行失败！", kMbOkStop);
+    ReportError(app, "执行失败！");
     return;
   }
+  AppendLog(app, "已新建视图：" + LogExcerpt(*entered));
   app.services.MessageBox("执行成功。", kMbOk);
   RefreshSchema(app);
 }
@@ -136,8 +157,9 @@ void AlterViewCommand(App& app) {
     ReportErrorText(app, "修改视图失败！", change.error);
     return;
   }
+  AppendLog(app, "已修改视图 " + name + "：" + LogExcerpt(*query));
   app.services.MessageBox("视图修改成功。", kMbOk);
-  RefreshGrid(app);
+  ReloadShownTable(app);
 }
 
 }  // namespace torvane

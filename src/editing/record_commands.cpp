@@ -5,6 +5,7 @@
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
+#include "base/text.h"
 #include "db/sql_name.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
@@ -26,12 +27,14 @@ void InsertEmptyRecord(App& app) {
   const std::string name = cursor.GetName();
   if (app.state.Connection.Execute("insert into " + QuoteSqlName(name) + " values(" + values +
                                    ")")) {
-    RefreshGrid(app);
+    AppendLog(app, "已在表 " + name + " 中插入空记录");
+    ReloadShownTable(app, AfterReload::kNoCell);
     app.services.MessageBox("已成功插入空记录。", kMbOk);
   } else {
-    app.services.MessageBox("插入空记录失败！表 " + name +
-                                " 不允许插入空记录，可能因为：存在主键；某字段不允许为null。",
-                            kMbOk);
+    ReportError(app,
+                "插入空记录失败！表 " + name +
+                    " 不允许插入空记录，可能因为：存在主键；某字段不允许为null。",
+                kMbOk, "信息：");
   }
 }
 
@@ -45,15 +48,23 @@ void DeleteCurrentRecord(App& app) {
     app.services.MessageBox("表尚未打开。", kMbOkStop);
     return;
   }
+  // Asking about a record that is not there would promise a delete that cannot happen.
+  const int record = app.window.record_number_box().SelectedIndex() + 1;
+  if (record < 1) {
+    app.services.MessageBox("尚未选择记录：请先在表格中点选要删除的记录。", kMbOk);
+    return;
+  }
   if (app.services.MessageBox("您确认要删除当前记录吗？", kMbYesNoCancelAsk) != kIdYes) return;
   // Without a record to go to, the cursor has none current and the delete refuses: it never
   // deletes a record the user did not choose.
-  GoToShownRecord(app, app.window.record_number_box().SelectedIndex() + 1);
+  GoToShownRecord(app, record);
   if (!cursor.Delete()) {
     ReportError(app, "删除当前记录失败！");
+    ReloadShownTable(app, AfterReload::kNoCell);
     return;
   }
-  RefreshGrid(app);
+  AppendLog(app, "已删除表 " + cursor.GetName() + " 中的第" + IntToText(record) + "条记录");
+  ReloadShownTable(app, AfterReload::kNoCell);
   app.services.MessageBox("已成功删除当前记录。", kMbOk);
 }
 

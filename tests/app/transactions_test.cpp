@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "support/app_fixture.h"
 #include "support/fault_vfs.h"
 
@@ -143,6 +144,43 @@ TEST_F(AppTest, ACommitRefusedForALockKeepsTheTransaction) {
   CommitTransactionCommand(app_);
   EXPECT_EQ(MessageTexts().back(), "已成功提交事务。");
   EXPECT_EQ(QueryText(path, "SELECT a FROM t"), "new");
+}
+
+// An edit inside the user's transaction that cannot write the journal (a transaction larger than
+// the engine's page cache writes it as it goes) makes the engine roll the whole transaction back:
+// the edit's failure says so, and the grid shows the file, without the earlier edit the transaction
+// held.
+TEST_F(AppTest, AnEditThatEndedTheTransactionSaysSoAndShowsTheFile) {
+  static const struct {
+    int code;
+    const char* reason;
+  } cases[] = {{SQLITE_IOERR_WRITE, "disk I/O error"}, {SQLITE_FULL, "database or disk is full"}};
+  ScopedFaultVfs vfs;
+  Start();
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    const std::string path = MakeDb("CREATE TABLE t(a TEXT); INSERT INTO t VALUES('一'), ('二');",
+                                    "库" + IntToText(++n));
+    OpenDatabase(app_, path, false);
+    ASSERT_TRUE(state_.Connection.Execute("PRAGMA cache_size = 1"));
+    SelectTreeItem("t");
+    BeginTransactionCommand(app_);
+    EditCell(1, 1, "改一");
+    vfs.Fail(FileCall::kWrite, 1, c.code, false, FaultFiles::kJournal);
+    EditCell(2, 1, std::string(5000, 'x'));
+    vfs.Heal();
+    EXPECT_FALSE(state_.Connection.IsInTransaction());
+    EXPECT_EQ(MessageTexts().back(),
+              std::string("修改字段值失败！错误信息如下：\r\n\r\n") + c.reason +
+                  "\r\n\r\n数据库引擎因此回滚了当前事务：事务中尚未提交的修改都已丢失，"
+                  "表中显示的是数据库文件现在的内容。");
+    EXPECT_EQ(window_.grid().CellText(1, 1), "一");
+    EXPECT_EQ(window_.grid().CellText(2, 1), "二");
+    EXPECT_EQ(LastLogLine(), "[×]数据库引擎已回滚当前事务，其中尚未提交的修改都已丢失。");
+    EXPECT_TRUE(CloseDatabase(app_));
+    EXPECT_EQ(QueryText(path, "SELECT group_concat(a) FROM t"), "一,二");
+  }
 }
 
 }  // namespace

@@ -109,8 +109,10 @@ TEST_F(FieldPanelTest, WritesTextAndNumbersByKind) {
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{"已成功写入字段值！"}) << c.typed;
     EXPECT_EQ(Stored(c.column), c.stored) << c.typed;
   }
-  // The grid is not refreshed by a write.
-  EXPECT_EQ(window_.grid().CellText(1, 1), "旧文本");
+  // The grid shows what each write stored, and the log names it.
+  EXPECT_EQ(window_.grid().CellText(1, 1), "中文\r\n第二行");
+  EXPECT_EQ(window_.grid().CellText(1, 3), "-0.5");
+  EXPECT_NE(window_.log_box().Content().find("已写入第1条记录的 "), std::string::npos);
 }
 
 TEST_F(FieldPanelTest, BytesRoundTripThroughFilesExactly) {

@@ -234,7 +234,9 @@ TEST_F(ObjectCommandsTest, DropsAfterConfirmation) {
   services_.QueueMessageBoxAnswer(kIdYes);
   window_.menu_item("删除表")->Choose();
   ASSERT_EQ(services_.message_boxes().size(), 2u);
-  EXPECT_EQ(services_.message_boxes()[1].text, "删除失败！");
+  EXPECT_EQ(services_.message_boxes()[1].text,
+            "删除失败！错误信息如下：\r\n\r\nuse DROP VIEW to delete view v");
+  EXPECT_EQ(LastLogLine(), "[×]删除失败！（use DROP VIEW to delete view v）");
   EXPECT_EQ(services_.message_boxes()[1].flags, kMbOkStop);
   Run("删除视图", std::nullopt, true);
   EXPECT_EQ(Names("view"), std::vector<std::string>{""});
@@ -252,7 +254,8 @@ TEST_F(ObjectCommandsTest, CreateViewRunsTheStatementAsEntered) {
   EXPECT_EQ(services_.input_boxes()[0].prompt, "请输入创建视图的SQL语句");
   EXPECT_EQ(services_.input_boxes()[0].caption, "新建视图");
   EXPECT_EQ(services_.input_boxes()[0].initial, "CREATE VIEW <视图名称> AS <select语句>");
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"执行失败！"});
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{"执行失败！错误信息如下：\r\n\r\nnear \"<\": syntax error"});
   EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
 
   services_.ClearRecords();
