@@ -285,9 +285,7 @@ void RebuildTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldInfo
   }
   std::string left_out;
   for (const std::string& name : result.left_out) left_out += (left_out.empty() ? "" : "、") + name;
-  AppendLog(app,
-            "已修改表 " + table +
-                (left_out.empty() ? "" : "（用到了已删除的字段、未能保留：" + left_out + "）"));
+  AppendLog(app, "已修改表 " + table + (left_out.empty() ? "" : "；未能随表保留：" + left_out));
   // The tree is read again and shows the table once.
   RefreshSchema(app, table);
   app.services.MessageBox("修改表 " + table + " 成功！", kMbOk);

@@ -73,6 +73,22 @@ TEST_F(AppTest, NewDatabaseReplacesAnExistingFileAfterABackup) {
   EXPECT_EQ(window_.tree().ItemCount(), 2);
 }
 
+// A file whose backup cannot be made (its name is too long for the backup's stamp) is not
+// replaced by a new database: nothing is left without a copy.
+TEST_F(AppTest, NewDatabaseDoesNotReplaceAFileItCouldNotBackUp) {
+  const std::string path = MakeDb("CREATE TABLE old(x);", std::string(215, 'n'));
+  const Bytes before = ReadFile(path);
+  Start();
+  services_.QueueFileDialogAnswer(path);
+  window_.menu_item("新建数据库...")->Choose();
+  ASSERT_EQ(services_.message_boxes().size(), 1u);
+  const std::string& text = services_.message_boxes()[0].text;
+  EXPECT_EQ(text.rfind("未能将数据库文件备份到：", 0), 0u);
+  EXPECT_NE(text.find("没有备份就不替换该文件：文件保持原样，没有新建数据库。"), std::string::npos);
+  EXPECT_EQ(ReadFile(path), before);
+  EXPECT_FALSE(state_.Connection.IsOpen());
+}
+
 TEST_F(AppTest, NewDatabaseNeverReplacesTheOpenFile) {
   const std::string path = MakeDb("CREATE TABLE mine(x); INSERT INTO mine VALUES(1);");
   Start({path});

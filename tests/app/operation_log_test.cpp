@@ -11,6 +11,23 @@ namespace {
 
 using testing::AppTest;
 
+// A quoted value stays on one line and, when long, is cut between two characters (never inside a
+// two- or four-byte one) and says how long it was.
+TEST(LogExcerpt, OneLineAndCutBetweenCharacters) {
+  EXPECT_EQ(LogExcerpt("a\r\nb\tc"), "a  b c");
+  EXPECT_EQ(LogExcerpt(std::string(kLogTextLimit, 'x')), std::string(kLogTextLimit, 'x'));
+  const std::string ascii(kLogTextLimit + 1, 'x');
+  EXPECT_EQ(LogExcerpt(ascii), std::string(kLogTextLimit, 'x') + "…（共201字节）");
+  // One byte, then two-byte characters: the last whole one ends at byte 199.
+  std::string wide = "x";
+  for (int i = 0; i < 150; ++i) wide += "汉";
+  EXPECT_EQ(LogExcerpt(wide), wide.substr(0, 199) + "…（共301字节）");
+  // A four-byte character (GB18030 0x81 0x30 0x81 0x30) across the limit is left out whole.
+  std::string four(kLogTextLimit - 2, 'y');
+  four += "\x81\x30\x81\x30";
+  EXPECT_EQ(LogExcerpt(four), std::string(kLogTextLimit - 2, 'y') + "…（共202字节）");
+}
+
 TEST_F(AppTest, LogSavesAsItsOwnBytesWithCrLf) {
   Start();
   AppendLog(app_, "第一行");

@@ -17,7 +17,8 @@ constexpr char kSchema[] =
 TEST_F(AppTest, TreeGroupsFollowTheDisplayFilter) {
   const std::string path = MakeDb(kSchema);
   Start({path});
-  ASSERT_TRUE(state_.Connection.Execute("CREATE TEMP TABLE tt(y); CREATE TEMP VIEW tv AS SELECT 1"));
+  ASSERT_TRUE(
+      state_.Connection.Execute("CREATE TEMP TABLE tt(y); CREATE TEMP VIEW tv AS SELECT 1"));
   RefreshSchema(app_);
 
   static const struct {
@@ -110,16 +111,14 @@ TEST_P(PopUpTest, OpensTheMenuOfTheSelectedKind) {
   EXPECT_EQ(window_.menu(MainMenu::kView).IsOpen(), c.view_menu);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tree, PopUpTest,
-                         ::testing::Values(PopUpCase{"a", false, true, false},
-                                           PopUpCase{"v", false, false, true},
-                                           PopUpCase{"表 (2)", false, false, false},
-                                           PopUpCase{"a", true, true, false},
-                                           PopUpCase{"v", true, false, false}),
-                         [](const ::testing::TestParamInfo<PopUpCase>& info) {
-                           return std::string(info.param.on_grid ? "Grid" : "Tree") +
-                                  std::to_string(info.index);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Tree, PopUpTest,
+    ::testing::Values(PopUpCase{"a", false, true, false}, PopUpCase{"v", false, false, true},
+                      PopUpCase{"表 (2)", false, false, false}, PopUpCase{"a", true, true, false},
+                      PopUpCase{"v", true, false, false}),
+    [](const ::testing::TestParamInfo<PopUpCase>& info) {
+      return std::string(info.param.on_grid ? "Grid" : "Tree") + std::to_string(info.index);
+    });
 
 }  // namespace
 }  // namespace torvane

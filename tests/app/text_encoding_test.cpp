@@ -25,8 +25,9 @@ class TextEncodingTest : public AppTest {
  protected:
   // A database written by another program in UTF-8: Chinese names, text and a BLOB.
   void OpenUtf8Database() {
-    path_ = MakeDb(U8(u8"CREATE TABLE 学生 (姓名 TEXT, 照片 BLOB); INSERT INTO 学生 VALUES "
-                      u8"('张三', x'0102'); CREATE VIEW 名单 AS SELECT 姓名 FROM 学生;"));
+    path_ =
+        MakeDb(U8(u8"CREATE TABLE 学生 (姓名 TEXT, 照片 BLOB); INSERT INTO 学生 VALUES "
+                  u8"('张三', x'0102'); CREATE VIEW 名单 AS SELECT 姓名 FROM 学生;"));
     Start({path_});
   }
   std::string Hex(const std::string& column) {
@@ -102,8 +103,8 @@ TEST_F(TextEncodingTest, SwitchingReadsTheTreeAgainAndKeepsTheTransaction) {
   EXPECT_EQ(state_.Connection.GetTextMode(), TextMode::kGbk);
   EXPECT_EQ(ModeItem().Text(), "文本编码：GBK...");
   // Read as GBK, the UTF-8 names are other bytes; the tree and grid show exactly those bytes.
-  EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"表 (1)", U8(u8"学生"), "视图 (1)",
-                                                    U8(u8"名单")}));
+  EXPECT_EQ(TreeTexts(),
+            (std::vector<std::string>{"表 (1)", U8(u8"学生"), "视图 (1)", U8(u8"名单")}));
   EXPECT_EQ(window_.tree().ItemText(window_.tree().SelectedIndex()), U8(u8"学生"));
   EXPECT_EQ(window_.grid().CellText(1, 1), U8(u8"张三"));
   EXPECT_TRUE(state_.Connection.IsInTransaction());

@@ -409,6 +409,10 @@ TEST_F(DesignerTest, RebuildKeepsRowsIndexesTriggersAndOtherTables) {
                 "修改表 goods 成功！",
                 "以下内容用到了已删除的字段，未能随表保留：索引 goods_note（用到了已删除的字段 "
                 "note）、触发器 goods_noted（用到了已删除的字段 note）"}));
+  EXPECT_NE(window_.log_box().Content().find(
+                "已修改表 goods；未能随表保留：索引 goods_note（用到了已删除的字段 note）、触发器 "
+                "goods_noted（用到了已删除的字段 note）"),
+            std::string::npos);
   EXPECT_EQ(QueryText(path_,
                       "SELECT group_concat(id || title || price || ifnull(qty, '-'), ' ') "
                       "FROM goods"),

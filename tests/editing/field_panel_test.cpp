@@ -270,6 +270,24 @@ TEST_F(FieldPanelTest, AVanishedRecordFailsCleanly) {
   EXPECT_EQ(QueryText(path_, "SELECT group_concat(文本) FROM 值"), "旧文本");
 }
 
+// A write the engine refuses keeps the typed value in the panel, to be put right, while the grid
+// goes on showing what the file holds; the log has the refusal with its reason.
+TEST_F(AppTest, ARefusedPanelWriteKeepsTheTypedValueAndTheGridShowsTheFile) {
+  Start({MakeDb("CREATE TABLE t(a TEXT CHECK(length(a) < 4)); INSERT INTO t VALUES('旧');")});
+  SelectTreeItem("t");
+  window_.field_tabs().SetCurrentPage(0);
+  window_.grid().SetCurrentCell(1, 1);
+  window_.text_value_box().SetContent("太长的文本");
+  window_.write_text_button().Click();
+  EXPECT_EQ(MessageTexts().back(),
+            "写字段值失败！错误信息如下：\r\n\r\nCHECK constraint failed: length(a) < 4");
+  EXPECT_EQ(window_.text_value_box().Content(), "太长的文本");
+  EXPECT_EQ(window_.grid().CellText(1, 1), "旧");
+  EXPECT_EQ(window_.record_number_box().SelectedIndex(), 0);
+  EXPECT_EQ(window_.field_name_box().SelectedIndex(), 0);
+  EXPECT_EQ(LastLogLine(), "[×]写字段值失败！（CHECK constraint failed: length(a) < 4）");
+}
+
 TEST_F(AppTest, EveryByteComesBackThroughTreeGridPanelAndDialog) {
   // A table named in UTF-8 ("中" is E4 B8 AD, not GB18030 text) holding every single byte value as
   // text, and a value cut inside a character.

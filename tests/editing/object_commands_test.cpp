@@ -74,6 +74,30 @@ TEST_F(ObjectCommandsTest, RenamesTablesAndViews) {
   EXPECT_FALSE(state_.Connection.IsInTransaction());
 }
 
+// The renamed object stays selected wherever its new name sorts, is shown once, and the rename is
+// logged; a table whose rows cannot be read says so once, not once per refresh.
+TEST_F(ObjectCommandsTest, ARenamedObjectStaysSelectedAndIsShownOnce) {
+  Open(
+      "CREATE TABLE a(x); INSERT INTO a VALUES('甲'); CREATE TABLE b(x);"
+      "CREATE TABLE c(x); INSERT INTO c VALUES('{bad');"
+      // A column computed from the stored text, which cannot be computed for this row.
+      "PRAGMA writable_schema = ON;"
+      "UPDATE sqlite_master SET sql = 'CREATE TABLE c(x, y AS (json(x)))' WHERE name = 'c';");
+  SelectTreeItem("a");
+  const std::string log_before = window_.log_box().Content();
+  Run("修改表名称", std::string("\"z 表\""));
+  EXPECT_EQ(window_.tree().ItemText(window_.tree().SelectedIndex()), "z 表");
+  EXPECT_EQ(window_.grid().CellText(1, 1), "甲");
+  EXPECT_EQ(window_.log_box().Content(), log_before + "\r\n已将表 a 改名为 z 表\r\n打开表：z 表");
+
+  SelectTreeItem("c");  // its rows cannot be read: one box for the browse
+  services_.ClearRecords();
+  services_.QueueInputBoxAnswer(std::string("d"));
+  window_.menu_item("修改表名称")->Choose();
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"已成功修改表名称！",
+                                                      "打开表失败：d\r\n\r\nmalformed JSON"}));
+}
+
 TEST_F(ObjectCommandsTest, RenameRefusesEmptyAndUnchangedNames) {
   Open("CREATE TABLE t(a); CREATE VIEW v AS SELECT a FROM t;");
   const Bytes before = ReadFile(path_);
