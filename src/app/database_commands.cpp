@@ -110,16 +110,8 @@ bool SettlePendingTransaction(App& app) {
       "数据库中有尚未提交的事务。\r\n\r\n是否提交该事务？选择“是”提交，“否”回滚，"
       "“取消”则保持现状、不关闭数据库。",
       kMbYesNoCancelAsk);
-  if (answer == kIdYes) {
-    if (db.CommitTransaction()) return true;
-    ReportError(app, "提交事务失败！");
-    return false;
-  }
-  if (answer == kIdNo) {
-    if (db.RollbackTransaction()) return true;
-    ReportError(app, "回滚事务失败！");
-    return false;
-  }
+  if (answer == kIdYes) return CommitUserTransaction(app);
+  if (answer == kIdNo) return RollbackUserTransaction(app);
   return false;
 }
 

@@ -6,8 +6,8 @@
 #include "platform/app_icon.h"
 #include "platform/desktop_integration.h"
 #include "platform/program_places.h"
-#include "platform/xdg.h"
 #include "platform/registry.h"
+#include "platform/xdg.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 
@@ -112,8 +112,8 @@ void ExitCommand(App& app) {
 }
 
 void AboutCommand(App& app) {
-  app.services.MessageBox(
-      app.state.TitleText + "\r\n\r\n" + "SQLite 3 数据库文件的桌面管理工具。", kMbOk);
+  app.services.MessageBox(app.state.TitleText + "\r\n\r\n" + "SQLite 3 数据库文件的桌面管理工具。",
+                          kMbOk);
   app.services.OpenWebAddress(ManualAddress(app));
 }
 

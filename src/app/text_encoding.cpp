@@ -36,11 +36,11 @@ void SwitchTextModeCommand(App& app) {
                             kMbOkExclamation);
     return;
   }
-  const int answer = app.services.MessageBox(
-      "当前数据库的文本按 " + TextModeName(current) + " 读写。\r\n\r\n改为按 " +
-          TextModeName(other) +
-          " 读写吗？\r\n（只改变本程序读写文本的方式，数据库文件不会被改写；未提交的事务保持原样。）",
-      kMbYesNoAsk);
+  const int answer = app.services.MessageBox("当前数据库的文本按 " + TextModeName(current) +
+                                                 " 读写。\r\n\r\n改为按 " + TextModeName(other) +
+                                                 " 读写吗？\r\n（只改变本程序读写文本的方式，数据库"
+                                                 "文件不会被改写；未提交的事务保持原样。）",
+                                             kMbYesNoAsk);
   if (answer != kIdYes) return;
   // A cell being edited keeps the mode it was read in.
   app.window.grid().FinishEditing();

@@ -31,13 +31,16 @@ void BeginTransactionCommand(App& app) {
 }
 
 void CommitTransactionCommand(App& app) {
+  if (CommitUserTransaction(app)) app.services.MessageBox("已成功提交事务。", kMbOk);
+}
+
+bool CommitUserTransaction(App& app) {
   ZuveviRE& db = app.state.Connection;
   if (db.CommitTransaction()) {
     NoteTransactionState(app);
     AppendLog(app, "已提交事务。");
     ReloadShownTable(app);
-    app.services.MessageBox("已成功提交事务。", kMbOk);
-    return;
+    return true;
   }
   if (db.IsInTransaction()) {
     // The engine kept the transaction (another program still reads the file): nothing is lost
@@ -48,22 +51,27 @@ void CommitTransactionCommand(App& app) {
                                 "\r\n\r\n事务仍未结束，其中的修改都还在，可以稍后再次提交。",
                             kMbOkStop, "错误：");
     NoteTransactionState(app);
-    return;
+    return false;
   }
   ReportError(app, "提交事务失败！");
   NoteTransactionState(app);
+  return false;
 }
 
 void RollbackTransactionCommand(App& app) {
+  if (RollbackUserTransaction(app)) app.services.MessageBox("已成功回滚事务。", kMbOk);
+}
+
+bool RollbackUserTransaction(App& app) {
   if (!app.state.Connection.RollbackTransaction()) {
     ReportError(app, "回滚事务失败！");
     NoteTransactionState(app);
-    return;
+    return false;
   }
   NoteTransactionState(app);
   AppendLog(app, "已回滚事务。");
   ReloadShownTable(app);
-  app.services.MessageBox("已成功回滚事务。", kMbOk);
+  return true;
 }
 
 void ShowErrorTextCommand(App& app) {

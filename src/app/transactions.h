@@ -26,6 +26,10 @@ std::string TakeTransactionLoss(App& app);
 void BeginTransactionCommand(App& app);
 void CommitTransactionCommand(App& app);
 void RollbackTransactionCommand(App& app);
+// The commit and the rollback of those commands without their success message: true when done;
+// a failure is reported as the commands report it.
+bool CommitUserTransaction(App& app);
+bool RollbackUserTransaction(App& app);
 
 void ShowErrorTextCommand(App& app);
 void ShowErrorCodeCommand(App& app);

@@ -267,6 +267,25 @@ TEST_F(AppTest, ABackupThatCannotBeWrittenIsReported) {
   EXPECT_EQ(LastLogLine(), "打开数据库：" + path + "（文本编码：GBK）");
 }
 
+// A file whose table pages are damaged opens (its catalog is whole); showing the table says what
+// the engine said, once, and leaves nothing of another table on the screen.
+TEST_F(AppTest, ADamagedTableSaysWhatTheEngineSaidOnce) {
+  const std::string path = MakeDb(
+      "PRAGMA page_size = 1024; CREATE TABLE t(a);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 500)"
+      "INSERT INTO t SELECT printf('%0100d', i) FROM n;");
+  Bytes bytes = ReadFile(path);
+  ASSERT_GT(bytes.size(), 10u * 1024);
+  for (std::size_t at = 3 * 1024; at < 6 * 1024; ++at) bytes[at] = 0x5A;  // pages 4 to 6
+  ASSERT_TRUE(WriteFile(path, bytes));
+  Start({path});
+  EXPECT_TRUE(MessageTexts().empty());
+  SelectTreeItem("t");
+  ASSERT_EQ(MessageTexts().size(), 1u) << MessageTexts().back();
+  EXPECT_EQ(MessageTexts()[0], "打开表失败：t\r\n\r\ndatabase disk image is malformed");
+  EXPECT_EQ(window_.grid().CellText(0, 0), "无数据");
+}
+
 TEST_F(AppTest, AnOpenThatCannotReadTheCatalogFails) {
   // Not a database; a database another program holds locked; an empty file, which is a database.
   const std::string text = dir_.Path("文本.sdb");
