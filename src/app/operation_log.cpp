@@ -50,8 +50,9 @@ void ShowError(App& app, const std::string& message, const std::string& error_te
   const std::string loss = TakeTransactionLoss(app);
   std::string text = message + "错误信息如下：\r\n\r\n" + error_text;
   if (!loss.empty()) text += "\r\n\r\n" + loss;
-  app.services.MessageBox(text, flags, caption);
+  // The grid already shows the file when the user reads that it does.
   if (!loss.empty()) ReloadShownTable(app);
+  app.services.MessageBox(text, flags, caption);
 }
 
 }  // namespace
@@ -64,8 +65,9 @@ void ReportError(App& app, const std::string& message) {
   ReportError(app, message, kMbOkStop, "错误：");
 }
 
-void ReportErrorText(App& app, const std::string& message, const std::string& error_text) {
-  ShowError(app, message, error_text, kMbOkStop, "错误：");
+void ReportErrorText(App& app, const std::string& message, const std::string& error_text, int flags,
+                     const std::string& caption) {
+  ShowError(app, message, error_text, flags, caption);
 }
 
 std::string FailureLogLine(const std::string& message, const std::string& reason) {

@@ -8,6 +8,7 @@
 
 #include "app/app_state.h"
 #include "base/bytes.h"
+#include "ui/modal_services.h"
 
 namespace torvane {
 
@@ -30,7 +31,8 @@ void ReportError(App& app, const std::string& message, int flags, const std::str
 void ReportError(App& app, const std::string& message);
 // ReportError with `error_text` in place of the connection's text: for a failure the program had
 // to roll back first, which leaves the engine with no error to report.
-void ReportErrorText(App& app, const std::string& message, const std::string& error_text);
+void ReportErrorText(App& app, const std::string& message, const std::string& error_text,
+                     int flags = kMbOkStop, const std::string& caption = "错误：");
 // The log line of a failure: "[×]" + message, and "（reason）" when there is one.
 std::string FailureLogLine(const std::string& message, const std::string& reason);
 

@@ -222,9 +222,11 @@ bool OnGridEditingEnds(App& app) {
     AppendLog(app, "已修改 " + grid.CellText(0, column) + " 字段值：" + LogExcerpt(new_text));
     return true;
   }
-  ReportError(app, "修改字段值失败！");
-  // The refused text must not stay in the cell as if it were stored.
+  // The refused text must not stay in the cell as if it were stored: the cell shows the stored
+  // value again by the time the user reads why.
+  const std::string reason = app.state.Connection.GetErrorText();
   ReloadShownTable(app, AfterReload::kSameCellKeepPanel);
+  ReportErrorText(app, "修改字段值失败！", reason);
   return false;
 }
 

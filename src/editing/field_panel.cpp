@@ -93,7 +93,8 @@ void ReadIntoPanel(App& app, FieldTypeCode kind, bool save_to_file) {
       box.SetContent(text);
     }
   }
-  if (!ok) app.services.MessageBox("读字段值失败！", kMbOk);
+  // The engine's reason goes with it: a record another program deleted, a lock held too long.
+  if (!ok) ReportError(app, "读字段值失败！", kMbOk, "信息：");
 }
 
 void RefreshFieldPanel(App& app) {
@@ -194,9 +195,11 @@ void WriteFromPanel(App& app, PanelWrite what) {
     }
     app.services.MessageBox("已成功写入字段值！", kMbOk);
   } else {
-    // The engine's reason, or why the table cannot be written here, goes with the message.
-    ReportError(app, "写字段值失败！", kMbOkStop, "信息：");
+    // The engine's reason, or why the table cannot be written here, goes with the message; the
+    // grid shows the file again first.
+    const std::string reason = app.state.Connection.GetErrorText();
     ReloadShownTable(app, AfterReload::kSameCellKeepPanel);
+    ReportErrorText(app, "写字段值失败！", reason, kMbOkStop, "信息：");
   }
 }
 

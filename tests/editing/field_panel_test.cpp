@@ -260,7 +260,8 @@ TEST_F(FieldPanelTest, AVanishedRecordFailsCleanly) {
   window_.field_tabs().SetCurrentPage(0);
   services_.ClearRecords();
   window_.grid().SetCurrentCell(2, 1);
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"读字段值失败！"});
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{
+                                "读字段值失败！错误信息如下：\r\n\r\n记录已不存在（_ROWID_ = 2）"});
   services_.ClearRecords();
   window_.text_value_box().SetContent("写到别处？");
   window_.write_text_button().Click();

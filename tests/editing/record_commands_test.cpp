@@ -154,7 +154,8 @@ TEST_F(AppTest, GridEditsFollowRowIdsNotPositions) {
   services_.ClearRecords();
   EditCell(1, 1, "复活？");
   // Choosing the cell already says the record cannot be read.
-  EXPECT_EQ(MessageTexts().front(), "读字段值失败！");
+  EXPECT_EQ(MessageTexts().front(),
+            "读字段值失败！错误信息如下：\r\n\r\n记录已不存在（_ROWID_ = 1）");
   EXPECT_EQ(MessageTexts().back().rfind("修改字段值失败！", 0), 0u);
   EXPECT_EQ(QueryText(path, "SELECT count(*) FROM c"), "2");
 }
