@@ -205,7 +205,8 @@ std::string QueryInfoText(int count, double elapsed_ms, bool complete) {
     return "已读到" + IntToText(count) + "条记录，查询中途出错，耗时" + DoubleToText(elapsed_ms) +
            "毫秒。";
   }
-  return "共" + IntToText(count) + "条记录，已全部显示，耗时" + DoubleToText(elapsed_ms) +
+  // Every row is shown, so unlike a browse's the line has no "显示前N条".
+  return "共" + IntToText(count) + "条记录，耗时" + DoubleToText(elapsed_ms) +
          "毫秒。查询结果不能直接修改。";
 }
 
