@@ -27,8 +27,7 @@ bool StartsWithIgnoreCase(const std::string& text, const char* keyword) {
   return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
-// Bytes of a console text its log line keeps, and of a failed statement its message shows.
-constexpr int kLoggedSqlBytes = 200;
+// Bytes of a failed statement its message shows.
 constexpr int kShownStatementBytes = 60;
 
 // `text` on one line: each run of blanks, tabs and line breaks becomes one blank, and none is left
@@ -54,14 +53,6 @@ std::string ShownStatement(std::string_view statement) {
   const std::string line = OneLine(statement);
   if (TextLength(line) <= kShownStatementBytes) return line;
   return TextPrefix(line, kShownStatementBytes) + "…";
-}
-
-// A console text as the log records it: on one line, and when that is longer than
-// kLoggedSqlBytes, its start, "…" and the whole text's length.
-std::string LoggedSql(std::string_view sql) {
-  const std::string line = OneLine(sql);
-  if (TextLength(line) <= kLoggedSqlBytes) return line;
-  return TextPrefix(line, kLoggedSqlBytes) + "…（共" + IntToText(TextLength(sql)) + "字节）";
 }
 
 // How far the statements of a console text got.
@@ -93,14 +84,18 @@ StatementRun RunStatements(App& app, const std::vector<std::string>& statements)
 }
 
 // Shows what the file holds now that statements ran: the tree rebuilt when tables or views came or
-// went (which shows its selected object again), or else the shown table read again.
-void ShowFileAgain(App& app) {
+// went (which shows the table or view shown before again, while it exists), or else the shown table
+// read again, unless `table_read` says that was done already.
+void ShowFileAgain(App& app, bool table_read = false) {
   const AppState& s = app.state;
   const auto before = std::make_tuple(s.TableNames, s.ViewNames, s.TempTableNames, s.TempViewNames);
   RefreshNameLists(app);
   if (std::tie(s.TableNames, s.ViewNames, s.TempTableNames, s.TempViewNames) != before) {
-    RefreshSchemaTree(app);
-  } else {
+    TreeView& tree = app.window.tree();
+    const int item = tree.SelectedIndex();
+    const bool object = tree.ItemData(item) >= static_cast<int>(ItemKind::kTable);
+    RefreshSchemaTree(app, object ? tree.ItemText(item) : std::string());
+  } else if (!table_read) {
     ReloadShownTable(app);
   }
 }
@@ -121,7 +116,7 @@ void ReportFailedStatement(App& app, std::string_view sql,
   if (several) {
     log += "，第" + IntToText(number) + "条语句出错，此前" + IntToText(run.ran) + "条语句已执行";
   }
-  AppendLog(app, FailureLogLine(log + "：" + LoggedSql(sql), run.reason));
+  AppendLog(app, FailureLogLine(log + "：" + LogExcerpt(sql), run.reason));
   const std::string loss = TakeTransactionLoss(app);
   const bool open = db.IsInTransaction();
 
@@ -146,13 +141,13 @@ void ReportFailedStatement(App& app, std::string_view sql,
         "选“是”保留：事务保持打开，可以稍后提交或回滚。\r\n"
         "选“否”回滚事务：事务中尚未提交的修改全部撤销。";
     // Only an explicit "否" discards work; any other answer keeps the transaction as it is.
-    if (app.services.MessageBox(text, kMbYesNoAsk, "错误：") != kIdNo) {
-      AppendLog(app, "已保留已执行语句的修改，事务仍未结束。");
-    } else if (db.RollbackTransaction()) {
-      AppendLog(app, "已回滚事务。");
-    } else {
-      ReportError(app, "回滚事务失败！");
+    if (app.services.MessageBox(text, kMbYesNoAsk, "错误：") == kIdNo) {
+      // Logs the rollback, or reports its failure, and reads the shown table again.
+      RollbackUserTransaction(app);
+      ShowFileAgain(app, true);
+      return;
     }
+    AppendLog(app, "已保留已执行语句的修改，事务仍未结束。");
     NoteTransactionState(app);
     ShowFileAgain(app);
     return;
@@ -178,7 +173,7 @@ void ExecuteStatements(App& app, const std::string& sql,
   NoteTransactionState(app);
   const std::string counts =
       "共" + IntToText(run.ran) + "条语句，影响" + IntToText(run.changes) + "条记录";
-  AppendLog(app, "SQL语句执行成功，" + counts + "：" + LoggedSql(sql));
+  AppendLog(app, "SQL语句执行成功，" + counts + "：" + LogExcerpt(sql));
   ShowFileAgain(app);
   std::string text = "SQL语句执行成功！" + counts + "。";
   if (app.state.Connection.IsInTransaction()) {
@@ -243,7 +238,7 @@ void RunQuery(App& app, const std::string& sql, const std::string& statement) {
     return;
   }
   NoteTransactionState(app);
-  AppendLog(app, "SQL查询成功，共" + IntToText(count) + "条记录：" + LoggedSql(sql));
+  AppendLog(app, "SQL查询成功，共" + IntToText(count) + "条记录：" + LogExcerpt(sql));
   app.services.MessageBox("查询成功，查询结果已显示到主窗口表格中。", kMbOk);
 }
 

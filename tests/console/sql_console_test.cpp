@@ -303,19 +303,19 @@ TEST_F(SqlConsoleTest, ASuccessSaysHowManyStatementsRanAndRowsChanged) {
   Open("CREATE TABLE t(a); INSERT INTO t VALUES(1), (2), (3);");
   SelectTreeItem("t");
   const std::string sql =
-      "CREATE TABLE u(x);\r\n"
-      "CREATE TRIGGER tr AFTER INSERT ON t BEGIN\r\n"
-      "  INSERT INTO u VALUES(new.a);\r\n"
-      "  INSERT INTO u VALUES(-new.a);\r\n"
-      "END;\r\n"
-      "INSERT INTO t VALUES(4), (5);\r\n"
-      "DELETE FROM t WHERE a < 3;\r\n"
+      "CREATE TABLE u(x);\n"
+      "CREATE TRIGGER tr AFTER INSERT ON t BEGIN\n"
+      "INSERT INTO u VALUES(new.a);\n"
+      "INSERT INTO u VALUES(-new.a);\n"
+      "END;\n"
+      "INSERT INTO t VALUES(4), (5);\n"
+      "DELETE FROM t WHERE a < 3;\n"
       "SELECT 1";
   const std::size_t logged = SplitLines(window_.log_box().Content()).size() - 1;
   Execute(sql);
   EXPECT_EQ(OnlyBox().text, "SQL语句执行成功！共5条语句，影响8条记录。");
   EXPECT_EQ(OnlyBox().flags, kMbOk);
-  // The log keeps the text on one line; the tree, rebuilt for the new table, shows t again.
+  // The log quotes the text on one line; the tree, rebuilt for the new table, shows t again.
   EXPECT_EQ(
       LogLinesAfter(logged),
       (std::vector<std::string>{
@@ -331,6 +331,12 @@ TEST_F(SqlConsoleTest, ASuccessSaysHowManyStatementsRanAndRowsChanged) {
   for (int row = 1; row <= 3; ++row) {
     EXPECT_EQ(window_.grid().CellText(row, 1), std::to_string(row + 2));
   }
+
+  // A new table listed before the shown one does not take its place in the grid.
+  Execute("CREATE TABLE a(x)");
+  EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"表 (3)", "a", "t", "u", "视图 (0)"}));
+  EXPECT_EQ(window_.tree().ItemText(window_.tree().SelectedIndex()), "t");
+  EXPECT_EQ(window_.grid().CellText(1, 1), "3");
 
   // Statements that change no rows, and a transaction left open, are said to be so.
   Execute("BEGIN; CREATE VIEW v AS SELECT 1");
@@ -365,8 +371,8 @@ TEST_F(SqlConsoleTest, AFailureSaysWhichStatementFailedAndWhatRan) {
        "第2条SQL语句执行失败！错误信息如下：\r\n\r\nno such column: b\r\n\r\n"
        "失败的语句：UPDATE t SET b = 1;\r\n"
        "此前的1条语句已执行，影响1条记录，其修改仍然有效；其后的1条语句没有执行。",
-       "[×]SQL语句执行失败，第2条语句出错，此前1条语句已执行：INSERT INTO t VALUES('一'); "
-       "UPDATE t SET b = 1; DELETE FROM t;（no such column: b）",
+       "[×]SQL语句执行失败，第2条语句出错，此前1条语句已执行：INSERT INTO t VALUES('一');  "
+       "UPDATE t SET b = 1;  DELETE FROM t;（no such column: b）",
        "老,一"},
       {"last", "UPDATE t SET a = a || '!'; INSERT INTO t VALUES('二'); SELEC 1",
        "第3条SQL语句执行失败！错误信息如下：\r\n\r\nnear \"SELEC\": syntax error\r\n\r\n"
