@@ -2,9 +2,9 @@
 # Uses the SQL console as a new user would, in a real X window under Xvfb, on a copy of the
 # demonstration database with a table of a million orders added: shows the template list, applies
 # a template and runs it, inserts a table name by double-click, runs a query of a million rows into
-# the main grid and goes to its last row, runs a CREATE TABLE and sees the main tree change. Checks
-# the results in the file with the sqlite3 command-line tool and keeps
-# docs/screenshots/console-*.png.
+# the main grid and goes to its last row, runs a CREATE TABLE and sees the main tree change, and
+# runs statements of which one fails, outside a transaction and inside one. Checks the results in
+# the file with the sqlite3 command-line tool and keeps docs/screenshots/console-*.png.
 shots=console
 source "$(dirname "$0")/walkthrough-support.sh"
 
@@ -40,6 +40,25 @@ xdotool mousemove 580 300 click 1; xdotool type --delay 30 "CREATE TABLE 新建�
 xdotool key ctrl+Return; sleep 1; ok
 click 725 514 1
 shot 4-created                         # the main tree lists the new table
+# Three statements whose second fails: the first has made its table, the third has not run.
+click 703 88 1.2
+xdotool mousemove 580 300 click 1
+xdotool type --delay 20 "CREATE TABLE fruit(name TEXT, qty INTEGER); INSERT INTO nowhere VALUES(1); INSERT INTO fruit VALUES('pear', 5);"
+xdotool key ctrl+Return; sleep 1
+shot 5-failed                          # which statement failed, why, and what ran before it
+ok
+click 725 514 1
+# A failure inside a transaction the text begins: the user keeps what ran in it or, here, rolls
+# it back; the insert before BEGIN stays.
+click 703 88 1.2
+xdotool mousemove 580 300 click 1
+xdotool type --delay 20 "INSERT INTO fruit VALUES('pear', 5); BEGIN; INSERT INTO fruit VALUES('apple', 3); INSERT INTO nowhere VALUES(1);"
+xdotool key ctrl+Return; sleep 1
+shot 6-keep-or-roll-back
+xdotool key alt+n; sleep 0.5           # 否: roll back
+click 725 514 1
 expect "SELECT count(*) FROM sqlite_master WHERE name = '新建的表';" "1"
+expect "SELECT count(*) FROM sqlite_master WHERE name = 'fruit';" "1"
+expect "SELECT group_concat(name) FROM fruit;" "pear"
 expect "SELECT count(*) FROM 订单;" "1000000"
 echo "the console did what was asked"

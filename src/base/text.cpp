@@ -1,9 +1,10 @@
 #include "base/text.h"
 
+#include <locale.h>
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cstdlib>
-#include <locale.h>
 
 namespace torvane {
 namespace {
@@ -62,6 +63,23 @@ std::string RightPart(std::string_view text, int n) {
   if (n <= 0) return {};
   const std::size_t count = std::min(text.size(), static_cast<std::size_t>(n));
   return std::string(text.substr(text.size() - count));
+}
+
+std::string TextPrefix(std::string_view text, int max_bytes) {
+  if (max_bytes <= 0) return {};
+  const auto limit = static_cast<std::size_t>(max_bytes);
+  std::size_t end = 0;
+  while (end < text.size()) {
+    std::size_t len = UnitLength(text, end);
+    // Cutting a four-byte character after its first unit would leave two bytes that decode to
+    // nothing: it goes whole or not at all.
+    if (len == 2 && text[end + 1] >= '0' && text[end + 1] <= '9' && end + 2 < text.size()) {
+      len = std::min<std::size_t>(4, text.size() - end);
+    }
+    if (end + len > limit) break;
+    end += len;
+  }
+  return std::string(text.substr(0, end));
 }
 
 std::string TrimBlanks(std::string_view text) {

@@ -33,6 +33,11 @@ int FindText(std::string_view text, std::string_view needle, int start = 1,
 std::string LeftPart(std::string_view text, int n);
 std::string RightPart(std::string_view text, int n);
 
+// The longest start of `text` of at most `max_bytes` bytes that ends between characters: never
+// inside a two-byte unit, nor between the two units of a GB18030 four-byte character (a unit whose
+// second byte is a digit begins one). "" when max_bytes <= 0.
+std::string TextPrefix(std::string_view text, int max_bytes);
+
 // `text` without blanks (0x20) and full-width blanks (A1 A1) at both ends.
 std::string TrimBlanks(std::string_view text);
 

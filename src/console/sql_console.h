@@ -39,7 +39,16 @@ void GuessStatementKind(SqlDialog& dialog);
 // afterwards.
 void InsertNameAtCaret(App& app, SqlDialog& dialog);
 
-// Runs the SQL text as the checked kind says and reports the outcome; the console stays open.
+// Runs the SQL text as the checked kind says and reports the outcome in a box and the log; the
+// console stays open. The text is cut into statements as the engine reads them; one without any
+// runs nothing. Statements run one by one: a success says how many ran and how many rows they
+// changed; a failure stops the text and names the statement (number and beginning), the engine's
+// reason and how far the text got. When statements of the text ran inside a transaction that the
+// failure left open, the user keeps them (the transaction stays open) or rolls it back; when the
+// engine itself rolled the transaction back, the box says so. Afterwards the tree and the shown
+// table show the file. A query is one statement (a text of several is refused): its rows, or its
+// column names when it has none, replace the main grid, and the summary line gives their number
+// and the time taken.
 void RunSql(App& app, SqlDialog& dialog);
 
 }  // namespace torvane

@@ -7,6 +7,7 @@
 #include "base/files.h"
 #include "base/text.h"
 #include "db/sql_name.h"
+#include "db/sql_statements.h"
 
 namespace torvane {
 namespace {
@@ -83,6 +84,24 @@ std::string ZuveviRE::GetFileEncoding() {
 bool ZuveviRE::Execute(const std::string& sql) {
   if (!db_ || sql.empty()) return false;
   return ExecuteSql(*db_, sql);
+}
+
+std::vector<std::string> ZuveviRE::SplitStatements(const std::string& sql) const {
+  // The cuts fall on ASCII bytes (";" and what precedes it), which stand for themselves in both
+  // encodings, so each piece converts back to exactly its part of `sql`.
+  const bool converts = db_ && db_->converts();
+  const std::string engine_sql = converts ? db_->ToEngine(sql) : sql;
+  std::vector<std::string> statements;
+  for (const SqlStatementRange& range : SplitSqlStatements(engine_sql)) {
+    const std::string_view piece =
+        std::string_view(engine_sql).substr(range.begin, range.end - range.begin);
+    statements.push_back(converts ? db_->FromEngine(piece) : std::string(piece));
+  }
+  return statements;
+}
+
+std::int64_t ZuveviRE::GetTotalChanges() const {
+  return db_ ? sqlite3_total_changes64(db_->get()) : 0;
 }
 
 SqliteDataset ZuveviRE::Query(const std::string& sql) {

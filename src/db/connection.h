@@ -65,6 +65,17 @@ class ZuveviRE {
   // False when not open, when `sql` is empty or when a statement fails.
   bool Execute(const std::string& sql);
 
+  // The statements of `sql` (internal text), each as internal text, cut as SplitSqlStatements cuts
+  // them in the text the engine is handed: a UTF-8 database's connection cuts the converted text,
+  // since the engine reads names and quotes in it byte by byte. Empty when `sql` holds no
+  // statement (blanks, comments, lone ";").
+  [[nodiscard]] std::vector<std::string> SplitStatements(const std::string& sql) const;
+
+  // Rows inserted, updated or deleted on this connection since it was opened, by statements and by
+  // the triggers they fired; the difference before and after a statement is what it changed. 0
+  // when not open.
+  [[nodiscard]] std::int64_t GetTotalChanges() const;
+
   // A new record set opened on this connection with `sql` (see SqliteDataset::Open); it is returned
   // also when it could not be prepared, and then holds no statement.
   [[nodiscard]] SqliteDataset Query(const std::string& sql);

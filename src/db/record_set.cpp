@@ -108,6 +108,13 @@ TextTable SqliteDataset::GetAll(bool include_column_names) const {
   return TextTable(rows_, include_column_names);
 }
 
+std::vector<std::string> SqliteDataset::GetColumnNames() const {
+  std::vector<std::string> names;
+  if (!connection_ || !statement_ || !rows_) return names;
+  for (int c = 0; c < rows_->columns(); ++c) names.push_back(rows_->column_name(c));
+  return names;
+}
+
 int SqliteDataset::GetRowCount() const { return rows_ ? static_cast<int>(rows_->rows()) : 0; }
 
 bool SqliteDataset::Close() {

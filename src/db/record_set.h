@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/engine.h"
 
@@ -75,6 +76,10 @@ class SqliteDataset {
   // statement is not run again. The empty table (without a header row) when that Requery found no
   // rows, or before any Requery.
   [[nodiscard]] TextTable GetAll(bool include_column_names) const;
+
+  // The names of the columns of the latest Requery's result, as internal text, also when it found
+  // no rows; empty before any Requery or without a statement.
+  [[nodiscard]] std::vector<std::string> GetColumnNames() const;
 
   // Number of rows the latest Requery kept.
   [[nodiscard]] int GetRowCount() const;

@@ -46,8 +46,12 @@ TEST(Text, FindTextNeverMatchesOnASecondByte) {
       {"hello", "h", -5, false, 1},
       {"hello", "o", 99, false, -1},
       // "\xB0\x61" is one character; its trail byte 'a' is not a match, the later 'a' is.
-      {"\xB0\x61" "a", "a", 1, false, 3},
-      {"\xB0\x61" "A", "a", 1, true, 3},
+      {"\xB0\x61"
+       "a",
+       "a", 1, false, 3},
+      {"\xB0\x61"
+       "A",
+       "a", 1, true, 3},
       {"表名表", "名", 1, false, 3},
       {"表名表", "表", 2, false, 5},
   };
@@ -82,15 +86,47 @@ TEST(Text, LeftRightAndTrim) {
   for (const auto& c : trims) EXPECT_EQ(TrimBlanks(c.in), c.out) << c.in;
 }
 
+TEST(Text, TextPrefixEndsBetweenCharacters) {
+  static const struct {
+    const char* text;
+    int max_bytes;
+    const char* prefix;
+  } cases[] = {
+      {"abcdef", 3, "abc"},
+      {"abc", 10, "abc"},
+      {"abc", 0, ""},
+      {"abc", -2, ""},
+      {"a中文", 2, "a"},  // the 中 would be cut
+      {"a中文", 3, "a中"},
+      {"a中文", 4, "a中"},
+      {"a中文", 5, "a中文"},
+      // 😀 is the four-byte character 94 39 FC 30: whole or not at all.
+      {"a\x94\x39\xFC\x30"
+       "b",
+       3, "a"},
+      {"a\x94\x39\xFC\x30"
+       "b",
+       4, "a"},
+      {"a\x94\x39\xFC\x30"
+       "b",
+       5, "a\x94\x39\xFC\x30"},
+      // A lead byte at the very end stands alone, as everywhere in the text rules.
+      {"ab\xD6", 3, "ab\xD6"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TextPrefix(c.text, c.max_bytes), c.prefix) << c.text << " " << c.max_bytes;
+  }
+}
+
 TEST(Text, NumbersFollowAtofAndPercentG) {
   static const struct {
     const char* text;
     double value;
   } reads[] = {
-      {"12", 12},     {"  3.5abc", 3.5}, {"-2e3", -2000}, {"abc", 0},   {"", 0},
-      {"--1", 0},     {"+7", 7},         {".5", 0.5},     {"1,5", 1},   {"0x10", 0},
-      {"inf", 0},     {"nan", 0},        {"1e", 1},       {"2e+x", 2},  {"-.5e1z", -5},
-      {".", 0},       {"\t\n 8", 8},      {"1e400", HUGE_VAL},
+      {"12", 12}, {"  3.5abc", 3.5}, {"-2e3", -2000},     {"abc", 0},  {"", 0},
+      {"--1", 0}, {"+7", 7},         {".5", 0.5},         {"1,5", 1},  {"0x10", 0},
+      {"inf", 0}, {"nan", 0},        {"1e", 1},           {"2e+x", 2}, {"-.5e1z", -5},
+      {".", 0},   {"\t\n 8", 8},     {"1e400", HUGE_VAL},
   };
   for (const auto& c : reads) EXPECT_DOUBLE_EQ(ToNumber(c.text), c.value) << c.text;
 
@@ -98,9 +134,14 @@ TEST(Text, NumbersFollowAtofAndPercentG) {
     double value;
     const char* text;
   } writes[] = {
-      {3, "3"},          {0.1, "0.1"},        {-2.5, "-2.5"}, {1e20, "1e+20"},
-      {1234567890123.0, "1234567890123"},     {12345678901234.0, "1.234567890123e+13"},
-      {1.0 / 3, "0.3333333333333"},           {0, "0"},
+      {3, "3"},
+      {0.1, "0.1"},
+      {-2.5, "-2.5"},
+      {1e20, "1e+20"},
+      {1234567890123.0, "1234567890123"},
+      {12345678901234.0, "1.234567890123e+13"},
+      {1.0 / 3, "0.3333333333333"},
+      {0, "0"},
   };
   for (const auto& c : writes) EXPECT_EQ(DoubleToText(c.value), c.text) << c.value;
   EXPECT_EQ(IntToText(-9223372036854775807LL - 1), "-9223372036854775808");

@@ -135,6 +135,44 @@ TEST(Connection, ExecuteRunsStatementsInOrderUntilTheFirstError) {
   EXPECT_EQ(rows.GetAll(false).at(0, 0), "1,2");
 }
 
+// The statements are cut in the text the engine reads: a GBK database reads the trail byte of
+// "乣" (0x60) as a closing backquote, a UTF-8 database never sees one inside a character.
+TEST(Connection, SplitStatementsCutsTheTextTheEngineReads) {
+  const std::string sql = "SELECT 1 AS `乣`; SELECT '中;文'";
+  static const struct {
+    TextMode mode;
+    std::vector<std::string> statements;
+  } cases[] = {
+      {TextMode::kGbk, {sql}},
+      {TextMode::kUtf8, {"SELECT 1 AS `乣`;", "SELECT '中;文'"}},
+  };
+  for (const auto& c : cases) {
+    ZuveviRE db;
+    ASSERT_TRUE(db.Open("", true));
+    db.SetTextMode(c.mode);
+    EXPECT_EQ(db.SplitStatements(sql), c.statements) << static_cast<int>(c.mode);
+    EXPECT_TRUE(db.SplitStatements(" -- nothing\n;").empty());
+  }
+  // Closed, the text is cut as internal text.
+  EXPECT_EQ(ZuveviRE().SplitStatements("SELECT 1;SELECT 2").size(), 2u);
+}
+
+TEST(Connection, TotalChangesCountRowsOfStatementsAndTriggers) {
+  ZuveviRE db;
+  EXPECT_EQ(db.GetTotalChanges(), 0);
+  ASSERT_TRUE(db.Open("", true));
+  ASSERT_TRUE(
+      db.Execute("CREATE TABLE t (a); CREATE TABLE log (a);"
+                 "CREATE TRIGGER tr AFTER INSERT ON t BEGIN INSERT INTO log VALUES (new.a); END;"));
+  EXPECT_EQ(db.GetTotalChanges(), 0);
+  ASSERT_TRUE(db.Execute("INSERT INTO t VALUES (1), (2)"));
+  EXPECT_EQ(db.GetTotalChanges(), 4);
+  ASSERT_TRUE(db.Execute("UPDATE t SET a = a + 1; DELETE FROM log; CREATE TABLE u (b)"));
+  EXPECT_EQ(db.GetTotalChanges(), 8);
+  EXPECT_FALSE(db.Execute("INSERT INTO nowhere VALUES (1)"));
+  EXPECT_EQ(db.GetTotalChanges(), 8);
+}
+
 TEST(Connection, ErrorTextIsTheEnginesAndEmptyAfterSuccess) {
   ZuveviRE db;
   ASSERT_TRUE(db.Open("", true));

@@ -60,6 +60,10 @@ TEST_F(RecordSet, NoRowsGiveTheEmptyTableWithoutHeader) {
   EXPECT_EQ(table.rows(), 0);
   EXPECT_EQ(table.columns(), 0);
   EXPECT_TRUE(TextTable().empty());
+  // The columns are known all the same, so an empty result can still show its header.
+  EXPECT_EQ(rows.GetColumnNames(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_TRUE(SqliteDataset().GetColumnNames().empty());
+  EXPECT_TRUE(db_.Query("SELECT 1 AS 列").GetColumnNames().empty());  // before any Requery
 }
 
 TEST_F(RecordSet, StatementsWithSideEffectsRunOncePerRequery) {
