@@ -33,6 +33,16 @@ std::string_view TextTable::View(int row, int column, std::string& scratch) cons
   return scratch;
 }
 
+bool TextTable::IsNull(int row, int column) const {
+  if (row < 0 || column < 0 || row >= rows() || column >= columns()) return false;
+  if (header_) {
+    if (row == 0) return false;
+    --row;
+  }
+  return rows_->IsNull(static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
+                       static_cast<std::size_t>(column));
+}
+
 std::string TextTable::at(int row, int column) const {
   std::string scratch;
   const std::string_view text = View(row, column, scratch);
@@ -89,7 +99,12 @@ bool SqliteDataset::Requery() {
   complete_ = false;
   for (; rc == SQLITE_ROW; rc = statement_.Step()) {
     for (int c = 0; c < columns; ++c) {
-      // Text first, then its length, as the engine asks; NULL gives no text and length 0.
+      // The type is asked before the text, which would convert the value.
+      if (sqlite3_column_type(stmt, c) == SQLITE_NULL) {
+        rows->AppendNull();
+        continue;
+      }
+      // Text first, then its length, as the engine asks.
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
       const int size = sqlite3_column_bytes(stmt, c);
       rows->AppendCell(text, static_cast<std::size_t>(size));

@@ -28,6 +28,9 @@ class TextTable {
   bool empty() const { return rows() == 0; }
   // The text of a cell as internal text; SQL NULL and cells outside the table read as "".
   std::string at(int row, int column) const;
+  // Whether a cell holds SQL NULL, which reads as "" like an empty text; false for the header row
+  // and for cells outside the table.
+  bool IsNull(int row, int column) const;
   // The same without a copy where none is needed: a view of the rows themselves (valid as long as
   // this table or a copy of it exists), or of `scratch` when the text had to be converted from the
   // database's encoding (valid until `scratch` changes).
