@@ -1,10 +1,12 @@
 #include "db/record_set.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include <sqlite3.h>
 
+#include "base/cell_texts.h"
 #include "base/codec.h"
 #include "db/connection.h"
 #include "db/text_rows.h"
@@ -18,7 +20,8 @@ int TextTable::rows() const {
 
 int TextTable::columns() const { return rows() == 0 ? 0 : rows_->columns(); }
 
-std::string_view TextTable::View(int row, int column, std::string& scratch) const {
+std::string_view TextTable::View(int row, int column, std::string& scratch,
+                                 std::size_t limit) const {
   if (row < 0 || column < 0 || row >= rows() || column >= columns()) return {};
   if (header_) {
     // The names were converted when the rows were read.
@@ -26,8 +29,10 @@ std::string_view TextTable::View(int row, int column, std::string& scratch) cons
     --row;
   }
   const std::string_view cell =
-      rows_->cell(static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
-                  static_cast<std::size_t>(column));
+      rows_
+          ->cell(static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
+                 static_cast<std::size_t>(column))
+          .substr(0, limit);
   if (rows_->text_mode() == TextMode::kGbk) return cell;
   scratch = FromUtf8(cell);
   return scratch;
@@ -50,6 +55,33 @@ std::string TextTable::at(int row, int column) const {
 }
 
 std::size_t TextTable::HeldBytes() const { return rows_ ? rows_->HeldBytes() : 0; }
+
+namespace {
+
+// The rows of a record set as a table of cell texts.
+class TextTableCells : public CellTexts {
+ public:
+  explicit TextTableCells(TextTable rows) : rows_(std::move(rows)) {}
+  int rows() const override { return rows_.rows(); }
+  int columns() const override { return rows_.columns(); }
+  std::string_view at(int row, int column, std::string& scratch) const override {
+    return rows_.View(row, column, scratch);
+  }
+  std::string_view prefix(int row, int column, std::size_t bytes,
+                          std::string& scratch) const override {
+    return rows_.View(row, column, scratch, bytes);
+  }
+  bool is_null(int row, int column) const override { return rows_.IsNull(row, column); }
+
+ private:
+  TextTable rows_;
+};
+
+}  // namespace
+
+std::shared_ptr<const CellTexts> ShareAsCells(const TextTable& table) {
+  return std::make_shared<const TextTableCells>(table);
+}
 
 SqliteDataset::SqliteDataset() = default;
 

@@ -415,7 +415,9 @@ enum class ColumnKind {
 };
 
 // A grid of text cells. Row 0 and column 0 are ordinary cells; the first FixedRows() rows and
-// FixedColumns() columns look like headers and are never edited in place.
+// FixedColumns() columns look like headers and are never edited in place. A cell of a shown table
+// that holds SQL NULL reads as "" like an empty text, but shows a dimmed "NULL" and is named "空值"
+// to assistive technology.
 class Grid : public Control {
  public:
   // Wraps a table view. A QTableWidget keeps every cell as an item of its own; any other table view

@@ -10,6 +10,7 @@
 #include <limits>
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -33,6 +34,9 @@ namespace {
 // Up to this many rows a grid that cannot be edited lets the view search its rows for a typed
 // character; beyond, a search would hold up the window.
 constexpr int kSearchableRows = 10000;
+
+// What a NULL cell shows in place of a text.
+QString NullMarker() { return QStringLiteral("NULL"); }
 
 // "", "0" and any text whose leading numeric part is a number other than zero. The leading part
 // must start with a digit or a point: the C library would also read "nan" and "inf", which are not
@@ -330,6 +334,17 @@ class GridDelegate : public QStyledItemDelegate {
         if (impl_) impl_->ending = false;
       }
     }
+  }
+
+  // A NULL cell shows a dimmed, slanted marker in place of its text, so it is told from an empty
+  // text and from the text "NULL" at a glance.
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (!index.data(kNullRole).toBool()) return;
+    option->text = NullMarker();
+    option->font.setItalic(true);
+    option->fontMetrics = QFontMetrics(option->font);
+    option->palette.setColor(QPalette::Text, option->palette.color(QPalette::PlaceholderText));
   }
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
