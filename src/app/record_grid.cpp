@@ -103,6 +103,7 @@ void FillGrid(Grid& grid, const TextTable& rows, bool header, bool numbers) {
   // The grid reads the record set's own rows, shared by the copy of the table it is handed: a
   // result of a million rows is shown without a second copy of its texts.
   grid.ShowCells(ShareAsCells(rows), header, numbers);
+  grid.FitColumnWidths();
 }
 
 void FillComboFromList(ComboBox& combo, const std::vector<std::string>& items, int selection) {

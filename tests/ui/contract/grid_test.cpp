@@ -1143,6 +1143,64 @@ TEST(GridNulls, ARecordSetsNullsShowAsNull) {
   }
 }
 
+// The width a column needs for `text` in the grid's font, without margins.
+int TextWidth(const QTableView& view, const QString& text) {
+  return view.fontMetrics().horizontalAdvance(text);
+}
+
+// Columns fitted to their texts: as wide as the widest first line of the first hundred rows needs,
+// from the default width up to 300 pixels, reading only the start of each text.
+TEST(GridColumns, FitToTheStartOfTheirFirstRowsWithinALimit) {
+  const std::string medium = In("一二三四五六七八九十");
+  const std::string heading = In("这一列的名称比它的值长得多");
+  const std::string huge(3'000'000, 'w');
+  const int rows = 1000;
+  std::vector<std::optional<std::string>> texts;
+  for (int r = 0; r < rows; ++r) {
+    if (r == 0) {
+      for (const std::string& name : {std::string("a"), std::string("b"), std::string("c"), heading,
+                                      std::string("e"), std::string("f"), std::string("g")}) {
+        texts.emplace_back(name);
+      }
+      continue;
+    }
+    texts.emplace_back(std::to_string(r));                       // short
+    texts.emplace_back(r == 7 ? medium : "m");                   // one medium text
+    texts.emplace_back(r == 1 || r == 3 ? huge : "h");           // megabytes
+    texts.emplace_back("d");                                     // a long heading
+    texts.emplace_back("first\n" + std::string(2000, 'W'));      // a long second line
+    texts.emplace_back(r == 150 ? std::string(500, 'F') : "f");  // long past the rows read
+    texts.emplace_back(kNull);                                   // NULL only
+  }
+  auto cells = std::make_shared<GivenCells>(7, std::move(texts));
+  ResultGridFixture f;
+  f.grid->ShowCells(cells, true, true);
+  const int whole_reads = cells->whole_reads;
+  f.grid->FitColumnWidths();
+  EXPECT_EQ(cells->whole_reads, whole_reads) << "no whole text is read";
+  EXPECT_LE(cells->largest_prefix, 400u);
+  EXPECT_LE(cells->prefix_reads, 7 * 100);
+
+  EXPECT_EQ(f.grid->ColumnWidth(0), 60);  // the row numbers
+  EXPECT_EQ(f.grid->ColumnWidth(1), 60);
+  const int medium_width = TextWidth(f.widget, QString::fromUtf8("一二三四五六七八九十"));
+  EXPECT_GT(medium_width, 60);
+  EXPECT_GE(f.grid->ColumnWidth(2), medium_width);
+  EXPECT_LE(f.grid->ColumnWidth(2), medium_width + 12);
+  EXPECT_EQ(f.grid->ColumnWidth(3), 300);
+  const int heading_width = TextWidth(f.widget, QString::fromUtf8("这一列的名称比它的值长得多"));
+  EXPECT_GE(f.grid->ColumnWidth(4), heading_width);
+  EXPECT_LE(f.grid->ColumnWidth(4), std::min(heading_width + 12, 300));
+  EXPECT_EQ(f.grid->ColumnWidth(5), 60);
+  EXPECT_EQ(f.grid->ColumnWidth(6), 60);
+  EXPECT_EQ(f.grid->ColumnWidth(7), 60);
+  // What shows in a fitted column is not cut off.
+  f.widget.show();
+  Runtime::ProcessEvents();
+  EXPECT_EQ(f.widget.model()->index(7, 2).data().toString(),
+            QString::fromUtf8("一二三四五六七八九十"));
+}
+
 // A cell of megabytes shows the start of its text and is drawn from that start alone; the whole
 // text is what the program and the editor (the edit role) get.
 TEST(GridCells, LongTextsShowTheirStartOnly) {
@@ -1162,6 +1220,75 @@ TEST(GridCells, LongTextsShowTheirStartOnly) {
   EXPECT_EQ(f.widget.model()->index(1, 1).data(Qt::EditRole).toString().size(),
             static_cast<qsizetype>(huge.size()));
   EXPECT_EQ(f.grid->CellText(2, 1), huge);
+}
+
+// Sends a mouse event of `type` at viewport point `at`.
+void Mouse(QTableView& view, QEvent::Type type, QPoint at, Qt::MouseButton button,
+           Qt::MouseButtons buttons) {
+  QMouseEvent event(type, at, view.viewport()->mapToGlobal(at), button, buttons, Qt::NoModifier);
+  QApplication::sendEvent(view.viewport(), &event);
+}
+
+// Where the right edge of column `column` meets the fixed row.
+QPoint EdgeOf(ResultGridFixture& f, int column) {
+  return QPoint(f.widget.columnViewportPosition(column) + f.widget.columnWidth(column),
+                f.CellRect(0, column).center().y());
+}
+
+// The right edge of a column's cell in a fixed row stands for the hidden header's: dragging it
+// widens or narrows the column, without touching the current cell; a double click fits the column
+// again. A dragged width stays while the same columns are shown again.
+TEST(GridColumns, TheUserDragsAColumnsEdgeInAFixedRow) {
+  ResultGridFixture f;
+  f.widget.show();
+  auto show = [&](std::vector<std::optional<std::string>> texts) {
+    f.grid->ShowCells(std::make_shared<GivenCells>(3, std::move(texts)), true, true);
+    f.grid->FitColumnWidths();
+    Runtime::ProcessEvents();
+  };
+  show({"a", "b", "c", "1", "2", "3"});
+  ASSERT_EQ(f.grid->ColumnWidth(2), 60);
+  f.grid->SetCurrentCell(1, 1);
+  f.log.clear();
+
+  // Hovering: the cursor says where a drag would resize.
+  Mouse(f.widget, QEvent::MouseMove, EdgeOf(f, 2), Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(f.widget.viewport()->cursor().shape(), Qt::SplitHCursor);
+  Mouse(f.widget, QEvent::MouseMove, f.CellRect(0, 2).center(), Qt::NoButton, Qt::NoButton);
+  EXPECT_FALSE(f.widget.viewport()->testAttribute(Qt::WA_SetCursor));
+  Mouse(f.widget, QEvent::MouseMove, QPoint(EdgeOf(f, 2).x(), f.CellRect(1, 2).center().y()),
+        Qt::NoButton, Qt::NoButton);
+  EXPECT_FALSE(f.widget.viewport()->testAttribute(Qt::WA_SetCursor)) << "only in a fixed row";
+
+  // Taken a pixel off the edge, the edge follows the mouse from there.
+  const QPoint edge = EdgeOf(f, 2) - QPoint(1, 0);
+  Mouse(f.widget, QEvent::MouseButtonPress, edge, Qt::LeftButton, Qt::LeftButton);
+  Mouse(f.widget, QEvent::MouseMove, edge + QPoint(40, 3), Qt::NoButton, Qt::LeftButton);
+  Mouse(f.widget, QEvent::MouseButtonRelease, edge + QPoint(40, 3), Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(f.grid->ColumnWidth(2), 100);
+  EXPECT_TRUE(f.log.empty());
+  EXPECT_EQ(f.grid->CurrentColumn(), 1);
+
+  // Narrower than a few pixels it does not get.
+  Mouse(f.widget, QEvent::MouseButtonPress, EdgeOf(f, 3), Qt::LeftButton, Qt::LeftButton);
+  Mouse(f.widget, QEvent::MouseButtonRelease, EdgeOf(f, 3) - QPoint(200, 0), Qt::LeftButton,
+        Qt::NoButton);
+  EXPECT_EQ(f.grid->ColumnWidth(3), 8);
+
+  // The same columns again, longer texts: the dragged widths stay, the other columns fit anew.
+  show({"a", "b", "c", std::string(30, 'z'), std::string(30, 'x'), std::string(30, 'y')});
+  EXPECT_EQ(f.grid->ColumnWidth(2), 100);
+  EXPECT_EQ(f.grid->ColumnWidth(3), 8);
+  EXPECT_GT(f.grid->ColumnWidth(1), 60);
+  // A double click on the edge fits the column to its texts again.
+  Mouse(f.widget, QEvent::MouseButtonDblClick, EdgeOf(f, 3), Qt::LeftButton, Qt::LeftButton);
+  EXPECT_GE(f.grid->ColumnWidth(3), TextWidth(f.widget, QString(30, QLatin1Char('y'))));
+  EXPECT_LT(f.grid->ColumnWidth(3), 300);
+  EXPECT_EQ(f.grid->ColumnWidth(2), 100);
+  // Other columns: every width is fitted again.
+  show({"a", "b", "other", "1", "2", "3"});
+  EXPECT_EQ(f.grid->ColumnWidth(2), 60);
+  EXPECT_EQ(f.grid->ColumnWidth(3), 60);
 }
 
 }  // namespace
