@@ -253,6 +253,25 @@ TEST(WindowSize, MaximizedMainWindowFillsTheScreen) {
   window->hide();
 }
 
+// A maximized dialog, too, gives the room to its SQL text; its buttons keep to its corner.
+TEST(WindowSize, MaximizedSqlDialogGivesTheRoomToItsText) {
+  SqlDialog sql;
+  QWidget* window = sql.window().widget();
+  window->show();
+  QApplication::processEvents();
+  const QSize text = sql.sql_box().widget()->size();
+  QWidget* ok = sql.ok_button().widget();
+  const QPoint from_corner = QPoint(window->width(), window->height()) - ok->pos();
+  window->showMaximized();
+  QApplication::processEvents();
+  EXPECT_TRUE(window->isMaximized());
+  EXPECT_EQ(window->frameGeometry().size(), window->screen()->availableGeometry().size());
+  EXPECT_GE(sql.sql_box().widget()->width(), text.width());
+  EXPECT_GT(sql.sql_box().widget()->height(), text.height());
+  EXPECT_EQ(QPoint(window->width(), window->height()) - ok->pos(), from_corner);
+  window->hide();
+}
+
 // The designer gives its field grid all the room; the buttons keep to the right edge, OK and
 // Cancel to the lower right corner.
 TEST(WindowSize, DesignerGivesTheRoomToItsGrid) {
