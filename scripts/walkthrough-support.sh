@@ -14,18 +14,30 @@ cp build/shots/demo.sdb "$db"
 out=docs/screenshots
 mkdir -p "$out"
 
-# Starts Xvfb and the program on a database file ($db unless another is given); both are stopped
-# and $work removed when the script ends.
+# Starts Xvfb and the program with the given arguments ($db unless there are any); both are stopped
+# and $work removed when the script ends. The screen is $screen (1024x768x24 unless set); with
+# $window_manager set, that program runs first and decorates and places the windows.
 start_program() {
-  local display=:$((90 + RANDOM % 100))
-  Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+  [ $# -gt 0 ] || set -- "$db"
+  local n=$((90 + RANDOM % 100))
+  # Another run may have a display of that number already.
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  local display=:$n
+  Xvfb "$display" -screen 0 "${screen:-1024x768x24}" >/dev/null 2>&1 &
   xvfb=$!
   export DISPLAY=$display
   sleep 1
+  wm=""
+  if [ -n "${window_manager:-}" ]; then
+    "$window_manager" >"$work/wm.log" 2>&1 &
+    wm=$!
+    sleep 1
+  fi
   XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
-    build/shots/src/shell/torvane "${1:-$db}" >"$work/torvane.log" 2>&1 &
+    build/shots/src/shell/torvane "$@" >"$work/torvane.log" 2>&1 &
   program=$!
-  trap 'kill "$program" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
+  trap 'kill "$program" 2>/dev/null || true; [ -z "$wm" ] || kill "$wm" 2>/dev/null || true;
+        kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
   sleep 3
 }
 

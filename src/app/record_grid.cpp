@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <functional>
-#include <memory>
-#include <string_view>
 #include <utility>
 
 #include "app/database_commands.h"
 #include "app/operation_log.h"
-#include "base/cell_texts.h"
 #include "base/clock.h"
 #include "base/text.h"
 #include "db/sql_name.h"
@@ -16,24 +13,6 @@
 #include "ui/modal_services.h"
 
 namespace torvane {
-namespace {
-
-// The rows of a record set as a table of cell texts.
-class TextTableCells : public CellTexts {
- public:
-  explicit TextTableCells(TextTable rows) : rows_(std::move(rows)) {}
-  int rows() const override { return rows_.rows(); }
-  int columns() const override { return rows_.columns(); }
-  std::string_view at(int row, int column, std::string& scratch) const override {
-    return rows_.View(row, column, scratch);
-  }
-
- private:
-  TextTable rows_;
-};
-
-}  // namespace
-
 namespace {
 
 // A browse that could not show `name`: the panels are emptied, so no other table's rows stand under
@@ -164,7 +143,8 @@ std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind
 void FillGrid(Grid& grid, const TextTable& rows, bool header, bool numbers) {
   // The grid reads the record set's own rows, shared by the copy of the table it is handed: a
   // result of a million rows is shown without a second copy of its texts.
-  grid.ShowCells(std::make_shared<const TextTableCells>(rows), header, numbers);
+  grid.ShowCells(ShareAsCells(rows), header, numbers);
+  grid.FitColumnWidths();
 }
 
 void FillComboFromList(ComboBox& combo, const std::vector<std::string>& items, int selection) {

@@ -39,7 +39,9 @@ void ReloadShownTable(App& app, AfterReload after = AfterReload::kSameCell);
 
 // Shows `rows` in `grid`: every cell as text, row 0 a fixed header row when `header`, and in
 // front a fixed "序号" column numbering the rows when `numbers`. An empty table leaves one cell.
-// The grid shares the rows with `rows` (and the record set) instead of copying their texts.
+// The grid shares the rows with `rows` (and the record set) instead of copying their texts; a NULL
+// cell reads as "" but shows as NULL. The columns are made as wide as their first rows' texts
+// (within a limit), except where the user has set a width for the same columns shown before.
 void FillGrid(Grid& grid, const TextTable& rows, bool header = false, bool numbers = true);
 
 // Replaces the items of `combo` by `items` and selects `selection` (-1: none).

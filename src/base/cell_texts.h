@@ -4,6 +4,7 @@
 // result of any size reads each cell from it when the cell is drawn or asked for, instead of
 // keeping a copy of every text.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,16 @@ class CellTexts {
   // object holds (valid as long as it exists), or of `scratch` when the text had to be made
   // (valid until `scratch` changes).
   virtual std::string_view at(int row, int column, std::string& scratch) const = 0;
+  // The start of the text of cell (row, column), for measuring it: the text itself, cut after about
+  // `bytes` bytes when it is longer. Where `at` has to convert a cell, a table of long texts reads
+  // only their starts here. Views as `at` gives them.
+  virtual std::string_view prefix(int row, int column, std::size_t bytes,
+                                  std::string& scratch) const {
+    return at(row, column, scratch).substr(0, bytes);
+  }
+  // Whether cell (row, column) stands for no value at all (SQL NULL). Its text is "", as an empty
+  // text's is; only this tells the two apart. By default no cell does.
+  virtual bool is_null(int, int) const { return false; }
 };
 
 }  // namespace torvane

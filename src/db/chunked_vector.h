@@ -47,6 +47,9 @@ class ChunkedVector {
     return blocks_[index >> kBlockShift].get()[index & (kBlockSize - 1)];
   }
 
+  // The last value, to change in place; the vector must not be empty.
+  T& back() { return blocks_.back().get()[(size_ - 1) & (kBlockSize - 1)]; }
+
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
 

@@ -1,10 +1,12 @@
 #include "db/record_set.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include <sqlite3.h>
 
+#include "base/cell_texts.h"
 #include "base/codec.h"
 #include "db/connection.h"
 #include "db/text_rows.h"
@@ -18,7 +20,8 @@ int TextTable::rows() const {
 
 int TextTable::columns() const { return rows() == 0 ? 0 : rows_->columns(); }
 
-std::string_view TextTable::View(int row, int column, std::string& scratch) const {
+std::string_view TextTable::View(int row, int column, std::string& scratch,
+                                 std::size_t limit) const {
   if (row < 0 || column < 0 || row >= rows() || column >= columns()) return {};
   if (header_) {
     // The names were converted when the rows were read.
@@ -26,11 +29,23 @@ std::string_view TextTable::View(int row, int column, std::string& scratch) cons
     --row;
   }
   const std::string_view cell =
-      rows_->cell(static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
-                  static_cast<std::size_t>(column));
+      rows_
+          ->cell(static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
+                 static_cast<std::size_t>(column))
+          .substr(0, limit);
   if (rows_->text_mode() == TextMode::kGbk) return cell;
   scratch = FromUtf8(cell);
   return scratch;
+}
+
+bool TextTable::IsNull(int row, int column) const {
+  if (row < 0 || column < 0 || row >= rows() || column >= columns()) return false;
+  if (header_) {
+    if (row == 0) return false;
+    --row;
+  }
+  return rows_->IsNull(static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
+                       static_cast<std::size_t>(column));
 }
 
 std::string TextTable::at(int row, int column) const {
@@ -40,6 +55,33 @@ std::string TextTable::at(int row, int column) const {
 }
 
 std::size_t TextTable::HeldBytes() const { return rows_ ? rows_->HeldBytes() : 0; }
+
+namespace {
+
+// The rows of a record set as a table of cell texts.
+class TextTableCells : public CellTexts {
+ public:
+  explicit TextTableCells(TextTable rows) : rows_(std::move(rows)) {}
+  int rows() const override { return rows_.rows(); }
+  int columns() const override { return rows_.columns(); }
+  std::string_view at(int row, int column, std::string& scratch) const override {
+    return rows_.View(row, column, scratch);
+  }
+  std::string_view prefix(int row, int column, std::size_t bytes,
+                          std::string& scratch) const override {
+    return rows_.View(row, column, scratch, bytes);
+  }
+  bool is_null(int row, int column) const override { return rows_.IsNull(row, column); }
+
+ private:
+  TextTable rows_;
+};
+
+}  // namespace
+
+std::shared_ptr<const CellTexts> ShareAsCells(const TextTable& table) {
+  return std::make_shared<const TextTableCells>(table);
+}
 
 SqliteDataset::SqliteDataset() = default;
 
@@ -89,7 +131,12 @@ bool SqliteDataset::Requery() {
   complete_ = false;
   for (; rc == SQLITE_ROW; rc = statement_.Step()) {
     for (int c = 0; c < columns; ++c) {
-      // Text first, then its length, as the engine asks; NULL gives no text and length 0.
+      // The type is asked before the text, which would convert the value.
+      if (sqlite3_column_type(stmt, c) == SQLITE_NULL) {
+        rows->AppendNull();
+        continue;
+      }
+      // Text first, then its length, as the engine asks.
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
       const int size = sqlite3_column_bytes(stmt, c);
       rows->AppendCell(text, static_cast<std::size_t>(size));

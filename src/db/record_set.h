@@ -13,6 +13,7 @@
 
 namespace torvane {
 
+class CellTexts;
 class TextRows;
 class ZuveviRE;
 
@@ -29,10 +30,16 @@ class TextTable {
   bool empty() const { return rows() == 0; }
   // The text of a cell as internal text; SQL NULL and cells outside the table read as "".
   std::string at(int row, int column) const;
+  // Whether a cell holds SQL NULL, which reads as "" like an empty text; false for the header row
+  // and for cells outside the table.
+  bool IsNull(int row, int column) const;
   // The same without a copy where none is needed: a view of the rows themselves (valid as long as
   // this table or a copy of it exists), or of `scratch` when the text had to be converted from the
-  // database's encoding (valid until `scratch` changes).
-  std::string_view View(int row, int column, std::string& scratch) const;
+  // database's encoding (valid until `scratch` changes). With `limit`, only the cell's first
+  // `limit` bytes as stored are read, so the start of a long text costs no more than that; a
+  // character cut at the end reads as the escape of its first bytes.
+  std::string_view View(int row, int column, std::string& scratch,
+                        std::size_t limit = std::string_view::npos) const;
 
   // Bytes of memory held for the rows this table shares with its record set and copies.
   std::size_t HeldBytes() const;
@@ -45,6 +52,10 @@ class TextTable {
   std::shared_ptr<const TextRows> rows_;
   bool header_ = false;
 };
+
+// `table` as a table of cell texts (base/cell_texts.h) that shares its rows, for a grid to read
+// cell by cell; NULL cells say so.
+std::shared_ptr<const CellTexts> ShareAsCells(const TextTable& table);
 
 // A record set: one prepared statement on a borrowed connection and the rows its latest run gave.
 // It shares the engine connection with the ZuveviRE it was opened from, so the connection stays

@@ -49,6 +49,17 @@ void TextRows::AppendCell(const char* data, std::size_t size) {
   AppendEnd(begin);
 }
 
+void TextRows::AppendNull() {
+  const std::size_t index = cells_;
+  while (null_words_.size() <= index / 64) null_words_.push_back(0);
+  null_words_.back() |= std::uint64_t{1} << (index % 64);
+  AppendEnd(total_);
+}
+
+bool TextRows::IsNull(std::size_t index) const {
+  return index / 64 < null_words_.size() && ((null_words_[index / 64] >> (index % 64)) & 1) != 0;
+}
+
 void TextRows::AppendEnd(std::uint64_t begin) {
   if (!wide_) {
     if (cells_ % Offsets::kBlockSize == 0) bases_.push_back(begin);
@@ -90,6 +101,7 @@ void TextRows::Finish() {
   bases_.shrink_to_fit();
   offsets_.ShrinkToFit();
   wide_ends_.ShrinkToFit();
+  null_words_.ShrinkToFit();
 }
 
 std::string_view TextRows::cell(std::size_t index) const {
@@ -106,7 +118,7 @@ std::string_view TextRows::cell(std::size_t index) const {
 
 std::size_t TextRows::HeldBytes() const {
   std::size_t bytes = sizeof(*this) + offsets_.HeldBytes() + wide_ends_.HeldBytes() +
-                      bases_.capacity() * sizeof(std::uint64_t) +
+                      null_words_.HeldBytes() + bases_.capacity() * sizeof(std::uint64_t) +
                       blocks_.capacity() * sizeof(Block) +
                       column_names_.capacity() * sizeof(std::string);
   for (const Block& block : blocks_) bytes += block.capacity;

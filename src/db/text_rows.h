@@ -30,6 +30,8 @@ class TextRows {
 
   // Appends the next cell, row by row; `size` bytes at `data` (may be null when size is 0).
   void AppendCell(const char* data, std::size_t size);
+  // Appends a cell that holds SQL NULL: its text is "", and IsNull tells it from an empty text.
+  void AppendNull();
   // Gives back unused memory once the last cell is in.
   void Finish();
 
@@ -40,6 +42,8 @@ class TextRows {
   TextMode text_mode() const { return text_mode_; }
   // Cell number `index` counted row by row from 0; must be below rows() * columns().
   std::string_view cell(std::size_t index) const;
+  // Whether cell number `index` holds SQL NULL.
+  bool IsNull(std::size_t index) const;
 
   // Bytes held for the cells: text blocks and end positions.
   std::size_t HeldBytes() const;
@@ -68,6 +72,9 @@ class TextRows {
   Offsets offsets_;                         // end of every cell over its group's base
   std::vector<std::uint64_t> bases_;        // one per Offsets::kBlockSize cells
   ChunkedVector<std::uint64_t> wide_ends_;  // all end positions instead, once they outgrow 32 bits
+  // Bit i % 64 of word i / 64 is set when cell i is NULL. Words are kept only up to the last NULL,
+  // so a result without NULLs holds none.
+  ChunkedVector<std::uint64_t> null_words_;
   bool wide_ = false;
   std::uint64_t offset_limit_;
   std::size_t cells_ = 0;

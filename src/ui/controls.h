@@ -415,7 +415,10 @@ enum class ColumnKind {
 };
 
 // A grid of text cells. Row 0 and column 0 are ordinary cells; the first FixedRows() rows and
-// FixedColumns() columns look like headers and are never edited in place.
+// FixedColumns() columns look like headers and are never edited in place. The user widens or
+// narrows a column by dragging the right edge of its cell in a fixed row (a double click there
+// fits it to its texts). A cell of a shown table that holds SQL NULL reads as "" like an empty
+// text, but shows a dimmed "NULL" and is named "空值" to assistive technology.
 class Grid : public Control {
  public:
   // Wraps a table view. A QTableWidget keeps every cell as an item of its own; any other table view
@@ -446,6 +449,13 @@ class Grid : public Control {
   int ColumnWidth(int column) const;
   // Applies `width` to every existing column and to columns added later.
   void SetDefaultColumnWidth(int width);
+  // Makes every column as wide as its texts: the widest first line of its first 100 rows, read as
+  // far as 100 characters, with the cell's margins; no narrower than the default width and no
+  // wider than 300 pixels. A column whose width the user has dragged keeps it while the grid shows
+  // the same columns (the same texts in row 0) as at the previous fit, so a table shown again after
+  // an edit keeps the widths the user gave it. Reads a bounded part of a shown table, whatever its
+  // size and its texts' lengths.
+  void FitColumnWidths();
   // Applies `height` to every existing row and to rows added later.
   void SetDefaultRowHeight(int height);
   int RowHeight(int row) const;

@@ -6,10 +6,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include <limits>
 
 #include <QComboBox>
+#include <QFont>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -17,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTableWidget>
@@ -33,6 +39,22 @@ namespace {
 // Up to this many rows a grid that cannot be edited lets the view search its rows for a typed
 // character; beyond, a search would hold up the window.
 constexpr int kSearchableRows = 10000;
+
+// Fitting columns to their texts reads the first kFitRows rows, and of each text only its first
+// line, as far as kFitCharacters characters (read from at most kFitBytes bytes of a shown text):
+// a value of megabytes costs no more than a short one, and a hundred characters of the narrowest
+// letters already reach kFitWidthLimit pixels, the widest a fitted column becomes.
+constexpr int kFitRows = 100;
+constexpr std::size_t kFitBytes = 400;
+constexpr int kFitCharacters = 100;
+constexpr int kFitWidthLimit = 300;
+// Within this many pixels of a column's right edge, a cell of a fixed row offers to resize the
+// column by dragging; a column dragged narrower keeps this width.
+constexpr int kEdgeGrip = 3;
+constexpr int kNarrowestColumn = 8;
+
+// What a NULL cell shows in place of a text.
+QString NullMarker() { return QStringLiteral("NULL"); }
 
 // "", "0" and any text whose leading numeric part is a number other than zero. The leading part
 // must start with a digit or a point: the C library would also read "nan" and "inf", which are not
@@ -129,6 +151,12 @@ struct GridState {
   int edited_row = -1;
   int edited_column = -1;
   bool ending = false;
+  // The column headings (row 0) at the latest fit of the column widths, and the widths the user
+  // has dragged columns to since; -1 for a column not dragged.
+  std::vector<std::string> fitted_headings;
+  std::vector<int> dragged_widths;
+  int dragged_column = -1;  // the column whose right edge is being dragged
+  int drag_offset = 0;      // from the mouse to that edge when the drag began
 
   bool IsFixed(int row, int column) const { return row < fixed_rows || column < fixed_columns; }
 
@@ -216,6 +244,108 @@ struct GridState {
     if (cells) return cells->Text(row, column);
     QTableWidgetItem* item = items ? items->item(row, column) : nullptr;
     return item ? FromQt(item->text()) : "";
+  }
+
+  // As much of the text cell (row, column) shows as its column's fitted width depends on: the
+  // first line, at most kFitCharacters characters; the marker of a NULL cell.
+  QString FittedText(int row, int column) const {
+    QString text;
+    if (cells) {
+      if (cells->IsNull(row, column)) return NullMarker();
+      std::string scratch;
+      text = ToQt(cells->TextPrefix(row, column, kFitBytes, scratch));
+    } else if (QTableWidgetItem* item = items ? items->item(row, column) : nullptr) {
+      text = item->text().left(kFitCharacters + 1);
+    }
+    for (qsizetype at = 0; at < text.size(); ++at) {
+      if (text[at] == QLatin1Char('\n') || text[at] == QLatin1Char('\r')) {
+        text.truncate(at);
+        break;
+      }
+    }
+    return text.left(kFitCharacters);
+  }
+
+  // The width that shows column `column`'s first rows whole, from the default column width up to
+  // kFitWidthLimit pixels.
+  int FittedWidth(int column) const {
+    const QFontMetrics metrics = table->fontMetrics();
+    QFont slanted = table->font();
+    slanted.setItalic(true);
+    const QFontMetrics null_metrics(slanted);
+    // The text's margins on both sides and the grid line at the right.
+    const int margins =
+        2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1) + 1;
+    const int narrowest = table->horizontalHeader()->defaultSectionSize();
+    int widest = narrowest;
+    const int rows = std::min(Rows(), kFitRows);
+    for (int r = 0; r < rows && widest < kFitWidthLimit; ++r) {
+      const bool null = cells && cells->IsNull(r, column);
+      const QString text = FittedText(r, column);
+      if (text.isEmpty()) continue;
+      widest = std::max(widest, (null ? null_metrics : metrics).horizontalAdvance(text) + margins);
+    }
+    return std::max(narrowest, std::min(widest, kFitWidthLimit));
+  }
+
+  // The column whose right edge lies within kEdgeGrip pixels of viewport point `at` in a fixed
+  // row; -1 elsewhere.
+  int ColumnEdgeAt(const QPoint& at) const {
+    const int row = table->rowAt(at.y());
+    if (row < 0 || row >= fixed_rows) return -1;
+    int column = table->columnAt(at.x());
+    if (column < 0) column = Columns() - 1;  // past the last column
+    for (int c : {column, column - 1}) {
+      if (c < 0) continue;
+      const int edge = table->columnViewportPosition(c) + table->columnWidth(c);
+      if (std::abs(at.x() - edge) <= kEdgeGrip) return c;
+    }
+    return -1;
+  }
+
+  // Resizing columns by the right edges of the fixed rows' cells, which stand for the headers the
+  // grid hides. True when the event is taken.
+  bool HandleColumnDrag(QEvent* event) {
+    const auto type = event->type();
+    if (type != QEvent::MouseMove && type != QEvent::MouseButtonPress &&
+        type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick) {
+      return false;
+    }
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint at = mouse->position().toPoint();
+    if (dragged_column >= 0) {
+      const int left = table->columnViewportPosition(dragged_column);
+      table->setColumnWidth(dragged_column,
+                            std::max(kNarrowestColumn, at.x() + drag_offset - left));
+      if (type == QEvent::MouseButtonRelease) {
+        if (dragged_column < static_cast<int>(dragged_widths.size()))
+          dragged_widths[dragged_column] = table->columnWidth(dragged_column);
+        dragged_column = -1;
+      }
+      return true;
+    }
+    const int edge = ColumnEdgeAt(at);
+    if (type == QEvent::MouseMove && mouse->buttons() == Qt::NoButton) {
+      if (edge >= 0) {
+        table->viewport()->setCursor(Qt::SplitHCursor);
+      } else {
+        table->viewport()->unsetCursor();
+      }
+      return false;
+    }
+    if (edge < 0 || mouse->button() != Qt::LeftButton) return false;
+    if (type == QEvent::MouseButtonPress) {
+      dragged_column = edge;
+      drag_offset = table->columnViewportPosition(edge) + table->columnWidth(edge) - at.x();
+      return true;
+    }
+    // A double click on the edge fits the column to its texts again.
+    if (type == QEvent::MouseButtonDblClick) {
+      table->setColumnWidth(edge, FittedWidth(edge));
+      if (edge < static_cast<int>(dragged_widths.size())) dragged_widths[edge] = -1;
+      return true;
+    }
+    return false;
   }
 
   // Sets the number of rows or columns through the model, so the view keeps the sizes of those
@@ -332,6 +462,17 @@ class GridDelegate : public QStyledItemDelegate {
     }
   }
 
+  // A NULL cell shows a dimmed, slanted marker in place of its text, so it is told from an empty
+  // text and from the text "NULL" at a glance.
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (!index.data(kNullRole).toBool()) return;
+    option->text = NullMarker();
+    option->font.setItalic(true);
+    option->fontMetrics = QFontMetrics(option->font);
+    option->palette.setColor(QPalette::Text, option->palette.color(QPalette::PlaceholderText));
+  }
+
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {
     if (!impl_ || !impl_->IsFixed(index.row(), index.column())) {
@@ -424,6 +565,7 @@ Grid::Grid(QWidget* table) : Control(table), impl_(std::make_unique<Impl>()) {
   t->installEventFilter(keys);
   auto* mouse = new EventHook(
       [this](QObject*, QEvent* event) {
+        if (impl_->HandleColumnDrag(event)) return true;
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::RightButton && on_right_released) {
           on_right_released();
@@ -432,6 +574,8 @@ Grid::Grid(QWidget* table) : Control(table), impl_(std::make_unique<Impl>()) {
       },
       hook());
   t->viewport()->installEventFilter(mouse);
+  // Moves without a button pressed show where a column's edge can be dragged.
+  t->viewport()->setMouseTracking(true);
 }
 
 Grid::~Grid() {
@@ -498,6 +642,25 @@ void Grid::SetWholeRowSelection(bool whole_row) {
 void Grid::SetColumnWidth(int column, int width) {
   QTableView* t = impl_->table;
   if (t && column >= 0 && column < impl_->Columns()) t->setColumnWidth(column, std::max(width, 0));
+}
+
+void Grid::FitColumnWidths() {
+  QTableView* t = impl_->table;
+  if (!t) return;
+  const int columns = impl_->Columns();
+  std::vector<std::string> headings(static_cast<std::size_t>(columns));
+  for (int c = 0; c < columns && impl_->Rows() > 0; ++c)
+    headings[c] = FromQt(impl_->FittedText(0, c));
+  const bool same_columns = headings == impl_->fitted_headings;
+  if (!same_columns) {
+    impl_->fitted_headings = std::move(headings);
+    impl_->dragged_widths.assign(static_cast<std::size_t>(columns), -1);
+  }
+  for (int c = 0; c < columns; ++c) {
+    // The user's own width of a column shown again stays; the view kept it.
+    if (same_columns && impl_->dragged_widths[c] >= 0) continue;
+    t->setColumnWidth(c, impl_->FittedWidth(c));
+  }
 }
 
 int Grid::ColumnWidth(int column) const {

@@ -14,6 +14,11 @@ namespace {
 // go.
 constexpr std::size_t kSmallSourceCells = 1024;
 
+// A cell shows at most the start of its text, this many bytes of it: more never fits its width,
+// and a text of megabytes would otherwise be converted and laid out whole at every repaint. The
+// whole text is still what the cell holds, reads and edits.
+constexpr std::size_t kShownBytes = 4096;
+
 // The table shown for a null source.
 class NoCells : public CellTexts {
  public:
@@ -43,14 +48,35 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return QVariant();
-  std::string scratch;
-  return ToQt(TextView(index.row(), index.column(), scratch));
+  if (!index.isValid()) return QVariant();
+  switch (role) {
+    case Qt::DisplayRole: {
+      std::string scratch;
+      const std::string_view text = TextView(index.row(), index.column(), scratch, kShownBytes + 1);
+      if (text.size() <= kShownBytes) return ToQt(text);
+      return ToQt(text.substr(0, kShownBytes)) + QChar(0x2026);  // "…": there is more
+    }
+    case Qt::EditRole: {
+      std::string scratch;
+      return ToQt(TextView(index.row(), index.column(), scratch));
+    }
+    case kNullRole:
+      return IsNull(index.row(), index.column()) ? QVariant(true) : QVariant();
+    case Qt::AccessibleTextRole:
+      // A screen reader says a NULL cell's name; an empty text's name is empty.
+      return IsNull(index.row(), index.column()) ? QVariant(QStringLiteral("空值")) : QVariant();
+    default:
+      return QVariant();
+  }
 }
 
 bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (!index.isValid() || (role != Qt::EditRole && role != Qt::DisplayRole)) return false;
-  SetText(index.row(), index.column(), FromQt(value.toString()));
+  const QString text = value.toString();
+  // An editor opened on a NULL cell starts empty; left empty, the cell still shows NULL, as the
+  // record still holds it (the program writes only a changed text).
+  if (text.isEmpty() && IsNull(index.row(), index.column())) return true;
+  SetText(index.row(), index.column(), FromQt(text));
   return true;
 }
 
@@ -116,9 +142,30 @@ std::string GridModel::Text(int row, int column) const {
   return std::string(TextView(row, column, scratch));
 }
 
+std::string_view GridModel::TextPrefix(int row, int column, std::size_t bytes,
+                                       std::string& scratch) const {
+  if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return {};
+  return TextView(row, column, scratch, bytes);
+}
+
+bool GridModel::IsNull(int row, int column) const {
+  if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return false;
+  if (const Written* written = FindWritten(row, column)) return written->null;
+  int source_row = 0;
+  int source_column = 0;
+  return SourceCell(row, column, source_row, source_column) &&
+         source_->is_null(source_row, source_column);
+}
+
+const GridModel::Written* GridModel::FindWritten(int row, int column) const {
+  if (texts_.empty()) return nullptr;
+  const auto written = texts_.find(KeyOf(row, column));
+  return written == texts_.end() ? nullptr : &written->second;
+}
+
 void GridModel::SetText(int row, int column, std::string text) {
   if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return;
-  texts_[KeyOf(row, column)] = std::move(text);
+  texts_[KeyOf(row, column)] = Written{std::move(text)};
   const QModelIndex cell = index(row, column);
   emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
 }
@@ -164,24 +211,27 @@ int GridModel::SourceColumn(int column) const {
   return source_ ? column_map_[static_cast<std::size_t>(column)] : kNone;
 }
 
-std::string_view GridModel::TextView(int row, int column, std::string& scratch) const {
-  if (!texts_.empty()) {
-    const auto written = texts_.find(KeyOf(row, column));
-    if (written != texts_.end()) return written->second;
-  }
-  const int source_row = SourceRow(row);
-  if (source_row == kNone) return {};
-  const int source_column = SourceColumn(column);
-  if (source_column == kNumbers) {
+std::string_view GridModel::TextView(int row, int column, std::string& scratch,
+                                     std::size_t limit) const {
+  if (const Written* written = FindWritten(row, column))
+    return std::string_view(written->text).substr(0, limit);
+  int source_row = 0;
+  int source_column = 0;
+  if (!SourceCell(row, column, source_row, source_column)) {
+    if (source_row == kNone || source_column != kNumbers) return {};
     scratch = RowNumberText(source_row, header_);
     return scratch;
   }
+  if (limit == std::string_view::npos) return source_->at(source_row, source_column, scratch);
+  return source_->prefix(source_row, source_column, limit, scratch);
+}
+
+bool GridModel::SourceCell(int row, int column, int& source_row, int& source_column) const {
+  source_row = SourceRow(row);
+  source_column = SourceColumn(column);
   // An empty table still shows one row and column, which read as empty cells.
-  if (source_column == kNone || source_row >= source_->rows() ||
-      source_column >= source_->columns()) {
-    return {};
-  }
-  return source_->at(source_row, source_column, scratch);
+  return source_row != kNone && source_column >= 0 && source_row < source_->rows() &&
+         source_column < source_->columns();
 }
 
 void GridModel::MapRows() {
@@ -193,9 +243,9 @@ void GridModel::MapRows() {
 
 void GridModel::ShiftTexts(Qt::Orientation orientation, int first, int count) {
   if (texts_.empty()) return;
-  std::unordered_map<Key, std::string> shifted;
+  std::unordered_map<Key, Written> shifted;
   shifted.reserve(texts_.size());
-  for (auto& [key, text] : texts_) {
+  for (auto& [key, written] : texts_) {
     int row = static_cast<int>(key >> 32);
     int column = static_cast<int>(key & 0xFFFFFFFFu);
     int& at = orientation == Qt::Vertical ? row : column;
@@ -203,7 +253,7 @@ void GridModel::ShiftTexts(Qt::Orientation orientation, int first, int count) {
       if (count < 0 && at < first - count) continue;  // removed with its row or column
       at += count;
     }
-    shifted.emplace(KeyOf(row, column), std::move(text));
+    shifted.emplace(KeyOf(row, column), std::move(written));
   }
   texts_.swap(shifted);
 }
@@ -229,7 +279,8 @@ void GridModel::LetGoOfSmallSource() {
   std::string scratch;
   for (int r : rows) {
     for (int c : columns) {
-      if (texts_.count(KeyOf(r, c)) == 0) texts_.emplace(KeyOf(r, c), TextView(r, c, scratch));
+      if (texts_.count(KeyOf(r, c)) == 0)
+        texts_.emplace(KeyOf(r, c), Written{std::string(TextView(r, c, scratch)), IsNull(r, c)});
     }
   }
   source_.reset();

@@ -24,15 +24,21 @@ namespace torvane {
 // "%.13g" writes it.
 std::string RowNumberText(int row, bool header);
 
+// Model role of a cell that stands for SQL NULL: true there, invalid elsewhere. The display and
+// edit roles of such a cell give "", as an empty text's do; the grid's delegate draws a marker.
+inline constexpr int kNullRole = Qt::UserRole + 1;
+
 class GridModel : public QAbstractTableModel {
  public:
   // An empty grid: no rows, no columns. Usually owned by its view.
   explicit GridModel(QObject* parent = nullptr);
   ~GridModel() override;
 
-  // The table-model interface. Display and edit roles carry the cell's text; a written text comes
-  // back through setData. Rows and columns are inserted and removed through the usual signals, so
-  // the view keeps the sizes of the rows and columns that stay.
+  // The table-model interface. The edit role carries the cell's text, the display role its first
+  // 4 KB (with "…" after a text cut there); a written text comes back through setData. Rows and
+  // columns are inserted and removed through the usual signals, so the view keeps the sizes of the
+  // rows and columns that stay. A shown NULL cell also answers kNullRole and, for assistive
+  // technology, Qt::AccessibleTextRole ("空值"); an edit that leaves it empty keeps it NULL.
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -45,6 +51,11 @@ class GridModel : public QAbstractTableModel {
 
   // Text of cell (row, column) as internal text; "" for an empty cell or no such cell.
   std::string Text(int row, int column) const;
+  // The start of the text of cell (row, column), about `bytes` bytes of it at most: reads no more
+  // of a long shown text than that. `scratch` as for CellTexts.
+  std::string_view TextPrefix(int row, int column, std::size_t bytes, std::string& scratch) const;
+  // Whether cell (row, column) shows a NULL of the shown table (and nothing was written into it).
+  bool IsNull(int row, int column) const;
   // Writes `text` into cell (row, column) and signals the change; ignored for no such cell.
   void SetText(int row, int column, std::string text);
   // Empties every cell and lets go of the shown table; the shape stays.
@@ -56,6 +67,13 @@ class GridModel : public QAbstractTableModel {
 
  private:
   using Key = std::uint64_t;
+  // A text written into a cell; a NULL of the shown table copied in when the grid let go of it
+  // stays NULL.
+  struct Written {
+    std::string text;
+    bool null = false;
+  };
+
   static Key KeyOf(int row, int column) {
     return (static_cast<Key>(static_cast<std::uint32_t>(row)) << 32) |
            static_cast<std::uint32_t>(column);
@@ -69,7 +87,14 @@ class GridModel : public QAbstractTableModel {
   int SourceColumn(int column) const;
 
   // The text cell (row, column) shows; `scratch` holds a text made on the spot (a row number).
-  std::string_view TextView(int row, int column, std::string& scratch) const;
+  // With `limit`, a shown text is read only as far as CellTexts::prefix reads it.
+  std::string_view TextView(int row, int column, std::string& scratch,
+                            std::size_t limit = std::string_view::npos) const;
+  // The shown table's cell behind grid cell (row, column), which was not written into; false when
+  // there is none (a row number, an added row or column).
+  bool SourceCell(int row, int column, int& source_row, int& source_column) const;
+  // The cell written into at (row, column); nullptr when none was.
+  const Written* FindWritten(int row, int column) const;
   // Gives every row its own entry in row_map_, for an insertion or removal among shown rows.
   void MapRows();
   // Moves written texts after `count` rows (vertical) or columns were inserted at `first`, or
@@ -90,7 +115,7 @@ class GridModel : public QAbstractTableModel {
   int source_rows_ = 0;
   std::vector<int> row_map_;
   std::vector<int> column_map_;  // one entry per column while a table is shown
-  std::unordered_map<Key, std::string> texts_;
+  std::unordered_map<Key, Written> texts_;
 };
 
 }  // namespace torvane

@@ -63,6 +63,42 @@ TEST_F(AppTest, BrowseShowsRowsDefinitionCountsAndLogs) {
   EXPECT_EQ(LastLogLine(), "打开表：销售");
 }
 
+// A browse makes each column as wide as its first rows' texts need, up to a limit however long a
+// value is; a NULL and an empty text both read as "". Shown again, the table keeps its widths.
+TEST_F(AppTest, BrowseFitsColumnsToTheirTexts) {
+  const std::string path = MakeDb(
+      "CREATE TABLE 文章(编号 INTEGER PRIMARY KEY, 标题 TEXT, 正文 TEXT, 备注 TEXT);"
+      "INSERT INTO 文章(标题, 正文, 备注) VALUES"
+      " ('短', replace(hex(zeroblob(500000)), '0', '长文'), NULL),"
+      " ('一个比列宽长一些的标题', 'x', '');");
+  Start({path});
+  SelectTreeItem("文章");
+  Grid& grid = window_.grid();
+  ASSERT_EQ(grid.ColumnCount(), 5);
+  EXPECT_EQ(QueryText(path, "SELECT length(CAST(正文 AS BLOB)) FROM 文章 WHERE 编号 = 1"),
+            "4000000");
+  const struct {
+    int column;
+    int narrowest, widest;
+  } cases[] = {
+      {0, 60, 60},    // 序号
+      {1, 60, 60},    // 编号
+      {2, 100, 299},  // 标题: eleven characters
+      {3, 300, 300},  // 正文: four megabytes
+      {4, 60, 60},    // 备注: NULL and ""
+  };
+  std::vector<int> widths;
+  for (const auto& c : cases) {
+    widths.push_back(grid.ColumnWidth(c.column));
+    EXPECT_GE(widths.back(), c.narrowest) << c.column;
+    EXPECT_LE(widths.back(), c.widest) << c.column;
+  }
+  EXPECT_EQ(grid.CellText(1, 4), "");
+  EXPECT_EQ(grid.CellText(2, 4), "");
+  ReloadShownTable(app_);
+  for (const auto& c : cases) EXPECT_EQ(grid.ColumnWidth(c.column), widths[c.column]);
+}
+
 TEST_F(AppTest, EmptyTableShowsOnlyTheHeaderCells) {
   Start({MakeDb("CREATE TABLE 空表(a, b);")});
   SelectTreeItem("空表");

@@ -161,6 +161,33 @@ TEST_F(RecordSet, CellsKeepTheirBytes) {
             (Cells_{{std::string("a\0b", 3)}, {""}, {""}, {"中文"}, {"1.5"}, {"-7"}, {""}}));
 }
 
+// NULL reads as "" like an empty text or an empty byte value, and only NULL says it is one.
+TEST_F(RecordSet, NullIsToldFromEmptyValues) {
+  ASSERT_TRUE(
+      db_.Execute("CREATE TABLE n (x, y); INSERT INTO n VALUES"
+                  " (NULL, ''), (x'', NULL), (0, 'NULL'), (NULL, NULL)"));
+  SqliteDataset rows = db_.Query("SELECT x, y FROM n ORDER BY rowid");
+  ASSERT_TRUE(rows.Requery());
+  const TextTable table = rows.GetAll(true);
+  EXPECT_EQ(Cells(table), (Cells_{{"x", "y"}, {"", ""}, {"", ""}, {"0", "NULL"}, {"", ""}}));
+  const struct {
+    int row, column;
+    bool null;
+  } cases[] = {
+      {0, 0, false},  {0, 1, false},                 // the header row
+      {1, 0, true},   {1, 1, false}, {2, 0, false},  // NULL, '', x''
+      {2, 1, true},   {3, 0, false}, {3, 1, false},  // NULL, 0, 'NULL'
+      {4, 0, true},   {4, 1, true},                  // NULL, NULL
+      {-1, 0, false}, {5, 0, false}, {1, 2, false},  // outside
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(table.IsNull(c.row, c.column), c.null) << c.row << "," << c.column;
+  }
+  // Without the header row the same cells one row up.
+  EXPECT_TRUE(rows.GetAll(false).IsNull(0, 0));
+  EXPECT_FALSE(rows.GetAll(false).IsNull(0, 1));
+}
+
 TEST_F(RecordSet, ATableStaysValidAfterTheRecordSetMovesOn) {
   SqliteDataset rows = db_.Query("SELECT a, b FROM t ORDER BY a");
   ASSERT_TRUE(rows.Requery());

@@ -58,5 +58,52 @@ TEST(TextRows, EmptyCellsAndNoCells) {
   EXPECT_EQ(empty.cell(9), "");
 }
 
+// NULL cells read as "" and are told from empty texts, wherever they fall among the cells.
+TEST(TextRows, TellsNullFromEmptyText) {
+  static const std::size_t kNulls[] = {0, 5, 63, 64, 65, 127, 128, 8191, 8192, 70'000};
+  TextRows rows({"a", "b"});
+  const std::size_t cells = 80'000;
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < cells; ++i) {
+    if (next < std::size(kNulls) && kNulls[next] == i) {
+      rows.AppendNull();
+      ++next;
+    } else if (i % 2 == 0) {
+      rows.AppendCell("", 0);
+    } else {
+      rows.AppendCell("x", 1);
+    }
+  }
+  rows.Finish();
+  ASSERT_EQ(rows.rows(), cells / 2);
+  next = 0;
+  for (std::size_t i = 0; i < cells; ++i) {
+    const bool null = next < std::size(kNulls) && kNulls[next] == i;
+    if (null) ++next;
+    ASSERT_EQ(rows.IsNull(i), null) << i;
+    ASSERT_EQ(rows.cell(i), null || i % 2 == 0 ? "" : "x") << i;
+  }
+}
+
+// Telling NULLs apart costs a bit per cell up to the last NULL, and nothing without any.
+TEST(TextRows, NullsCostABitPerCellAtMost) {
+  TextRows plain({"a"});
+  TextRows with_null({"a"});
+  for (int i = 0; i < 100'000; ++i) {
+    plain.AppendCell("", 0);
+    if (i == 99'999) {
+      with_null.AppendNull();
+    } else {
+      with_null.AppendCell("", 0);
+    }
+  }
+  plain.Finish();
+  with_null.Finish();
+  EXPECT_FALSE(plain.IsNull(99'999));
+  EXPECT_TRUE(with_null.IsNull(99'999));
+  EXPECT_FALSE(with_null.IsNull(99'998));
+  EXPECT_LE(with_null.HeldBytes(), plain.HeldBytes() + 100'000 / 8 + 64);
+}
+
 }  // namespace
 }  // namespace torvane

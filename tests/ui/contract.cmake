@@ -12,4 +12,5 @@ torvane_qt_test(ui_contract_tests
   contract/text_round_trip_test.cpp
   contract/tree_view_test.cpp
 )
-target_link_libraries(ui_contract_tests PRIVATE Qt6::Test)
+# The grid shows the rows of real databases.
+target_link_libraries(ui_contract_tests PRIVATE Qt6::Test torvane_db)

@@ -2,6 +2,7 @@
 torvane_qt_test(ui_forms_tests
   forms/controls_test.cpp
   forms/windows_test.cpp
+  forms/window_size_test.cpp
   forms/accessibility_test.cpp
   forms/keyboard_test.cpp
 )

@@ -29,6 +29,19 @@ const AccessSpec kAccess[] = {
     {"按钮5", "下移", "把当前字段下移一行"},
 };
 
+// The field grid takes all the room the window gains; the buttons keep to its right edge, OK and
+// Cancel to its lower right corner.
+const AnchorSpec kAnchors[] = {
+    {"高级表格1", 0, 0, kFollows, kFollows},
+    {"按钮_向前插入字段", kFollows, 0, kFollows, 0},
+    {"按钮_向后插入字段", kFollows, 0, kFollows, 0},
+    {"按钮_删除字段", kFollows, 0, kFollows, 0},
+    {"按钮4", kFollows, 0, kFollows, 0},
+    {"按钮5", kFollows, 0, kFollows, 0},
+    {"按钮_确定", kFollows, kFollows, kFollows, kFollows},
+    {"按钮_取消", kFollows, kFollows, kFollows, kFollows},
+};
+
 const char* const kTabOrder[] = {
     "高级表格1", "按钮_向前插入字段", "按钮_向后插入字段", "按钮_删除字段", "按钮4",
     "按钮5",     "按钮_确定",         "按钮_取消",
@@ -43,6 +56,7 @@ const FormSpec kForm = {
     .controls = kControls,
     .access = kAccess,
     .tab_order = kTabOrder,
+    .anchors = kAnchors,
 };
 
 }  // namespace

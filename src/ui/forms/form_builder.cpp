@@ -4,6 +4,8 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include <QAction>
 #include <QComboBox>
@@ -14,7 +16,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
@@ -22,6 +23,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -50,12 +52,76 @@ void DrawFocusFrame(QPainter& painter, QWidget* widget, const QRect& rect) {
   widget->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, widget);
 }
 
-// Keeps the controls of a tab page where the layout puts them relative to the tab control. Qt
-// places a page below the tab bar, inside a stack, so whenever a page or the stack is moved or
-// sized the page's children are shifted back by the page's offset within the tab control.
+// The part of `growth` pixels that an edge with share `percent` moves by.
+int EdgeShift(int percent, int growth) { return percent * growth / 100; }
+
+// `rect` with its edges moved as `anchors` say for a container that grew by `growth` pixels.
+QRect Grown(const QRect& rect, const AnchorSpec& anchors, const QSize& growth) {
+  const int dx = growth.width();
+  const int dy = growth.height();
+  return QRect(
+      QPoint(rect.left() + EdgeShift(anchors.left, dx), rect.top() + EdgeShift(anchors.top, dy)),
+      QPoint(rect.right() + EdgeShift(anchors.right, dx),
+             rect.bottom() + EdgeShift(anchors.bottom, dy)));
+}
+
+// `rect`, placed for a container grown by `from`, placed anew for a growth of `to`.
+QRect Regrown(const QRect& rect, const AnchorSpec& anchors, const QSize& from, const QSize& to) {
+  const QRect at_from = Grown(QRect(), anchors, from);
+  const QRect at_to = Grown(QRect(), anchors, to);
+  return rect.adjusted(at_to.left() - at_from.left(), at_to.top() - at_from.top(),
+                       at_to.right() - at_from.right(), at_to.bottom() - at_from.bottom());
+}
+
+// Moves and sizes the anchored controls of a window or group box whenever it is resized, by the
+// change of its growth over its designed size. The change is applied to where each control is
+// now, so a control the program has placed anew (the SQL dialog's template list) keeps following.
+class ContainerAnchors : public QObject {
+ public:
+  ContainerAnchors(QWidget* container, const QSize& designed)
+      : QObject(container), container_(container), designed_(designed) {
+    container->installEventFilter(this);
+  }
+
+  void Add(QWidget* control, const AnchorSpec& anchors) {
+    controls_.push_back({control, anchors});
+    Follow();
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == container_ && event->type() == QEvent::Resize) Follow();
+    return false;
+  }
+
+ private:
+  void Follow() {
+    const QSize growth = container_->size() - designed_;
+    if (growth == applied_) return;
+    for (const auto& [control, anchors] : controls_) {
+      if (control) control->setGeometry(Regrown(control->geometry(), anchors, applied_, growth));
+    }
+    applied_ = growth;
+  }
+
+  QWidget* container_;
+  QSize designed_;
+  QSize applied_{0, 0};  // the growth the controls are placed for
+  std::vector<std::pair<QPointer<QWidget>, AnchorSpec>> controls_;
+};
+
+// Keeps the controls of a tab page where the layout puts them relative to the tab control, moved
+// as their anchors say when the tab control is larger than designed. Qt places a page below the
+// tab bar, inside a stack, so whenever a page or the stack is moved or sized the page's children
+// are placed anew and shifted back by the page's offset within the tab control.
 class TabPageAnchor : public QObject {
  public:
   explicit TabPageAnchor(QTabWidget* tabs) : QObject(tabs), tabs_(tabs) {}
+
+  // The tab control's designed size, once it is placed.
+  void SetDesignedSize(const QSize& size) { designed_ = size; }
+  // `control`, on one of the pages, follows the tab control's growth as `anchors` say.
+  void Add(QWidget* control, const AnchorSpec& anchors) { anchors_[control] = anchors; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -71,15 +137,22 @@ class TabPageAnchor : public QObject {
  private:
   void Reanchor(QWidget* page) {
     const QPoint offset = page->mapTo(tabs_, QPoint(0, 0));
+    const QSize growth = designed_.isValid() ? tabs_->size() - designed_ : QSize(0, 0);
     for (QObject* child : page->children()) {
       auto* widget = qobject_cast<QWidget*>(child);
       if (!widget) continue;
       QVariant designed = widget->property(kDesignedGeometryProperty);
-      if (designed.isValid()) widget->setGeometry(designed.toRect().translated(-offset));
+      if (!designed.isValid()) continue;
+      QRect geometry = designed.toRect();
+      if (auto anchors = anchors_.find(widget); anchors != anchors_.end())
+        geometry = Grown(geometry, anchors->second, growth);
+      widget->setGeometry(geometry.translated(-offset));
     }
   }
 
   QTabWidget* tabs_;
+  QSize designed_;
+  std::map<QWidget*, AnchorSpec> anchors_;
 };
 
 // A tab bar that puts its tabs in as many rows as the tab control's width needs, like the classic
@@ -482,8 +555,57 @@ void ChainTabOrder(const FormSpec& form, const Created& created) {
   }
 }
 
+// The anchors the form gives control `name`; nullptr when it keeps its designed place.
+const AnchorSpec* FindAnchors(const FormSpec& form, std::string_view name) {
+  for (const AnchorSpec& anchors : form.anchors) {
+    if (name == anchors.control) return &anchors;
+  }
+  return nullptr;
+}
+
+// The tab page anchor of a tab control made by CreateControl.
+TabPageAnchor* PageAnchorOf(QTabWidget* tabs) {
+  for (QObject* child : tabs->children()) {
+    if (auto* anchor = dynamic_cast<TabPageAnchor*>(child)) return anchor;
+  }
+  return nullptr;
+}
+
+// Lets every anchored control follow its container: the window's client area, a group box, or
+// the tab control of its page.
+void AnchorControls(const FormSpec& form, const Created& created, QWidget* client) {
+  std::map<QWidget*, ContainerAnchors*> containers;
+  for (const ControlSpec& layout : form.controls) {
+    QWidget* widget = created.at(layout.name);
+    if (layout.kind == Kind::kTabControl) {
+      PageAnchorOf(static_cast<QTabWidget*>(widget))
+          ->SetDesignedSize(QSize(layout.width, layout.height));
+    }
+    const AnchorSpec* anchors = FindAnchors(form, layout.name);
+    if (!anchors) continue;
+    if (layout.page) {
+      auto* tabs = static_cast<QTabWidget*>(created.at(layout.container));
+      PageAnchorOf(tabs)->Add(widget, *anchors);
+      continue;
+    }
+    QWidget* container = client;
+    QSize designed(ClientWidth(form), ClientHeight(form));
+    if (layout.container) {
+      container = created.at(layout.container);
+      for (const ControlSpec& outer : form.controls) {
+        if (std::string_view(outer.name) == layout.container)
+          designed = QSize(outer.width, outer.height);
+      }
+    }
+    ContainerAnchors*& follower = containers[container];
+    if (!follower) follower = new ContainerAnchors(container, designed);
+    follower->Add(widget, *anchors);
+  }
+}
+
 // Creates every control of `form` inside `client`, containers before their children (the table
-// lists them in that order), names them and chains their Tab order.
+// lists them in that order), names them, chains their Tab order and lets them follow the window
+// as it grows.
 void CreateControls(const FormSpec& form, const QList<QPixmap>& images, QWidget* client) {
   Created created;
   for (const ControlSpec& layout : form.controls) {
@@ -507,7 +629,18 @@ void CreateControls(const FormSpec& form, const QList<QPixmap>& images, QWidget*
   }
   NameControls(form, created);
   ChainTabOrder(form, created);
+  AnchorControls(form, created, client);
 }
+
+// The client area of a main window: its designed size is its smallest and the size it starts at.
+class ClientArea : public QWidget {
+ public:
+  explicit ClientArea(const QSize& designed) : designed_(designed) { setMinimumSize(designed); }
+  QSize sizeHint() const override { return designed_; }
+
+ private:
+  QSize designed_;
+};
 
 }  // namespace
 
@@ -524,22 +657,25 @@ QWidget* CreateWindow(const FormSpec& form, const QList<QPixmap>& images, QWidge
   QWidget* window = nullptr;
   if (form.has_menu_bar) {
     auto* main = new QMainWindow(owner);
-    auto* client = new QWidget;
+    auto* client = new ClientArea(client_size);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(client_size);
     main->setCentralWidget(client);
     for (const MenuSpec& menu : form.menus) main->menuBar()->addMenu(CreateMenu(menu, main));
     main->menuBar()->setAccessibleName(QStringLiteral("菜单栏"));
     CreateControls(form, images, client);
-    // The window is exactly the menu bar over the designed client area, and cannot be resized.
-    main->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // The window starts as the menu bar over the designed client area, which is also its smallest
+    // size; made larger or maximized, its controls follow as the anchors say.
+    main->resize(main->sizeHint());
     main->move(form.left, form.top);
     if (kTableImage < images.size()) main->setWindowIcon(QIcon(images[kTableImage]));
     window = main;
   } else {
     auto* dialog = new QDialog(owner);
-    dialog->setFixedSize(client_size);
+    dialog->setMinimumSize(client_size);
+    dialog->resize(client_size);
     dialog->setSizeGripEnabled(false);
+    // Without the hint a window manager offers no maximizing for a dialog.
+    dialog->setWindowFlag(Qt::WindowMaximizeButtonHint);
     for (const MenuSpec& menu : form.menus) CreateMenu(menu, dialog);
     CreateControls(form, images, dialog);
     window = dialog;

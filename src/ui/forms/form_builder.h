@@ -16,8 +16,9 @@ namespace torvane::forms {
 // Dynamic property holding a link label's address (a QString).
 inline constexpr char kTargetProperty[] = "torvaneTarget";
 
-// Creates the top-level window of `form` with all its controls, menus and toolbar, hidden and of
-// fixed size: a QMainWindow when the form has a menu bar, a QDialog otherwise (owned by `owner`
+// Creates the top-level window of `form` with all its controls, menus and toolbar, hidden and at
+// its designed size, which is also its smallest; made larger (or maximized) its controls follow the
+// form's anchors. A QMainWindow when the form has a menu bar, a QDialog otherwise (owned by `owner`
 // when one is given, else by the caller). `images` are the pictures of the image list, drawn on
 // the toolbar buttons that have one; the trees get theirs from the window facade. Every widget's
 // objectName is its name in the layout table; menus and menu items are named by their captions.

@@ -1,8 +1,9 @@
 #pragma once
 
 // Window layouts as data. Each window is one table of controls at fixed pixel geometry, from which
-// form_builder.h creates the Qt widgets. Texts here are UTF-8 (this folder is compiled as Qt-side
-// code); names are the controls' objectNames.
+// form_builder.h creates the Qt widgets, and a table of anchors saying how they follow the window
+// when it is made larger than that designed size. Texts here are UTF-8 (this folder is compiled as
+// Qt-side code); names are the controls' objectNames.
 
 #include <span>
 
@@ -106,6 +107,23 @@ struct AccessSpec {
   const char* label = nullptr;
 };
 
+// How a control follows its container when the window is made larger than its designed size.
+// Each edge moves by its share, in percent, of the container's growth in that direction: 0 keeps
+// the edge where the control table puts it, kFollows keeps its distance to the container's right
+// or bottom edge, a share between the two splits the growth between neighbours. A control on a tab
+// page follows its tab control. A control the anchor table does not list keeps its designed place
+// and size, so at the designed size every control is exactly where the control table puts it.
+struct AnchorSpec {
+  const char* control;  // the control's name in the layout table
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+};
+
+// The share of an edge that keeps its distance to the container's right or bottom edge.
+inline constexpr int kFollows = 100;
+
 // A window-wide key that chooses a menu item exactly as clicking it would.
 struct ShortcutSpec {
   const char* keys;       // in QKeySequence's portable text form, for example "Ctrl+N"
@@ -129,6 +147,8 @@ struct FormSpec {
   // follow their tab control; a control on a page that is not current is skipped while hidden.
   std::span<const char* const> tab_order = {};
   std::span<const ShortcutSpec> shortcuts = {};  // keys of the menu items users reach for most
+  // How controls follow the window as it grows; the designed size is the window's smallest.
+  std::span<const AnchorSpec> anchors = {};
 };
 
 // Window frame that the designed outer sizes include: the client area is this much smaller.

@@ -64,6 +64,22 @@ const AccessSpec kAccess[] = {
     {"标签2", "分隔线"},
 };
 
+// The field list takes the height the window gains, the tab control the width and the height;
+// on its pages the text box and the picture grow, and the buttons keep to the lower right.
+const AnchorSpec kAnchors[] = {
+    {"高级表格1", 0, 0, 0, kFollows},
+    {kTabs, 0, 0, kFollows, kFollows},
+    {"标签_文本长度", 0, 0, kFollows, 0},
+    {"编辑框_文本字段值", 0, 0, kFollows, kFollows},
+    {"按钮_写文本字段值", kFollows, kFollows, kFollows, kFollows},
+    {"标签_字节集长度", 0, 0, kFollows, 0},
+    {"按钮_从文件写到字节集字段", kFollows, 0, kFollows, 0},
+    {"图片框_字节集预览", 0, 0, kFollows, kFollows},
+    {"标签2", 0, kFollows, kFollows, kFollows},
+    {"按钮_确定", kFollows, kFollows, kFollows, kFollows},
+    {"按钮_取消", kFollows, kFollows, kFollows, kFollows},
+};
+
 const char* const kTabOrder[] = {
     "高级表格1",           kTabs,
     "编辑框_文本字段值",   "按钮_写文本字段值",
@@ -83,6 +99,7 @@ const FormSpec kForm = {
     .file_dialogs = kFileDialogs,
     .access = kAccess,
     .tab_order = kTabOrder,
+    .anchors = kAnchors,
 };
 
 }  // namespace

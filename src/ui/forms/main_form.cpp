@@ -144,6 +144,40 @@ const AccessSpec kAccess[] = {
     {"图片框_字节集预览", nullptr, "字节集字段值的图片", "标签5"},
 };
 
+// As the window grows, the schema column takes a quarter of the width gained and the object column
+// the rest; the field panel keeps its width at the right edge. Three quarters of the height gained
+// go to the tree, the grid and the field panel (a little of it to the definition box above the
+// grid), the rest to the log. In the field panel, the text box and the picture take its height.
+constexpr int kSchemaShare = 25;      // of the width gained: the schema column's right edge
+constexpr int kDefinitionShare = 15;  // of the height gained: the definition box's bottom edge
+constexpr int kTableShare = 75;       // of the height gained: the grid's bottom edge
+
+const AnchorSpec kAnchors[] = {
+    {"工具条1", 0, 0, kFollows, 0},
+    {"标签6", 0, 0, kFollows, 0},
+    {"组合框_显示内容", 0, 0, kSchemaShare, 0},
+    {"树型框1", 0, 0, kSchemaShare, kTableShare},
+    {"分隔条1", kSchemaShare, 0, kSchemaShare, kTableShare},
+    {"分组框1", kSchemaShare, 0, kFollows, kDefinitionShare},
+    {"编辑框_表或视图定义", 0, 0, kFollows, kFollows},
+    {"高级表格1", kSchemaShare, kDefinitionShare, kFollows, kTableShare},
+    {"编辑框_表基本信息", kSchemaShare, kTableShare, kFollows, kTableShare},
+    {"标签2", 0, kTableShare, 0, kTableShare},
+    {"超级按钮_写日志到文件", 0, kTableShare, 0, kTableShare},
+    {"超级按钮_清除日志", 0, kTableShare, 0, kTableShare},
+    {"编辑框_操作日志", 0, kTableShare, kFollows, kFollows},
+    {"标签7", kFollows, kTableShare, kFollows, kTableShare},
+    {"标签8", kFollows, kTableShare, kFollows, kTableShare},
+    {kPanel, kFollows, 0, kFollows, kTableShare},
+    {kTabs, 0, 0, 0, kFollows},
+    {"编辑框_文本字段值", 0, 0, 0, kFollows},
+    {"按钮_从文件读入文本", 0, kFollows, 0, kFollows},
+    {"按钮_写文本到文件", 0, kFollows, 0, kFollows},
+    {"按钮_读文本字段值", 0, kFollows, 0, kFollows},
+    {"按钮_写文本字段值", 0, kFollows, 0, kFollows},
+    {"图片框_字节集预览", 0, 0, 0, kFollows},
+};
+
 // Reading order: the schema column, the object column, the field panel, the log, the links.
 const char* const kTabOrder[] = {
     "组合框_显示内容",
@@ -197,6 +231,7 @@ const FormSpec kForm = {
     .access = kAccess,
     .tab_order = kTabOrder,
     .shortcuts = kShortcuts,
+    .anchors = kAnchors,
 };
 
 }  // namespace

@@ -46,6 +46,25 @@ const AccessSpec kAccess[] = {
     {"高级表格1", "SQL模板列表", "双击或按右键应用选中的模板"},
 };
 
+// As the dialog grows, the tree takes a quarter of the width gained and the SQL text the rest
+// and all the height gained; the kind of run and the buttons below keep to the bottom edge, the
+// import buttons to the right edge. The template list, which the program lays over the tree
+// column when it shows it, follows that column.
+constexpr int kTreeShare = 25;
+
+const AnchorSpec kAnchors[] = {
+    {"树型框1", 0, 0, kTreeShare, kFollows},
+    {"标签2", kTreeShare, 0, kTreeShare, 0},
+    {"编辑框_SQL语句", kTreeShare, 0, kFollows, kFollows},
+    {"按钮_从文件导入", kFollows, 0, kFollows, 0},
+    {"按钮_从模板导入", kFollows, 0, kFollows, 0},
+    {"高级表格1", 0, 0, kTreeShare, kFollows},
+    {"分组框1", kTreeShare, kFollows, kFollows, kFollows},
+    {"标签3", 0, kFollows, 0, kFollows},
+    {"按钮_确定", kFollows, kFollows, kFollows, kFollows},
+    {"按钮_关闭", kFollows, kFollows, kFollows, kFollows},
+};
+
 // The tree on the left, then the right column from top to bottom, the closing buttons last.
 const char* const kTabOrder[] = {
     "树型框1",          "按钮_从文件导入",  "按钮_从模板导入", "编辑框_SQL语句", "高级表格1",
@@ -63,6 +82,7 @@ const FormSpec kForm = {
     .menus = kMenus,
     .access = kAccess,
     .tab_order = kTabOrder,
+    .anchors = kAnchors,
 };
 
 }  // namespace

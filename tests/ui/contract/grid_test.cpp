@@ -1,6 +1,9 @@
 // Grids: counts, fixed cells, column kinds, clear / insert / delete, the current cell and the
 // events of in-place editing; a shown table of texts of any size, read cell by cell.
 #include <gtest/gtest.h>
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QImage>
@@ -10,15 +13,22 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "base/cell_texts.h"
 #include "base/codec.h"
+#include "db/connection.h"
+#include "db/record_set.h"
 #include "modal_answer.h"
+#include "support/temp_dir.h"
 #include "ui/controls.h"
+#include "ui/grid_model.h"
 #include "ui/modal_services.h"
 #include "ui/runtime.h"
 
@@ -965,6 +975,320 @@ TEST(GridCells, ColumnWidthsStayWhenATableIsShown) {
   EXPECT_EQ(f.grid->ColumnWidth(4), 90);
   EXPECT_EQ(f.grid->ColumnWidth(7), 60) << "a new column has the default width";
   EXPECT_EQ(f.grid->RowHeight(9), 20);
+}
+
+// A shown table of given texts, some of them NULL, that counts how the grid reads it.
+class GivenCells : public CellTexts {
+ public:
+  // `texts` row by row, `columns` to a row; std::nullopt stands for NULL.
+  GivenCells(int columns, std::vector<std::optional<std::string>> texts)
+      : columns_(columns), texts_(std::move(texts)) {}
+  int rows() const override { return static_cast<int>(texts_.size()) / columns_; }
+  int columns() const override { return columns_; }
+  std::string_view at(int row, int column, std::string&) const override {
+    ++whole_reads;
+    return Text(row, column);
+  }
+  std::string_view prefix(int row, int column, std::size_t bytes, std::string&) const override {
+    ++prefix_reads;
+    largest_prefix = std::max(largest_prefix, bytes);
+    return Text(row, column).substr(0, bytes);
+  }
+  bool is_null(int row, int column) const override { return !Cell(row, column).has_value(); }
+
+  mutable int whole_reads = 0;
+  mutable int prefix_reads = 0;
+  mutable std::size_t largest_prefix = 0;
+
+ private:
+  const std::optional<std::string>& Cell(int row, int column) const {
+    return texts_[static_cast<std::size_t>(row * columns_ + column)];
+  }
+  std::string_view Text(int row, int column) const {
+    const std::optional<std::string>& cell = Cell(row, column);
+    return cell ? std::string_view(*cell) : std::string_view();
+  }
+
+  int columns_;
+  std::vector<std::optional<std::string>> texts_;
+};
+
+constexpr std::nullopt_t kNull = std::nullopt;
+
+// The pixels of cell (row, column) inside its grid lines, as the viewport shows them.
+QImage CellPicture(ResultGridFixture& f, int row, int column) {
+  const QImage viewport = f.widget.viewport()->grab().toImage();
+  return viewport.copy(f.CellRect(row, column).adjusted(1, 1, -2, -2));
+}
+
+// The darkest grey level among the pixels of `picture`; 255 for a blank one.
+int Darkest(const QImage& picture) {
+  int darkest = 255;
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x)
+      darkest = std::min(darkest, qGray(picture.pixel(x, y)));
+  }
+  return darkest;
+}
+
+// The name assistive technology gives cell (row, column) of the grid.
+QString SpokenCellName(QTableView& view, int row, int column) {
+  QAccessibleInterface* access = QAccessible::queryAccessibleInterface(&view);
+  QAccessibleTableInterface* table = access ? access->tableInterface() : nullptr;
+  QAccessibleInterface* cell = table ? table->cellAt(row, column) : nullptr;
+  return cell ? cell->text(QAccessible::Name) : QStringLiteral("<no cell>");
+}
+
+// A NULL reads as "" like an empty text, but shows a dimmed marker, unlike an empty text and unlike
+// the text "NULL", and assistive technology names it.
+TEST(GridNulls, ShowAMarkerAndAreNamedButReadAsEmpty) {
+  ResultGridFixture f;
+  f.widget.show();
+  f.grid->ShowCells(std::make_shared<GivenCells>(
+                        3, std::vector<std::optional<std::string>>{"a", "b", "c", kNull, "", "NULL",
+                                                                   "x", kNull, ""}),
+                    true, true);
+  Runtime::ProcessEvents();
+  const QString null_name = QStringLiteral("空值");
+  static const struct {
+    int row, column;
+    const char* text;  // what the program reads
+    bool null;
+    const char* spoken;  // UTF-8
+  } cases[] = {
+      {1, 1, "", true, "空值"}, {1, 2, "", false, ""},    {1, 3, "NULL", false, "NULL"},
+      {2, 1, "x", false, "x"},  {2, 2, "", true, "空值"}, {2, 3, "", false, ""},
+      {0, 1, "a", false, "a"},  {1, 0, "1", false, "1"},
+  };
+  QAbstractItemModel* model = f.widget.model();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.row << "," << c.column);
+    const QModelIndex index = model->index(c.row, c.column);
+    EXPECT_EQ(f.grid->CellText(c.row, c.column), c.text);
+    EXPECT_EQ(index.data(Qt::EditRole).toString(), QString::fromUtf8(c.text));
+    EXPECT_EQ(index.data(kNullRole).toBool(), c.null);
+    EXPECT_EQ(index.data(Qt::AccessibleTextRole).toString(), c.null ? null_name : QString());
+    EXPECT_EQ(SpokenCellName(f.widget, c.row, c.column), QString::fromUtf8(c.spoken));
+  }
+  // On screen: the empty text is blank; the NULL marker is drawn, lighter than the text "NULL".
+  const QColor base = f.widget.palette().color(QPalette::Base);
+  const QImage empty = CellPicture(f, 1, 2);
+  const QImage null = CellPicture(f, 1, 1);
+  const QImage text = CellPicture(f, 1, 3);
+  EXPECT_EQ(Darkest(empty), qGray(base.rgb()));
+  EXPECT_LT(Darkest(null), qGray(base.rgb()));
+  EXPECT_GT(Darkest(null), Darkest(text));
+  EXPECT_NE(null, text);
+}
+
+// An editor opened on a NULL starts empty, as on an empty text. Left empty, the cell still shows
+// NULL, as the record still holds it; a typed text, or a text the program writes, replaces it.
+TEST(GridNulls, OnlyAWrittenTextReplacesANull) {
+  ResultGridFixture f;
+  f.widget.show();
+  f.grid->ShowCells(std::make_shared<GivenCells>(
+                        2, std::vector<std::optional<std::string>>{"a", "b", kNull, kNull, kNull,
+                                                                   kNull, "x", "y"}),
+                    true, true);
+  f.grid->SetEditable(true);
+  auto null_at = [&](int row, int column) {
+    return f.widget.model()->index(row, column).data(kNullRole).toBool();
+  };
+  f.grid->SetCurrentCell(1, 1);
+  ASSERT_TRUE(f.grid->EditCurrentCell());
+  ASSERT_NE(f.Editor(), nullptr);
+  EXPECT_EQ(f.Editor()->text(), QString());
+  f.grid->FinishEditing();
+  Runtime::ProcessEvents();  // the closed editor goes
+  EXPECT_EQ(f.grid->CellText(1, 1), "");
+  EXPECT_TRUE(null_at(1, 1));
+
+  f.grid->SetCurrentCell(1, 2);
+  ASSERT_TRUE(f.grid->EditCurrentCell());
+  QTest::keyClicks(f.Editor(), "v");
+  f.grid->FinishEditing();
+  EXPECT_EQ(f.grid->CellText(1, 2), "v");
+  EXPECT_FALSE(null_at(1, 2));
+
+  EXPECT_TRUE(f.grid->SetCellText(2, 1, ""));
+  EXPECT_FALSE(null_at(2, 1));
+  EXPECT_TRUE(null_at(2, 2));
+  // A grid cut down to a few cells copies them and lets the table go; its NULLs stay NULLs.
+  f.grid->DeleteRow(1);
+  EXPECT_FALSE(null_at(1, 1));
+  EXPECT_TRUE(null_at(1, 2));
+  EXPECT_EQ(f.grid->CellText(2, 1), "x");
+}
+
+// The NULLs of a real database's rows reach the grid as NULLs; empty texts and empty byte values
+// as empty texts.
+TEST(GridNulls, ARecordSetsNullsShowAsNull) {
+  testing::TempDir dir;
+  ZuveviRE db;
+  ASSERT_TRUE(db.Open(dir.Path("nulls.sdb"), true));
+  ASSERT_TRUE(
+      db.Execute("CREATE TABLE t(a, b, c); INSERT INTO t VALUES (NULL, '', x''), ('', NULL, 0)"));
+  SqliteDataset rows = db.Query("SELECT a, b, c FROM t ORDER BY rowid");
+  ASSERT_TRUE(rows.Requery());
+  ResultGridFixture f;
+  f.grid->ShowCells(ShareAsCells(rows.GetAll(true)), true, true);
+  const bool expected[3][4] = {
+      {false, false, false, false}, {false, true, false, false}, {false, false, true, false}};
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 4; ++c) {
+      EXPECT_EQ(f.widget.model()->index(r, c).data(kNullRole).toBool(), expected[r][c])
+          << r << "," << c;
+      if (r > 0 && c > 0 && !(r == 2 && c == 3)) EXPECT_EQ(f.grid->CellText(r, c), "");
+    }
+  }
+}
+
+// The width a column needs for `text` in the grid's font, without margins.
+int TextWidth(const QTableView& view, const QString& text) {
+  return view.fontMetrics().horizontalAdvance(text);
+}
+
+// Columns fitted to their texts: as wide as the widest first line of the first hundred rows needs,
+// from the default width up to 300 pixels, reading only the start of each text.
+TEST(GridColumns, FitToTheStartOfTheirFirstRowsWithinALimit) {
+  const std::string medium = In("一二三四五六七八九十");
+  const std::string heading = In("这一列的名称比它的值长得多");
+  const std::string huge(3'000'000, 'w');
+  const int rows = 1000;
+  std::vector<std::optional<std::string>> texts;
+  for (int r = 0; r < rows; ++r) {
+    if (r == 0) {
+      for (const std::string& name : {std::string("a"), std::string("b"), std::string("c"), heading,
+                                      std::string("e"), std::string("f"), std::string("g")}) {
+        texts.emplace_back(name);
+      }
+      continue;
+    }
+    texts.emplace_back(std::to_string(r));                       // short
+    texts.emplace_back(r == 7 ? medium : "m");                   // one medium text
+    texts.emplace_back(r == 1 || r == 3 ? huge : "h");           // megabytes
+    texts.emplace_back("d");                                     // a long heading
+    texts.emplace_back("first\n" + std::string(2000, 'W'));      // a long second line
+    texts.emplace_back(r == 150 ? std::string(500, 'F') : "f");  // long past the rows read
+    texts.emplace_back(kNull);                                   // NULL only
+  }
+  auto cells = std::make_shared<GivenCells>(7, std::move(texts));
+  ResultGridFixture f;
+  f.grid->ShowCells(cells, true, true);
+  const int whole_reads = cells->whole_reads;
+  f.grid->FitColumnWidths();
+  EXPECT_EQ(cells->whole_reads, whole_reads) << "no whole text is read";
+  EXPECT_LE(cells->largest_prefix, 400u);
+  EXPECT_LE(cells->prefix_reads, 7 * 100);
+
+  EXPECT_EQ(f.grid->ColumnWidth(0), 60);  // the row numbers
+  EXPECT_EQ(f.grid->ColumnWidth(1), 60);
+  const int medium_width = TextWidth(f.widget, QString::fromUtf8("一二三四五六七八九十"));
+  EXPECT_GT(medium_width, 60);
+  EXPECT_GE(f.grid->ColumnWidth(2), medium_width);
+  EXPECT_LE(f.grid->ColumnWidth(2), medium_width + 12);
+  EXPECT_EQ(f.grid->ColumnWidth(3), 300);
+  const int heading_width = TextWidth(f.widget, QString::fromUtf8("这一列的名称比它的值长得多"));
+  EXPECT_GE(f.grid->ColumnWidth(4), heading_width);
+  EXPECT_LE(f.grid->ColumnWidth(4), std::min(heading_width + 12, 300));
+  EXPECT_EQ(f.grid->ColumnWidth(5), 60);
+  EXPECT_EQ(f.grid->ColumnWidth(6), 60);
+  EXPECT_EQ(f.grid->ColumnWidth(7), 60);
+  // What shows in a fitted column is not cut off.
+  f.widget.show();
+  Runtime::ProcessEvents();
+  EXPECT_EQ(f.widget.model()->index(7, 2).data().toString(),
+            QString::fromUtf8("一二三四五六七八九十"));
+}
+
+// A cell of megabytes shows the start of its text and is drawn from that start alone; the whole
+// text is what the program and the editor (the edit role) get.
+TEST(GridCells, LongTextsShowTheirStartOnly) {
+  const std::string huge = std::string(2'000'000, 'w') + "end";
+  auto cells = std::make_shared<GivenCells>(
+      2, std::vector<std::optional<std::string>>{"a", "b", huge, "short", huge, kNull});
+  ResultGridFixture f;
+  f.grid->ShowCells(cells, true, true);
+  f.widget.show();
+  Runtime::ProcessEvents();
+  f.widget.viewport()->grab();
+  EXPECT_EQ(cells->whole_reads, 0) << "drawing reads the start of each text";
+  const QString shown = f.widget.model()->index(1, 1).data(Qt::DisplayRole).toString();
+  EXPECT_EQ(shown, QString(4096, QLatin1Char('w')) + QChar(0x2026));
+  EXPECT_EQ(f.widget.model()->index(1, 2).data(Qt::DisplayRole).toString(),
+            QStringLiteral("short"));
+  EXPECT_EQ(f.widget.model()->index(1, 1).data(Qt::EditRole).toString().size(),
+            static_cast<qsizetype>(huge.size()));
+  EXPECT_EQ(f.grid->CellText(2, 1), huge);
+}
+
+// Sends a mouse event of `type` at viewport point `at`.
+void Mouse(QTableView& view, QEvent::Type type, QPoint at, Qt::MouseButton button,
+           Qt::MouseButtons buttons) {
+  QMouseEvent event(type, at, view.viewport()->mapToGlobal(at), button, buttons, Qt::NoModifier);
+  QApplication::sendEvent(view.viewport(), &event);
+}
+
+// Where the right edge of column `column` meets the fixed row.
+QPoint EdgeOf(ResultGridFixture& f, int column) {
+  return QPoint(f.widget.columnViewportPosition(column) + f.widget.columnWidth(column),
+                f.CellRect(0, column).center().y());
+}
+
+// The right edge of a column's cell in a fixed row stands for the hidden header's: dragging it
+// widens or narrows the column, without touching the current cell; a double click fits the column
+// again. A dragged width stays while the same columns are shown again.
+TEST(GridColumns, TheUserDragsAColumnsEdgeInAFixedRow) {
+  ResultGridFixture f;
+  f.widget.show();
+  auto show = [&](std::vector<std::optional<std::string>> texts) {
+    f.grid->ShowCells(std::make_shared<GivenCells>(3, std::move(texts)), true, true);
+    f.grid->FitColumnWidths();
+    Runtime::ProcessEvents();
+  };
+  show({"a", "b", "c", "1", "2", "3"});
+  ASSERT_EQ(f.grid->ColumnWidth(2), 60);
+  f.grid->SetCurrentCell(1, 1);
+  f.log.clear();
+
+  // Hovering: the cursor says where a drag would resize.
+  Mouse(f.widget, QEvent::MouseMove, EdgeOf(f, 2), Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(f.widget.viewport()->cursor().shape(), Qt::SplitHCursor);
+  Mouse(f.widget, QEvent::MouseMove, f.CellRect(0, 2).center(), Qt::NoButton, Qt::NoButton);
+  EXPECT_FALSE(f.widget.viewport()->testAttribute(Qt::WA_SetCursor));
+  Mouse(f.widget, QEvent::MouseMove, QPoint(EdgeOf(f, 2).x(), f.CellRect(1, 2).center().y()),
+        Qt::NoButton, Qt::NoButton);
+  EXPECT_FALSE(f.widget.viewport()->testAttribute(Qt::WA_SetCursor)) << "only in a fixed row";
+
+  // Taken a pixel off the edge, the edge follows the mouse from there.
+  const QPoint edge = EdgeOf(f, 2) - QPoint(1, 0);
+  Mouse(f.widget, QEvent::MouseButtonPress, edge, Qt::LeftButton, Qt::LeftButton);
+  Mouse(f.widget, QEvent::MouseMove, edge + QPoint(40, 3), Qt::NoButton, Qt::LeftButton);
+  Mouse(f.widget, QEvent::MouseButtonRelease, edge + QPoint(40, 3), Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(f.grid->ColumnWidth(2), 100);
+  EXPECT_TRUE(f.log.empty());
+  EXPECT_EQ(f.grid->CurrentColumn(), 1);
+
+  // Narrower than a few pixels it does not get.
+  Mouse(f.widget, QEvent::MouseButtonPress, EdgeOf(f, 3), Qt::LeftButton, Qt::LeftButton);
+  Mouse(f.widget, QEvent::MouseButtonRelease, EdgeOf(f, 3) - QPoint(200, 0), Qt::LeftButton,
+        Qt::NoButton);
+  EXPECT_EQ(f.grid->ColumnWidth(3), 8);
+
+  // The same columns again, longer texts: the dragged widths stay, the other columns fit anew.
+  show({"a", "b", "c", std::string(30, 'z'), std::string(30, 'x'), std::string(30, 'y')});
+  EXPECT_EQ(f.grid->ColumnWidth(2), 100);
+  EXPECT_EQ(f.grid->ColumnWidth(3), 8);
+  EXPECT_GT(f.grid->ColumnWidth(1), 60);
+  // A double click on the edge fits the column to its texts again.
+  Mouse(f.widget, QEvent::MouseButtonDblClick, EdgeOf(f, 3), Qt::LeftButton, Qt::LeftButton);
+  EXPECT_GE(f.grid->ColumnWidth(3), TextWidth(f.widget, QString(30, QLatin1Char('y'))));
+  EXPECT_LT(f.grid->ColumnWidth(3), 300);
+  EXPECT_EQ(f.grid->ColumnWidth(2), 100);
+  // Other columns: every width is fitted again.
+  show({"a", "b", "other", "1", "2", "3"});
+  EXPECT_EQ(f.grid->ColumnWidth(2), 60);
+  EXPECT_EQ(f.grid->ColumnWidth(3), 60);
 }
 
 }  // namespace

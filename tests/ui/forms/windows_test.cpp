@@ -427,34 +427,6 @@ TEST(WindowTabPages, WrappedTabsSwitchPagesOnClick) {
   EXPECT_EQ(changed, 2);
 }
 
-// The widgets agree with the layout tables they are built from: geometry relative to the
-// container (tab page controls relative to their tab control), initial visibility, fixed size.
-TEST(WindowLayout, WidgetsAreWhereTheTablesPutThem) {
-  const forms::FormSpec* forms[] = {&forms::MainForm(), &forms::SqlForm(), &forms::DesignerForm(),
-                                    &forms::InsertForm()};
-  for (const forms::FormSpec* form : forms) {
-    SCOPED_TRACE(form->name);
-    forms::FormControls controls(*form);
-    QWidget* window = controls.widget();
-    window->show();
-    QApplication::processEvents();
-    QWidget* client =
-        form->has_menu_bar ? qobject_cast<QMainWindow*>(window)->centralWidget() : window;
-    EXPECT_EQ(client->size(), QSize(forms::ClientWidth(*form), forms::ClientHeight(*form)));
-    EXPECT_EQ(window->minimumSize(), window->maximumSize());  // not resizable
-    for (const forms::ControlSpec& layout : form->controls) {
-      SCOPED_TRACE(layout.name);
-      QWidget* widget = controls.Find(layout.name)->widget();
-      QWidget* container = layout.container ? controls.Find(layout.container)->widget() : client;
-      const QPoint at = widget->mapTo(container, QPoint(0, 0));
-      EXPECT_EQ((std::array{at.x(), at.y(), widget->width(), widget->height()}),
-                (std::array{layout.left, layout.top, layout.width, layout.height}));
-      EXPECT_EQ(widget->isHidden(), (layout.flags & forms::kHidden) != 0);
-    }
-    window->hide();
-  }
-}
-
 // Chinese captions need a font with CJK glyphs; the tab controls and the bold label use the
 // dialog font, which must have them too.
 TEST(WindowLayout, CaptionsHaveGlyphs) {
