@@ -1,7 +1,5 @@
 #include "app/operation_log.h"
 
-#include <algorithm>
-
 #include "app/record_grid.h"
 #include "app/transactions.h"
 #include "base/files.h"
@@ -14,26 +12,18 @@ namespace torvane {
 void AppendLog(App& app, const std::string& line) { app.window.log_box().Append("\r\n" + line); }
 
 std::string LogExcerpt(std::string_view text) {
-  std::size_t end = 0;
-  while (end < text.size()) {
-    // A character of internal text is one byte below 0x80, four when its second byte is a digit
-    // (GB18030's four-byte form), two otherwise.
-    std::size_t unit = 1;
-    if (static_cast<unsigned char>(text[end]) >= 0x81 && end + 1 < text.size()) {
-      const unsigned char second = static_cast<unsigned char>(text[end + 1]);
-      unit = second >= 0x30 && second <= 0x39 ? 4 : 2;
-    }
-    if (end + unit > kLogTextLimit) break;
-    end = std::min(end + unit, text.size());
+  std::string excerpt = TextPrefix(text, static_cast<int>(kLogTextLimit));
+  const bool cut = excerpt.size() < text.size();
+  // One line: a CR LF pair becomes one blank, as does any other line break or tab.
+  std::string line;
+  line.reserve(excerpt.size());
+  for (std::size_t i = 0; i < excerpt.size(); ++i) {
+    const char c = excerpt[i];
+    if (c == '\r' && i + 1 < excerpt.size() && excerpt[i + 1] == '\n') continue;
+    line += c == '\r' || c == '\n' || c == '\t' ? ' ' : c;
   }
-  std::string excerpt(text.substr(0, end));
-  for (char& c : excerpt) {
-    if (c == '\r' || c == '\n' || c == '\t') c = ' ';
-  }
-  if (end < text.size()) {
-    excerpt += "…（共" + IntToText(static_cast<std::int64_t>(text.size())) + "字节）";
-  }
-  return excerpt;
+  if (cut) line += "…（共" + IntToText(static_cast<std::int64_t>(text.size())) + "字节）";
+  return line;
 }
 
 bool ReadChosenFile(App& app, const FileDialog& dialog, const std::string& failure, Bytes& bytes) {

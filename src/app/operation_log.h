@@ -19,8 +19,9 @@ void AppendLog(App& app, const std::string& line);
 
 // Longest text a log line quotes from a value or a statement, in bytes.
 constexpr std::size_t kLogTextLimit = 200;
-// `text` as a log line quotes it: on one line (line breaks and tabs become blanks) and, when longer
-// than kLogTextLimit bytes, its beginning cut between two characters, "…" and "（共N字节）".
+// `text` as a log line quotes it: on one line (a line break or a tab becomes one blank) and, when
+// longer than kLogTextLimit bytes, its beginning cut between two characters (TextPrefix), "…" and
+// "（共N字节）".
 std::string LogExcerpt(std::string_view text);
 
 // Shows message + "错误信息如下：\r\n\r\n" + the connection's error text, with `flags` and

@@ -12,19 +12,8 @@
 namespace torvane {
 namespace {
 
+// The longest error text handed out, in bytes.
 constexpr std::size_t kErrorTextLimit = 199;
-
-// `text` cut to at most `limit` bytes without splitting a two-byte character.
-std::string CutText(std::string_view all, std::size_t limit) {
-  std::size_t end = 0;
-  while (end < all.size()) {
-    const std::size_t unit =
-        static_cast<unsigned char>(all[end]) >= 0x80 && end + 1 < all.size() ? 2 : 1;
-    if (end + unit > limit) break;
-    end += unit;
-  }
-  return std::string(all.substr(0, end));
-}
 
 }  // namespace
 
@@ -114,7 +103,7 @@ std::string ZuveviRE::GetErrorText() const {
   if (!db_) return "";
   const std::string message = db_->LastError().message;
   if (EqualsIgnoreCase(message, "not an error")) return "";
-  return CutText(message, kErrorTextLimit);
+  return TextPrefix(message, static_cast<int>(kErrorTextLimit));
 }
 
 int ZuveviRE::GetErrorCode() const { return db_ ? db_->LastError().code : 0; }

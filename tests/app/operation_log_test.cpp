@@ -14,7 +14,7 @@ using testing::AppTest;
 // A quoted value stays on one line and, when long, is cut between two characters (never inside a
 // two- or four-byte one) and says how long it was.
 TEST(LogExcerpt, OneLineAndCutBetweenCharacters) {
-  EXPECT_EQ(LogExcerpt("a\r\nb\tc"), "a  b c");
+  EXPECT_EQ(LogExcerpt("a\r\nb\tc\nd\re"), "a b c d e");
   EXPECT_EQ(LogExcerpt(std::string(kLogTextLimit, 'x')), std::string(kLogTextLimit, 'x'));
   const std::string ascii(kLogTextLimit + 1, 'x');
   EXPECT_EQ(LogExcerpt(ascii), std::string(kLogTextLimit, 'x') + "…（共201字节）");

@@ -371,8 +371,8 @@ TEST_F(SqlConsoleTest, AFailureSaysWhichStatementFailedAndWhatRan) {
        "第2条SQL语句执行失败！错误信息如下：\r\n\r\nno such column: b\r\n\r\n"
        "失败的语句：UPDATE t SET b = 1;\r\n"
        "此前的1条语句已执行，影响1条记录，其修改仍然有效；其后的1条语句没有执行。",
-       "[×]SQL语句执行失败，第2条语句出错，此前1条语句已执行：INSERT INTO t VALUES('一');  "
-       "UPDATE t SET b = 1;  DELETE FROM t;（no such column: b）",
+       "[×]SQL语句执行失败，第2条语句出错，此前1条语句已执行：INSERT INTO t VALUES('一'); "
+       "UPDATE t SET b = 1; DELETE FROM t;（no such column: b）",
        "老,一"},
       {"last", "UPDATE t SET a = a || '!'; INSERT INTO t VALUES('二'); SELEC 1",
        "第3条SQL语句执行失败！错误信息如下：\r\n\r\nnear \"SELEC\": syntax error\r\n\r\n"
