@@ -18,7 +18,7 @@
 
 #include "base/codec.h"
 #include "bench_support.h"
-#include "console/table_rebuild.h"
+#include "designer/field_list.h"
 #include "db/db.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "app/app_state.h"
 #include "app/database_commands.h"
 #include "app/schema_tree.h"
-#include "shell/command_routing.h"
+#include "program/command_routing.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 #include "ui/runtime.h"
@@ -29,7 +29,7 @@ struct StartedWindow {
   bool open = false;  // the file was opened
 
   explicit StartedWindow(const std::string& path) {
-    ConnectMainWindow(app, {});
+    ConnectMainWindow(app, CommandLine());
     window.Show();
     if (!state.Connection.Open(path, false)) return;
     state.DatabasePath = path;

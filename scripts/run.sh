@@ -9,4 +9,4 @@ cmake --build build/release -j "$(nproc)"
 if [ $# -eq 0 ] && [ -f build/release/demo.sdb ]; then
   set -- "$PWD/build/release/demo.sdb"
 fi
-exec build/release/src/shell/torvane "$@"
+exec build/release/src/program/torvane "$@"

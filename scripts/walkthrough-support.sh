@@ -34,7 +34,7 @@ start_program() {
     sleep 1
   fi
   XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
-    build/shots/src/shell/torvane "$@" >"$work/torvane.log" 2>&1 &
+    build/shots/src/program/torvane "$@" >"$work/torvane.log" 2>&1 &
   program=$!
   trap 'kill "$program" 2>/dev/null || true; [ -z "$wm" ] || kill "$wm" 2>/dev/null || true;
         kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT

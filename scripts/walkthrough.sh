@@ -19,7 +19,7 @@ Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display
 sleep 1
-XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" build/shots/src/shell/torvane "$work/demo.sdb" \
+XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" build/shots/src/program/torvane "$work/demo.sdb" \
   >"$work/torvane.log" 2>&1 &
 program=$!
 stop() { kill "$program" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; }

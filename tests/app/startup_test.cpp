@@ -130,43 +130,6 @@ namespace {
 
 using testing::AppTest;
 
-TEST(CommandLine, OptionsAndTheDatabase) {
-  static const struct {
-    std::vector<std::string> arguments;
-    bool help, version;
-    const char* database;
-    const char* table;
-    bool error;
-  } cases[] = {
-      {{}, false, false, "", "", false},
-      {{"a.sdb"}, false, false, "a.sdb", "", false},
-      {{"a.sdb", "b.sdb"}, false, false, "a.sdb", "", false},  // further files are ignored
-      {{"--help"}, true, false, "", "", false},
-      {{"a.sdb", "--version"}, false, true, "a.sdb", "", false},
-      {{"./--help"}, false, false, "./--help", "", false},
-      {{"--", "--help"}, false, false, "--help", "", false},
-      {{"-x"}, false, false, "-x", "", false},  // not an option: a file name, as always
-      {{"a.sdb", "-t", "商品"}, false, false, "a.sdb", "商品", false},
-      {{"-t", "v", "a.sdb"}, false, false, "a.sdb", "v", false},
-      {{"--table", "my table", "a.sdb"}, false, false, "a.sdb", "my table", false},
-      {{"--table=t=1", "a.sdb"}, false, false, "a.sdb", "t=1", false},
-      {{"a.sdb", "--", "-t", "x"}, false, false, "a.sdb", "", false},
-      {{"a.sdb", "-t"}, false, false, "a.sdb", "", true},
-  };
-  for (const auto& c : cases) {
-    const CommandLine line = ParseCommandLine(c.arguments);
-    std::string joined;
-    for (const std::string& a : c.arguments) joined += "[" + a + "]";
-    EXPECT_EQ(line.help, c.help) << joined;
-    EXPECT_EQ(line.version, c.version) << joined;
-    EXPECT_EQ(line.database, c.database) << joined;
-    EXPECT_EQ(line.table, c.table) << joined;
-    EXPECT_EQ(!line.error.empty(), c.error) << joined;
-  }
-  EXPECT_EQ(VersionText(), "Torvane 1.0\n");
-  EXPECT_NE(HelpText().find("--table"), std::string::npos);
-}
-
 TEST_F(AppTest, TableOptionShowsTheTableOrViewAtOnce) {
   const std::string path = MakeDb(
       "CREATE TABLE 商品(名称 TEXT); INSERT INTO 商品 VALUES('苹果'); CREATE VIEW v AS "
@@ -272,7 +235,7 @@ TEST(ProgramPlaces, DecidedByLayout) {
   ASSERT_TRUE(CreateDirectories(dir.path() + "/usr/bin"));
   ASSERT_TRUE(CreateDirectories(dir.path() + "/usr/share/torvane"));
   ASSERT_TRUE(CreateDirectories(dir.path() + "/loose/bin"));
-  ASSERT_TRUE(CreateDirectories(dir.path() + "/build/src/shell"));
+  ASSERT_TRUE(CreateDirectories(dir.path() + "/build/src/program"));
 
   const ProgramPlaces installed = PlacesFor(dir.path() + "/usr/bin");
   EXPECT_TRUE(installed.installed);
@@ -283,7 +246,7 @@ TEST(ProgramPlaces, DecidedByLayout) {
 
   // A bin folder without the install's share folder, and a build tree: everything beside the
   // executable, as always.
-  for (const char* run : {"/loose/bin", "/build/src/shell"}) {
+  for (const char* run : {"/loose/bin", "/build/src/program"}) {
     const ProgramPlaces places = PlacesFor(dir.path() + run);
     EXPECT_FALSE(places.installed) << run;
     EXPECT_EQ(places.backup_directory, dir.path() + run + "/数据库备份");

@@ -65,7 +65,7 @@ fi
 
 check "bin/torvane is not executable" test -x "$prefix/bin/torvane"
 check "the installed template file differs from the build's" \
-  cmp -s "$prefix/share/torvane/SQL模板.txt" "$build/src/shell/SQL模板.txt"
+  cmp -s "$prefix/share/torvane/SQL模板.txt" "$build/src/program/SQL模板.txt"
 check "the installed README differs from the source's" \
   cmp -s "$prefix/share/doc/torvane/README.md" "$source/README.md"
 for p in "${pictures[@]}"; do

@@ -12,7 +12,7 @@
 #include "app/app_state.h"
 #include "app/database_commands.h"
 #include "base/files.h"
-#include "shell/command_routing.h"
+#include "program/command_routing.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
@@ -100,7 +100,7 @@ class AppTest : public ::testing::Test {
 
   // Binds the window's events and shows it, which runs the start-up work with `arguments`.
   void Start(std::vector<std::string> arguments = {}) {
-    ConnectMainWindow(app_, std::move(arguments));
+    ConnectMainWindow(app_, ParseCommandLine(arguments));
     window_.Show();
   }
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/startup.h"
 #include "base/codec.h"
-#include "shell/command_routing.h"
+#include "program/command_line.h"
+#include "program/command_routing.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 #include "ui/runtime.h"
@@ -30,16 +30,18 @@ int main(int argc, char** argv) {
   }
 
   // The toolkit takes its own options (-platform, -style, ...) out of argc and argv; what is left
-  // is what the program opens.
+  // is what the program opens. The same reading runs on those: a toolkit option read above as a
+  // file name ("-x" is one) is gone now.
   Runtime runtime(argc, argv);
   arguments.clear();
   for (int i = 1; i < argc; ++i) arguments.push_back(FromUtf8(argv[i]));
+  const CommandLine opened = ParseCommandLine(arguments);
   AppState state;
   QtModalServices services;
   MainWindow window;
   App app{state, window, services};
 
-  ConnectMainWindow(app, std::move(arguments));
+  ConnectMainWindow(app, opened);
 
   window.Show();
   runtime.Run();

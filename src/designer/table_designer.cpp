@@ -1,4 +1,4 @@
-#include "console/table_designer.h"
+#include "designer/table_designer.h"
 
 #include <algorithm>
 #include <optional>
@@ -8,7 +8,7 @@
 #include "app/schema_tree.h"
 #include "base/clock.h"
 #include "base/text.h"
-#include "console/table_rebuild.h"
+#include "designer/field_list.h"
 #include "db/table_definition.h"
 #include "ui/designer_dialog.h"
 #include "ui/main_window.h"

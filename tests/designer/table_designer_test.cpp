@@ -1,4 +1,4 @@
-#include "console/table_designer.h"
+#include "designer/table_designer.h"
 
 #include <ostream>
 #include <string>
@@ -9,7 +9,7 @@
 #include "app/schema_tree.h"
 #include "base/files.h"
 #include "base/text.h"
-#include "console/table_rebuild.h"
+#include "designer/field_list.h"
 #include "support/app_fixture.h"
 #include "ui/designer_dialog.h"
 

@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "program/command_line.h"
 
 namespace torvane {
 
-// Binds every event of the main window to its handler; `arguments` are the command-line arguments
-// (internal text, the program's own path left out) that the created event opens.
-void ConnectMainWindow(App& app, std::vector<std::string> arguments);
+// Binds every event of the main window to its handler; the created event opens what the command
+// line `line` names.
+void ConnectMainWindow(App& app, const CommandLine& line);
 
 // Toolbar dispatch: 0 new, 1 open, 2 close database; 4-6, 8-10 and 12 run the menu item of the same
 // caption; the separators do nothing.

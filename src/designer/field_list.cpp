@@ -1,4 +1,4 @@
-#include "console/table_rebuild.h"
+#include "designer/field_list.h"
 
 #include <utility>
 

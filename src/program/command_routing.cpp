@@ -1,4 +1,4 @@
-#include "shell/command_routing.h"
+#include "program/command_routing.h"
 
 #include <functional>
 #include <utility>
@@ -7,11 +7,11 @@
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
-#include "app/text_encoding.h"
 #include "app/startup.h"
+#include "app/text_encoding.h"
 #include "app/transactions.h"
 #include "console/sql_console.h"
-#include "console/table_designer.h"
+#include "designer/table_designer.h"
 #include "editing/field_panel.h"
 #include "editing/insert_record.h"
 #include "editing/object_commands.h"
@@ -71,9 +71,11 @@ void OnToolbarButtonClicked(App& app, int index) {
   if (item != nullptr && item->on_chosen) item->on_chosen();
 }
 
-void ConnectMainWindow(App& app, std::vector<std::string> arguments) {
+void ConnectMainWindow(App& app, const CommandLine& line) {
   MainWindow& w = app.window;
-  w.on_created = [&app, arguments = std::move(arguments)] { OnMainWindowCreated(app, arguments); };
+  w.on_created = [&app, database = line.database, table = line.table] {
+    OnMainWindowCreated(app, database, table);
+  };
 
   // The close box is an exit too: pending work is settled first, or the window stays.
   w.window().on_close_requested = [&app] { return CloseDatabase(app); };
