@@ -7,11 +7,26 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "db/field_info.h"
 #include "db/table_rebuild.h"
 
 namespace torvane {
+
+// What the table designer was opened for.
+enum class DesignMode { kNew, kAlter };
+
+// One field of the table designer's field list.
+struct FieldEntry {
+  std::string FieldName;   // as shown in the grid's column 1 (untrimmed)
+  std::string TypeName;    // the text of column 2: a type name, or whatever the user typed
+  std::string LengthText;  // the text of column 3
+  bool Deleted = false;    // deleted by the user; its grid row is gone, the entry stays in place
+  bool Added = false;      // inserted while the designer was open
+  // The type and length texts the designer showed for an existing column when it opened: a field
+  // whose type or length differs from them was retyped by the user.
+  std::string LoadedTypeName;
+  std::string LoadedLengthText;
+};
 
 // The field type code of a designer type name (trimmed): "主键（自增字段）" -1, "" and "（通用型）"
 // 0, "整数型" 3, "小数型" 5, "文本型" 10, "字节集型" 11; false for any other text.

@@ -8,8 +8,8 @@
 #include "app/schema_tree.h"
 #include "base/clock.h"
 #include "base/text.h"
-#include "designer/field_list.h"
 #include "db/table_definition.h"
+#include "designer/field_list.h"
 #include "ui/designer_dialog.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
@@ -39,8 +39,8 @@ void RenumberRows(Grid& grid) {
 
 // A new empty field inserted before the entry of grid row `row`, or at the end of the list when
 // `row` is past the last field row.
-void InsertEntry(App& app, int row) {
-  std::vector<FieldEntry>& fields = app.state.DesignerFields;
+void InsertEntry(App& app, DesignerState& ds, int row) {
+  std::vector<FieldEntry>& fields = ds.DesignerFields;
   FieldEntry entry;
   entry.Added = true;
   const int at = EntryIndexOfRow(fields, row);
@@ -95,29 +95,30 @@ DefinitionRow RowOfEngineColumn(const std::string& name, const std::string& type
 // for the k-th column, so the stored text is used only when it gives exactly the columns the
 // engine reports, under the names the cursor sees; otherwise the grid shows the engine's columns
 // and the definition counts as unread, which OK refuses to rebuild.
-void LoadTableDefinition(App& app, Grid& grid) {
+void LoadTableDefinition(App& app, DesignerState& ds, Grid& grid) {
   AppState& s = app.state;
   // A cursor of its own: the program's cursor stays on the table the main window shows, so its
   // in-place editing and field panel go on working after the designer.
   SqliteTable columns;
-  if (!columns.Open(s.TargetTable, s.Connection)) return;
-  s.ExistingColumns = columns.GetFieldNames();
+  if (!columns.Open(ds.TargetTable, s.Connection)) return;
+  ds.ExistingColumns = columns.GetFieldNames();
   columns.Close();
-  const TableDefinition definition = ReadTableDefinition(s.Connection.GetTableSql(s.TargetTable));
-  const std::vector<EngineColumn> engine = ReadEngineColumns(s.Connection, s.TargetTable);
+  const TableDefinition definition = ReadTableDefinition(s.Connection.GetTableSql(ds.TargetTable));
+  const std::vector<EngineColumn> engine = ReadEngineColumns(s.Connection, ds.TargetTable);
   std::vector<std::string> names;
   for (const TableColumn& column : definition.columns) names.push_back(column.name);
-  s.DefinitionUnread = !ColumnDifference(definition, engine).empty() || names != s.ExistingColumns;
+  ds.DefinitionUnread =
+      !ColumnDifference(definition, engine).empty() || names != ds.ExistingColumns;
 
   std::vector<DefinitionRow> rows;
-  if (!s.DefinitionUnread) {
+  if (!ds.DefinitionUnread) {
     for (const TableColumn& column : definition.columns) rows.push_back(RowOfColumn(column));
   } else if (!engine.empty()) {
     for (const EngineColumn& column : engine) {
       rows.push_back(RowOfEngineColumn(column.name, column.type));
     }
   } else {
-    for (const std::string& name : s.ExistingColumns) rows.push_back(RowOfEngineColumn(name, ""));
+    for (const std::string& name : ds.ExistingColumns) rows.push_back(RowOfEngineColumn(name, ""));
   }
   grid.SetRowCount(static_cast<int>(rows.size()) + 1);
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -128,55 +129,55 @@ void LoadTableDefinition(App& app, Grid& grid) {
   }
 }
 
-void Start(App& app, DesignerDialog& d) {
+void Start(App& app, DesignerState& ds, DesignerDialog& d) {
   AppState& s = app.state;
   Grid& grid = d.grid();
   SetUpGrid(grid);
-  const bool alter = s.DesignerMode == DesignMode::kAlter;
-  s.DefinitionUnread = false;
-  d.window().SetTitle(alter ? "修改表 - " + s.TargetTable : "创建表");
+  const bool alter = ds.DesignerMode == DesignMode::kAlter;
+  ds.DefinitionUnread = false;
+  d.window().SetTitle(alter ? "修改表 - " + ds.TargetTable : "创建表");
   if (alter) {
-    if (!s.Connection.TableExists(s.TargetTable)) {
-      app.services.MessageBox("不存在表：" + s.TargetTable + "！", kMbOkStop);
+    if (!s.Connection.TableExists(ds.TargetTable)) {
+      app.services.MessageBox("不存在表：" + ds.TargetTable + "！", kMbOkStop);
       d.window().Close();
       return;
     }
-    LoadTableDefinition(app, grid);
+    LoadTableDefinition(app, ds, grid);
   }
-  s.DesignerFields.clear();
+  ds.DesignerFields.clear();
   for (int row = 1; row < grid.RowCount(); ++row) {
     FieldEntry entry = EntryOfRow(grid, row);
     entry.LoadedTypeName = entry.TypeName;
     entry.LoadedLengthText = entry.LengthText;
-    s.DesignerFields.push_back(entry);
+    ds.DesignerFields.push_back(entry);
   }
   RenumberRows(grid);
   grid.SetCurrentCell(1, 1);
 }
 
-void InsertBefore(App& app, DesignerDialog& d) {
+void InsertBefore(App& app, DesignerState& ds, DesignerDialog& d) {
   Grid& grid = d.grid();
   const int row = grid.CurrentRow();
   if (row <= 0) return;
   grid.InsertRow("", row);
-  InsertEntry(app, row);
+  InsertEntry(app, ds, row);
   RenumberRows(grid);
 }
 
 // A new field after grid row `row` (appended when `row` is the last).
-void InsertAfterRow(App& app, Grid& grid, int row) {
+void InsertAfterRow(App& app, DesignerState& ds, Grid& grid, int row) {
   grid.InsertRow("", row + 1 < grid.RowCount() ? row + 1 : -1);
-  InsertEntry(app, row + 1);
+  InsertEntry(app, ds, row + 1);
   RenumberRows(grid);
 }
 
-void InsertAfter(App& app, DesignerDialog& d) {
+void InsertAfter(App& app, DesignerState& ds, DesignerDialog& d) {
   const int row = d.grid().CurrentRow();
   if (row <= 0) return;
-  InsertAfterRow(app, d.grid(), row);
+  InsertAfterRow(app, ds, d.grid(), row);
 }
 
-void DeleteField(App& app, DesignerDialog& d) {
+void DeleteField(App& app, DesignerState& ds, DesignerDialog& d) {
   Grid& grid = d.grid();
   const int row = grid.CurrentRow();
   if (row <= 0) return;
@@ -184,18 +185,18 @@ void DeleteField(App& app, DesignerDialog& d) {
                               kMbYesNoCancelAsk) != kIdYes) {
     return;
   }
-  std::vector<FieldEntry>& fields = app.state.DesignerFields;
+  std::vector<FieldEntry>& fields = ds.DesignerFields;
   const int at = EntryIndexOfRow(fields, row);
   grid.DeleteRow(row);
   if (at >= 1 && at <= static_cast<int>(fields.size())) fields[at - 1].Deleted = true;
   RenumberRows(grid);
 }
 
-void StoreRowInEntry(App& app, DesignerDialog& d) {
+void StoreRowInEntry(App& app, DesignerState& ds, DesignerDialog& d) {
   Grid& grid = d.grid();
   const int row = grid.CurrentRow();
   if (row < 1) return;
-  std::vector<FieldEntry>& fields = app.state.DesignerFields;
+  std::vector<FieldEntry>& fields = ds.DesignerFields;
   const int at = EntryIndexOfRow(fields, row);
   if (at < 1 || at > static_cast<int>(fields.size())) return;
   FieldEntry& entry = fields[at - 1];
@@ -205,41 +206,42 @@ void StoreRowInEntry(App& app, DesignerDialog& d) {
   entry.LengthText = shown.LengthText;
 }
 
-void KeyDown(App& app, DesignerDialog& d, int key) {
+void KeyDown(App& app, DesignerState& ds, DesignerDialog& d, int key) {
   Grid& grid = d.grid();
-  app.state.UpKeyFlag = false;
+  ds.UpKeyFlag = false;
   if (key == kKeyDown) {
     const int row = grid.CurrentRow();
     const int column = grid.CurrentColumn();
     if (row != -1 && column != -1 && row == grid.RowCount() - 1 &&
         !grid.CellText(row, kNameColumn).empty()) {
-      InsertAfterRow(app, grid, row);
+      InsertAfterRow(app, ds, grid, row);
       grid.SetCurrentCell(row + 1, column);
     }
   } else if (key == kKeyUp) {
-    app.state.UpKeyFlag = true;
+    ds.UpKeyFlag = true;
   }
 }
 
-void TrailingRowRule(App& app, DesignerDialog& d) {
+void TrailingRowRule(App& app, DesignerState& ds, DesignerDialog& d) {
   Grid& grid = d.grid();
   const int row = grid.CurrentRow();
   const int column = grid.CurrentColumn();
   const int count = grid.RowCount();
   if (count <= 2 || row == -1 || column == -1) return;
-  if (row == count - 1 && !app.state.UpKeyFlag) return;
+  if (row == count - 1 && !ds.UpKeyFlag) return;
   if (!TrimBlanks(grid.CellText(count - 1, kNameColumn)).empty()) return;
-  std::vector<FieldEntry>& fields = app.state.DesignerFields;
+  std::vector<FieldEntry>& fields = ds.DesignerFields;
   const int at = EntryIndexOfRow(fields, count - 1);
   grid.SetRowCount(count - 1);
   if (at >= 1 && at <= static_cast<int>(fields.size()) &&
       TrimBlanks(fields[at - 1].FieldName).empty()) {
     fields.erase(fields.begin() + (at - 1));
   }
-  if (app.state.UpKeyFlag) grid.SetCurrentCell(row, column);
+  if (ds.UpKeyFlag) grid.SetCurrentCell(row, column);
 }
 
-void CreateNewTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldInfo>& fields) {
+void CreateNewTable(App& app, DesignerState& ds, DesignerDialog& d,
+                    const std::vector<SqliteFieldInfo>& fields) {
   const std::optional<std::string> entered = app.services.InputBox("请输入要创建的表名称：");
   if (!entered) return;
   if (TrimBlanks(*entered).empty()) {
@@ -265,11 +267,12 @@ void CreateNewTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldIn
   d.window().Close();
 }
 
-void RebuildTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldInfo>& fields) {
+void RebuildTable(App& app, DesignerState& ds, DesignerDialog& d,
+                  const std::vector<SqliteFieldInfo>& fields) {
   AppState& s = app.state;
-  const std::string& table = s.TargetTable;
-  const ColumnPairs pairs = PairColumns(s.DesignerFields, s.ExistingColumns);
-  if (s.DefinitionUnread || pairs.surplus) {
+  const std::string& table = ds.TargetTable;
+  const ColumnPairs pairs = PairColumns(ds.DesignerFields, ds.ExistingColumns);
+  if (ds.DefinitionUnread || pairs.surplus) {
     // The loaded fields are not the table's columns one by one: which data goes where is unknown.
     app.services.MessageBox("无法修改表 " + table +
                                 "：未能从表定义中逐一读出表中实际的字段，无法确定数据的去向，"
@@ -277,8 +280,8 @@ void RebuildTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldInfo
                             kMbOkStop);
     return;
   }
-  const RebuildResult result =
-      RebuildTableLayout(s.Connection, table, RebuildFields(s.DesignerFields, fields), TickCount());
+  const RebuildResult result = RebuildTableLayout(
+      s.Connection, table, RebuildFields(ds.DesignerFields, fields), TickCount());
   if (!result.ok) {
     ReportErrorText(app, "修改表失败！", result.error);
     return;
@@ -295,8 +298,8 @@ void RebuildTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldInfo
   d.window().Close();
 }
 
-void Ok(App& app, DesignerDialog& d) {
-  const FieldCheck check = ValidateFields(app.state.DesignerFields);
+void Ok(App& app, DesignerState& ds, DesignerDialog& d) {
+  const FieldCheck check = ValidateFields(ds.DesignerFields);
   if (!check.ok) {
     d.grid().SetCurrentCell(check.row, check.column);
     app.services.MessageBox(check.message, kMbOk);
@@ -306,16 +309,19 @@ void Ok(App& app, DesignerDialog& d) {
     app.services.MessageBox("尚未添加任何字段！", kMbOkExclamation);
     return;
   }
-  if (app.state.DesignerMode == DesignMode::kNew) {
-    CreateNewTable(app, d, check.fields);
+  if (ds.DesignerMode == DesignMode::kNew) {
+    CreateNewTable(app, ds, d, check.fields);
   } else {
-    RebuildTable(app, d, check.fields);
+    RebuildTable(app, ds, d, check.fields);
   }
 }
 
-void OpenDesigner(App& app) {
+void OpenDesigner(App& app, DesignMode mode, const std::string& table) {
+  DesignerState state;
+  state.DesignerMode = mode;
+  state.TargetTable = table;
   DesignerDialog dialog;
-  ConnectDesignerDialog(app, dialog);
+  ConnectDesignerDialog(app, state, dialog);
   dialog.ShowModal();
 }
 
@@ -357,11 +363,7 @@ int EntryIndexOfRow(const std::vector<FieldEntry>& fields, int row) {
   return static_cast<int>(fields.size()) + 1;
 }
 
-void NewTableCommand(App& app) {
-  app.state.DesignerMode = DesignMode::kNew;
-  app.state.TargetTable.clear();
-  OpenDesigner(app);
-}
+void NewTableCommand(App& app) { OpenDesigner(app, DesignMode::kNew, ""); }
 
 void AlterTableCommand(App& app) {
   if (!IsTableSelected(app)) {
@@ -369,20 +371,18 @@ void AlterTableCommand(App& app) {
     return;
   }
   TreeView& tree = app.window.tree();
-  app.state.DesignerMode = DesignMode::kAlter;
-  app.state.TargetTable = tree.ItemText(tree.SelectedIndex());
-  OpenDesigner(app);
+  OpenDesigner(app, DesignMode::kAlter, tree.ItemText(tree.SelectedIndex()));
 }
 
-void ConnectDesignerDialog(App& app, DesignerDialog& d) {
-  d.on_created = [&app, &d] { Start(app, d); };
-  d.insert_before_button().on_clicked = [&app, &d] { InsertBefore(app, d); };
-  d.insert_after_button().on_clicked = [&app, &d] { InsertAfter(app, d); };
-  d.delete_button().on_clicked = [&app, &d] { DeleteField(app, d); };
-  d.grid().on_editing_ends = [&app, &d] { StoreRowInEntry(app, d); };
-  d.grid().on_key_pressed = [&app, &d](int key) { KeyDown(app, d, key); };
-  d.grid().on_current_cell_changed = [&app, &d] { TrailingRowRule(app, d); };
-  d.ok_button().on_clicked = [&app, &d] { Ok(app, d); };
+void ConnectDesignerDialog(App& app, DesignerState& ds, DesignerDialog& d) {
+  d.on_created = [&app, &ds, &d] { Start(app, ds, d); };
+  d.insert_before_button().on_clicked = [&app, &ds, &d] { InsertBefore(app, ds, d); };
+  d.insert_after_button().on_clicked = [&app, &ds, &d] { InsertAfter(app, ds, d); };
+  d.delete_button().on_clicked = [&app, &ds, &d] { DeleteField(app, ds, d); };
+  d.grid().on_editing_ends = [&app, &ds, &d] { StoreRowInEntry(app, ds, d); };
+  d.grid().on_key_pressed = [&app, &ds, &d](int key) { KeyDown(app, ds, d, key); };
+  d.grid().on_current_cell_changed = [&app, &ds, &d] { TrailingRowRule(app, ds, d); };
+  d.ok_button().on_clicked = [&app, &ds, &d] { Ok(app, ds, d); };
   d.cancel_button().on_clicked = [&d] { d.window().Close(); };
 }
 

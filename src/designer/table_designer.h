@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "designer/field_list.h"
 
 namespace torvane {
 
@@ -37,13 +38,28 @@ std::vector<DefinitionRow> ParseTableDefinition(const std::string& definition);
 // deleted); the list's length + 1 when it has fewer; 0 for a row of 0 or less.
 int EntryIndexOfRow(const std::vector<FieldEntry>& fields, int row);
 
+// The designer's working state, made anew by every opening and owned by it: what it was opened
+// for, the table it redesigns (kAlter; "" for kNew), its field list (grid field row r shows the
+// r-th entry that is not Deleted; the entries not Added stand, in order, for the table's existing
+// columns), those columns' names as the table had them, whether the table's stored definition could
+// not be read column for column (the list then shows the engine's columns and the table is not
+// rebuilt), and whether the last key pressed in its grid was Up.
+struct DesignerState {
+  DesignMode DesignerMode = DesignMode::kNew;
+  std::string TargetTable;
+  std::vector<FieldEntry> DesignerFields;
+  std::vector<std::string> ExistingColumns;
+  bool DefinitionUnread = false;
+  bool UpKeyFlag = false;
+};
+
 // "新建表...": the designer for a new table.
 void NewTableCommand(App& app);
 // "修改表...": the designer for the table selected in the tree; says so when none is selected.
 void AlterTableCommand(App& app);
 
-// Binds every event of `dialog` to the designer's logic working on `app` (mode and target table
-// already set in the state). `dialog` must outlive its showing.
-void ConnectDesignerDialog(App& app, DesignerDialog& dialog);
+// Binds every event of `dialog` to the designer's logic working on `app` and `state` (mode and
+// target table already set). `state` and `dialog` must outlive its showing.
+void ConnectDesignerDialog(App& app, DesignerState& state, DesignerDialog& dialog);
 
 }  // namespace torvane

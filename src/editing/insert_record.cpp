@@ -23,15 +23,15 @@ constexpr int kBytesKind = static_cast<int>(FieldTypeCode::kBytes);
 int CurrentField(InsertDialog& d) { return d.field_grid().CurrentRow() + 1; }
 
 // The entry of `field` in the assignment list; nullptr when there is none.
-FieldAssignment* EntryOf(App& app, int field) {
-  std::vector<FieldAssignment>& list = app.state.InsertAssignments;
+FieldAssignment* EntryOf(App& app, InsertState& is, int field) {
+  std::vector<FieldAssignment>& list = is.InsertAssignments;
   if (field < 1 || field > static_cast<int>(list.size())) return nullptr;
   return &list[static_cast<std::size_t>(field - 1)];
 }
 
-void Start(App& app, InsertDialog& d) {
+void Start(App& app, InsertState& is, InsertDialog& d) {
   SqliteTable& cursor = app.state.Cursor;
-  app.state.InsertAssignments.clear();
+  is.InsertAssignments.clear();
   if (!cursor.IsOpen()) {
     app.services.MessageBox("没有要操作的表！", kMbOk);
     d.window().Close();
@@ -49,7 +49,7 @@ void Start(App& app, InsertDialog& d) {
   for (std::size_t i = 0; i < names.size(); ++i) {
     list.SetCellText(static_cast<int>(i), 0, names[i]);
   }
-  app.state.InsertAssignments.assign(names.size(), FieldAssignment());
+  is.InsertAssignments.assign(names.size(), FieldAssignment());
   list.SetCurrentCell(0, 0);
   if (!cursor.AddNew()) {
     app.services.MessageBox("插入失败！", kMbOk);
@@ -57,7 +57,7 @@ void Start(App& app, InsertDialog& d) {
   }
 }
 
-void ShowField(App& app, InsertDialog& d) {
+void ShowField(App& app, InsertState& is, InsertDialog& d) {
   d.text_value_box().SetContent("");
   d.integer_value_box().SetContent("");
   d.decimal_value_box().SetContent("");
@@ -67,7 +67,7 @@ void ShowField(App& app, InsertDialog& d) {
     app.services.MessageBox("请选择要赋值的字段！", kMbOk);
     return;
   }
-  const FieldAssignment* entry = EntryOf(app, field);
+  const FieldAssignment* entry = EntryOf(app, is, field);
   if (entry == nullptr || entry->Kind == 0) return;
   switch (entry->Kind) {
     case kIntegerKind:
@@ -91,9 +91,9 @@ void ShowField(App& app, InsertDialog& d) {
                                     IntToText(static_cast<std::int64_t>(entry->Value.size())));
 }
 
-void Assign(App& app, InsertDialog& d) {
+void Assign(App& app, InsertState& is, InsertDialog& d) {
   const int field = CurrentField(d);
-  FieldAssignment* entry = EntryOf(app, field);
+  FieldAssignment* entry = EntryOf(app, is, field);
   if (field == 0 || entry == nullptr) {
     app.services.MessageBox("请选择要赋值的字段！", kMbOk);
     return;
@@ -129,7 +129,7 @@ void Assign(App& app, InsertDialog& d) {
   }
 }
 
-void ImportBytes(App& app, InsertDialog& d) {
+void ImportBytes(App& app, InsertState& is, InsertDialog& d) {
   FileDialog& dialog = d.file_dialog();
   dialog.kind = FileDialogKind::kOpen;
   if (!app.services.ShowFileDialog(dialog)) return;
@@ -139,16 +139,16 @@ void ImportBytes(App& app, InsertDialog& d) {
   d.picture_box().SetPicture(bytes);
   d.bytes_length_label().SetCaption("字节集长度(字节)：" + IntToText(static_cast<std::int64_t>(
                                                                d.picture_box().Picture().size())));
-  Assign(app, d);
+  Assign(app, is, d);
 }
 
-void ClearBytes(App& app, InsertDialog& d) {
+void ClearBytes(App& app, InsertState& is, InsertDialog& d) {
   d.picture_box().SetPicture(Bytes());
   d.bytes_length_label().SetCaption("字节集长度(字节)：0");
-  Assign(app, d);
+  Assign(app, is, d);
 }
 
-void Insert(App& app, InsertDialog& d) {
+void Insert(App& app, InsertState& is, InsertDialog& d) {
   if (!app.state.Cursor.Update()) {
     // The dialog stays open with its assignments and the cursor keeps its staged values, so the
     // user can put them right and try again.
@@ -161,38 +161,38 @@ void Insert(App& app, InsertDialog& d) {
   d.window().Close();
 }
 
-void Abandon(App& app, InsertDialog& d) {
+void Abandon(App& app, InsertState& is, InsertDialog& d) {
   app.state.Cursor.Cancel();
   d.window().Close();
 }
 
 }  // namespace
 
-void ConnectInsertDialog(App& app, InsertDialog& d) {
-  d.on_created = [&app, &d] { Start(app, d); };
-  d.field_grid().on_current_cell_changed = [&app, &d] { ShowField(app, d); };
+void ConnectInsertDialog(App& app, InsertState& is, InsertDialog& d) {
+  d.on_created = [&app, &is, &d] { Start(app, is, d); };
+  d.field_grid().on_current_cell_changed = [&app, &is, &d] { ShowField(app, is, d); };
   d.text_value_box().on_content_changed = [&d] {
     d.text_length_label().SetCaption("文本长度(字符数)：" +
                                      IntToText(TextLength(d.text_value_box().Content())));
   };
   for (Button* button :
        {&d.write_text_button(), &d.write_integer_button(), &d.write_decimal_button()}) {
-    button->on_clicked = [&app, &d] { Assign(app, d); };
+    button->on_clicked = [&app, &is, &d] { Assign(app, is, d); };
   }
-  d.read_bytes_from_file_button().on_clicked = [&app, &d] { ImportBytes(app, d); };
-  d.clear_bytes_button().on_clicked = [&app, &d] { ClearBytes(app, d); };
-  d.ok_button().on_clicked = [&app, &d] { Insert(app, d); };
-  d.cancel_button().on_clicked = [&app, &d] { Abandon(app, d); };
+  d.read_bytes_from_file_button().on_clicked = [&app, &is, &d] { ImportBytes(app, is, d); };
+  d.clear_bytes_button().on_clicked = [&app, &is, &d] { ClearBytes(app, is, d); };
+  d.ok_button().on_clicked = [&app, &is, &d] { Insert(app, is, d); };
+  d.cancel_button().on_clicked = [&app, &is, &d] { Abandon(app, is, d); };
 }
 
 void InsertRecordCommand(App& app) {
+  InsertState state;
   InsertDialog dialog;
-  ConnectInsertDialog(app, dialog);
+  ConnectInsertDialog(app, state, dialog);
   dialog.ShowModal();
   // Closed by its close box, the dialog left the cursor adding; staged values must not linger into
   // a later write.
   app.state.Cursor.Cancel();
-  app.state.InsertAssignments.clear();
 }
 
 }  // namespace torvane

@@ -198,16 +198,16 @@ class DesignerTest : public AppTest {
     Start({path_});
   }
   void Design(const std::string& table, bool select = true) {
+    designer_ = DesignerState();
     if (table.empty()) {
-      state_.DesignerMode = DesignMode::kNew;
-      state_.TargetTable.clear();
+      designer_.DesignerMode = DesignMode::kNew;
     } else {
       if (select) SelectTreeItem(table);
-      state_.DesignerMode = DesignMode::kAlter;
-      state_.TargetTable = table;
+      designer_.DesignerMode = DesignMode::kAlter;
+      designer_.TargetTable = table;
     }
     dialog_ = std::make_unique<DesignerDialog>();
-    ConnectDesignerDialog(app_, *dialog_);
+    ConnectDesignerDialog(app_, designer_, *dialog_);
     dialog_->on_created();
   }
   Grid& grid() { return dialog_->grid(); }
@@ -224,7 +224,7 @@ class DesignerTest : public AppTest {
   }
   std::vector<std::string> Entries() {
     std::vector<std::string> entries;
-    for (const FieldEntry& e : state_.DesignerFields) {
+    for (const FieldEntry& e : designer_.DesignerFields) {
       entries.push_back(e.FieldName + (e.Deleted ? "(D)" : "") + (e.Added ? "(A)" : ""));
     }
     return entries;
@@ -237,6 +237,7 @@ class DesignerTest : public AppTest {
 
   std::string path_;
   std::unique_ptr<DesignerDialog> dialog_;
+  DesignerState designer_;
 };
 
 TEST_F(DesignerTest, AlterLoadsTheDefinitionIntoTheGrid) {
@@ -258,7 +259,7 @@ TEST_F(DesignerTest, AlterLoadsTheDefinitionIntoTheGrid) {
   EXPECT_EQ(grid().GetColumnKind(3), ColumnKind::kNumeric);
   EXPECT_EQ(grid().CurrentRow(), 1);
   EXPECT_EQ(grid().CurrentColumn(), 1);
-  EXPECT_EQ(state_.ExistingColumns,
+  EXPECT_EQ(designer_.ExistingColumns,
             (std::vector<std::string>{"编号", "名称", "价格", "图片", "备注"}));
   EXPECT_EQ(Entries(), (std::vector<std::string>{"编号", "名称", "价格", "图片", "备注"}));
   // The program's cursor still stands on the table the main window shows.
@@ -556,9 +557,9 @@ TEST_F(DesignerTest, AlterLoadsTheColumnsOfRealDefinitions) {
     EXPECT_EQ(shown, c.rows) << c.table;
     std::vector<std::string> names;
     for (const DefinitionRow& row : c.rows) names.push_back(row.name);
-    EXPECT_EQ(state_.ExistingColumns, names) << c.table;
+    EXPECT_EQ(designer_.ExistingColumns, names) << c.table;
     EXPECT_EQ(Entries(), names) << c.table;
-    EXPECT_FALSE(state_.DefinitionUnread) << c.table;
+    EXPECT_FALSE(designer_.DefinitionUnread) << c.table;
   }
 }
 
@@ -590,7 +591,7 @@ TEST_F(DesignerTest, AlterRefusesATableWhoseDefinitionItCannotRead) {
   ASSERT_EQ(state_.Connection.GetTextMode(), TextMode::kUtf8);
   const Bytes before = ReadFile(path_);
   Design("商品");
-  EXPECT_TRUE(state_.DefinitionUnread);
+  EXPECT_TRUE(designer_.DefinitionUnread);
   // The engine's columns, not a guess from the text.
   EXPECT_EQ(Names(), (std::vector<std::string>{"\x81\x5D", "b"}));
   EXPECT_EQ(grid().CellText(1, 2), "文本型");
@@ -611,7 +612,7 @@ TEST_F(DesignerTest, AlterRefusesWhenTheCursorSeesOtherColumns) {
   ASSERT_TRUE(state_.Connection.Execute("CREATE TEMP TABLE t (x)"));
   const Bytes before = ReadFile(path_);
   Design("t");
-  EXPECT_TRUE(state_.DefinitionUnread);
+  EXPECT_TRUE(designer_.DefinitionUnread);
   EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "c"}));
   Ok();
   EXPECT_EQ(MessageTexts(),
@@ -620,7 +621,7 @@ TEST_F(DesignerTest, AlterRefusesWhenTheCursorSeesOtherColumns) {
   EXPECT_EQ(ReadFile(path_), before);
   // The next opening, for a new table, starts with the state of its own.
   Design("");
-  EXPECT_FALSE(state_.DefinitionUnread);
+  EXPECT_FALSE(designer_.DefinitionUnread);
 }
 
 }  // namespace

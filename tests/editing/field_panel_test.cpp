@@ -323,8 +323,9 @@ TEST_F(AppTest, EveryByteComesBackThroughTreeGridPanelAndDialog) {
             (Bytes{0xD6, 0xD0, 0xCE, 'X'}));
 
   // The insert dialog's text page takes a value unchanged too.
+  InsertState insert;
   InsertDialog dialog;
-  ConnectInsertDialog(app_, dialog);
+  ConnectInsertDialog(app_, insert, dialog);
   dialog.on_created();
   dialog.text_value_box().SetContent("\x80\xA2\xE3\xFF\xD6");
   dialog.write_text_button().Click();

@@ -25,7 +25,7 @@ class InsertRecordTest : public AppTest {
     path_ = MakeDb(sql);
     Start({path_});
     SelectTreeItem(table);
-    ConnectInsertDialog(app_, dialog_);
+    ConnectInsertDialog(app_, insert_, dialog_);
     dialog_.on_created();
   }
 
@@ -45,6 +45,7 @@ class InsertRecordTest : public AppTest {
   }
 
   std::string path_;
+  InsertState insert_;
   InsertDialog dialog_;
 };
 
@@ -59,7 +60,7 @@ TEST_F(InsertRecordTest, InsertsOnlyTheAssignedFields) {
   ASSERT_EQ(list.RowCount(), 5);
   EXPECT_EQ(list.CellText(2, 0), "照片");
   EXPECT_EQ(list.CurrentRow(), 0);
-  EXPECT_EQ(state_.InsertAssignments.size(), 5u);
+  EXPECT_EQ(insert_.InsertAssignments.size(), 5u);
 
   AssignText(4, 0, "中文备注");
   EXPECT_EQ(dialog_.text_length_label().Caption(), "文本长度(字符数)：8");  // bytes, not characters
@@ -132,7 +133,7 @@ TEST_F(InsertRecordTest, UnreadableFileAndCancelAssignNothing) {
   dialog_.read_bytes_from_file_button().Click();
   EXPECT_EQ(MessageTexts(),
             std::vector<std::string>{"为字段赋值失败！无法读取文件：" + dir_.path()});
-  EXPECT_EQ(state_.InsertAssignments[1].Kind, 0);
+  EXPECT_EQ(insert_.InsertAssignments[1].Kind, 0);
   services_.QueueFileDialogAnswer(std::nullopt);
   dialog_.read_bytes_from_file_button().Click();
   EXPECT_EQ(services_.message_boxes().size(), 1u);
@@ -141,7 +142,7 @@ TEST_F(InsertRecordTest, UnreadableFileAndCancelAssignNothing) {
   ASSERT_TRUE(WriteFile(dir_.Path("空.bin"), Bytes()));
   services_.QueueFileDialogAnswer(dir_.Path("空.bin"));
   dialog_.read_bytes_from_file_button().Click();
-  EXPECT_EQ(state_.InsertAssignments[1].Kind, 11);
+  EXPECT_EQ(insert_.InsertAssignments[1].Kind, 11);
   dialog_.clear_bytes_button().Click();
   EXPECT_EQ(dialog_.bytes_length_label().Caption(), "字节集长度(字节)：0");
 
