@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/messages.h"
 #include "app/operation_log.h"
 #include "app/schema_tree.h"
 #include "app/text_encoding.h"

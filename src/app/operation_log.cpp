@@ -1,7 +1,5 @@
 #include "app/operation_log.h"
 
-#include "app/record_grid.h"
-#include "app/transactions.h"
 #include "base/files.h"
 #include "base/text.h"
 #include "ui/main_window.h"
@@ -24,40 +22,6 @@ std::string LogExcerpt(std::string_view text) {
   }
   if (cut) line += "…（共" + IntToText(static_cast<std::int64_t>(text.size())) + "字节）";
   return line;
-}
-
-bool ReadChosenFile(App& app, const FileDialog& dialog, const std::string& failure, Bytes& bytes) {
-  if (ReadWholeFile(dialog.file_name, bytes)) return true;
-  app.services.MessageBox(failure + "无法读取文件：" + dialog.file_name, kMbOk);
-  return false;
-}
-
-namespace {
-
-void ShowError(App& app, const std::string& message, const std::string& error_text, int flags,
-               const std::string& caption) {
-  AppendLog(app, FailureLogLine(message, error_text));
-  const std::string loss = TakeTransactionLoss(app);
-  std::string text = message + "错误信息如下：\r\n\r\n" + error_text;
-  if (!loss.empty()) text += "\r\n\r\n" + loss;
-  // The grid already shows the file when the user reads that it does.
-  if (!loss.empty()) ReloadShownTable(app);
-  app.services.MessageBox(text, flags, caption);
-}
-
-}  // namespace
-
-void ReportError(App& app, const std::string& message, int flags, const std::string& caption) {
-  ShowError(app, message, app.state.Connection.GetErrorText(), flags, caption);
-}
-
-void ReportError(App& app, const std::string& message) {
-  ReportError(app, message, kMbOkStop, "错误：");
-}
-
-void ReportErrorText(App& app, const std::string& message, const std::string& error_text, int flags,
-                     const std::string& caption) {
-  ShowError(app, message, error_text, flags, caption);
 }
 
 std::string FailureLogLine(const std::string& message, const std::string& reason) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/database_commands.h"
+#include "app/messages.h"
 #include "app/operation_log.h"
 #include "base/clock.h"
 #include "base/text.h"

@@ -1,5 +1,6 @@
 #include "app/transactions.h"
 
+#include "app/messages.h"
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "base/text.h"

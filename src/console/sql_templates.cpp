@@ -1,5 +1,6 @@
 #include "console/sql_templates.h"
 
+#include "app/chosen_files.h"
 #include "app/operation_log.h"
 #include "base/files.h"
 #include "base/text.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "app/messages.h"
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"

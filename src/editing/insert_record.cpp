@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "app/chosen_files.h"
+#include "app/messages.h"
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "base/files.h"

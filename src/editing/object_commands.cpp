@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/database_commands.h"
+#include "app/messages.h"
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"

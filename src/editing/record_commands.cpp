@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/messages.h"
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"

@@ -1,4 +1,5 @@
 #include "app/operation_log.h"
+#include "app/messages.h"
 
 #include <gtest/gtest.h>
 
