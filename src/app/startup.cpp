@@ -32,11 +32,7 @@ void OnMainWindowCreated(App& app, const std::string& database, const std::strin
   app.services.MessageBox("数据库中没有名为 [" + table + "] 的表或视图。", kMbOkExclamation);
 }
 
-std::string ManualAddress(App& app) {
-  const ProgramPlaces places = Places();
-  if (places.installed) return FileUrl(places.manual_file);
-  return app.window.manual_address();
-}
+std::string ManualAddress() { return FileUrl(Places().manual_file); }
 
 void ExitCommand(App& app) {
   // The user kept a pending transaction (or the close was refused): the program stays.
@@ -47,7 +43,7 @@ void ExitCommand(App& app) {
 void AboutCommand(App& app) {
   app.services.MessageBox(app.state.TitleText + "\r\n\r\n" + "SQLite 3 数据库文件的桌面管理工具。",
                           kMbOk);
-  app.services.OpenWebAddress(ManualAddress(app));
+  app.services.OpenWebAddress(ManualAddress());
 }
 
 }  // namespace torvane

@@ -18,9 +18,9 @@ std::string TitleText();
 // database has none of that name.
 void OnMainWindowCreated(App& app, const std::string& database, const std::string& table);
 
-// Where the "Torvane 使用说明" link and the About command lead: the installed manual for an
-// installed program, otherwise the link's own address.
-std::string ManualAddress(App& app);
+// Where the "Torvane 使用说明" link and the About command lead: the manual ProgramPlaces finds (the
+// installed copy, or the one the build puts beside the program), as a file:// address.
+std::string ManualAddress();
 
 // Menu 退出: closes the database (reporting a refused close), then the main window.
 void ExitCommand(App& app);

@@ -42,6 +42,7 @@ ProgramPlaces PlacesFor(const std::string& run_directory) {
   places.backup_directory = run_directory + kBackupFolderName;
   places.template_file = run_directory + kTemplateName;
   places.icon_file = run_directory + kIconName;
+  places.manual_file = run_directory + "/README.md";
   return places;
 }
 

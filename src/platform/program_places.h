@@ -4,10 +4,10 @@
 // manual) and the files it writes (backups, and its icon when that has to be written).
 //
 // A build tree or a portable copy keeps everything beside the executable. An installed program —
-// the executable in a folder named "bin" with the install's "share/torvane" folder beside it — reads
-// what it ships from <prefix>/share/torvane and <prefix>/share/doc/torvane and writes nothing into
-// the install: its backups go under $XDG_DATA_HOME/torvane. The layout decides, not the permission
-// to write (root may write anywhere).
+// the executable in a folder named "bin" with the install's "share/torvane" folder beside it —
+// reads what it ships from <prefix>/share/torvane and <prefix>/share/doc/torvane and writes nothing
+// into the install: its backups go under $XDG_DATA_HOME/torvane. The layout decides, not the
+// permission to write (root may write anywhere).
 
 #include <string>
 
@@ -27,7 +27,8 @@ struct ProgramPlaces {
   // missing), or the installed one; when an install lacks it, one written under
   // $XDG_DATA_HOME/torvane.
   std::string icon_file;
-  // The installed copy of the manual (<prefix>/share/doc/torvane/README.md); "" when not installed.
+  // The manual: the installed copy (<prefix>/share/doc/torvane/README.md), or the copy the build
+  // puts beside the program (README.md in the run directory).
   std::string manual_file;
   // The desktop entry the install put in place (<prefix>/share/applications/torvane.desktop);
   // "" when not installed.

@@ -124,7 +124,7 @@ void ConnectMainWindow(App& app, const CommandLine& line) {
   w.read_text_from_file_button().on_clicked = [&app] { LoadTextFromFile(app); };
   w.write_text_to_file_button().on_clicked = [&app] { SaveTextToFile(app); };
 
-  w.manual_link().on_left_pressed = [&app] { app.services.OpenWebAddress(ManualAddress(app)); };
+  w.manual_link().on_left_pressed = [&app] { app.services.OpenWebAddress(ManualAddress()); };
   w.home_page_link().on_left_pressed = [&app] {
     app.services.OpenWebAddress(app.window.home_page_address());
   };

@@ -14,11 +14,6 @@ target_sources(torvane_ui PRIVATE
   insert_dialog.cpp
 )
 
-# The "使用说明" link of the main window opens the project's README unless the build says otherwise.
-set(TORVANE_MANUAL_URL "file://${PROJECT_SOURCE_DIR}/README.md" CACHE STRING
-    "Address opened by the main window's manual link")
-set_source_files_properties(forms/main_form.cpp PROPERTIES
-  COMPILE_DEFINITIONS "TORVANE_MANUAL_URL=\"${TORVANE_MANUAL_URL}\"")
 
 # Shows one window by name; scripts/screenshots.sh photographs it.
 add_executable(ui_preview forms/preview.cpp)

@@ -119,7 +119,7 @@ TEST_F(AppTest, AboutShowsTheTitleThenTheDocumentation) {
   EXPECT_EQ(services_.message_boxes()[0].text.rfind("Torvane v1.0\r\n\r\n", 0), 0u);
   EXPECT_EQ(services_.message_boxes()[0].flags, kMbOk);
   ASSERT_EQ(services_.web_addresses().size(), 1u);
-  EXPECT_EQ(services_.web_addresses()[0], window_.manual_address());
+  EXPECT_EQ(services_.web_addresses()[0], FileUrl(RunDirectory() + "/README.md"));
 }
 
 }  // namespace
@@ -198,7 +198,7 @@ TEST_F(InstalledTest, BacksUpIntoTheUsersDataFolderAndWritesNothingIntoTheInstal
             prefix_ + "/share/torvane/ZuveviRE.ico");
   EXPECT_EQ(ReadRegistryDefault("ZuveviREFile\\shell\\open\\command"), prefix_ + "/bin/torvane %1");
   EXPECT_EQ(TemplateFilePath(), prefix_ + "/share/torvane/SQL模板.txt");
-  EXPECT_EQ(ManualAddress(app_),
+  EXPECT_EQ(ManualAddress(),
             "file://" + ToUtf8(dir_.path()).substr(0) + "/pre%20fix/share/doc/torvane/README.md");
   EXPECT_EQ(Listing(), before);
 }

@@ -1,10 +1,9 @@
 // Layout of the main window: controls, menu bar and toolbar.
 #include "ui/forms/form_layout.h"
 
-// Where the "Torvane 使用说明" link leads: the build points it at the project's README.
-#ifndef TORVANE_MANUAL_URL
-#define TORVANE_MANUAL_URL "README.md"
-#endif
+// The "Torvane 使用说明" link's designed target. The program opens the manual where it finds it
+// (installed, or beside the program in a build tree), never an address fixed at build time.
+constexpr const char* kManualLink = "README.md";
 
 namespace torvane::forms {
 namespace {
@@ -43,7 +42,7 @@ const ControlSpec kControls[] = {
     {"编辑框_操作日志", Kind::kMultiLineEdit, "", 8, 472, 608, 64, nullptr, nullptr,
      kVerticalScrollBar | kReadOnly},
     {"标签7", Kind::kLinkLabel, "Torvane 使用说明", 624, 472, 160, 16, nullptr, nullptr, kNone,
-     kNoGrid, TORVANE_MANUAL_URL},
+     kNoGrid, kManualLink},
     {"标签8", Kind::kLinkLabel, "SQLite 主页", 624, 504, 160, 16, nullptr, nullptr, kNone, kNoGrid,
      "https://www.sqlite.org/"},
     {kPanel, Kind::kGroupBox, "字段读写", 624, 56, 160, 392, nullptr, nullptr, kHidden},
@@ -85,10 +84,9 @@ const char* const kDatabaseItems[] = {"新建数据库...", "打开数据库..."
 const char* const kTableItems[] = {"新建表...", "修改表...",  "修改表名称",  "删除表",
                                    nullptr,     "插入空记录", "插入记录...", "删除当前记录"};
 const char* const kViewItems[] = {"新建视图", "修改视图", "修改视图名称", "删除视图"};
-const char* const kOtherItems[] = {"执行SQL语句", nullptr,    "开始事务",
-                                   "提交事务",    "回滚事务", nullptr,
-                                   "取错误文本",  "取错误码", "取最新插入ID",
-                                   nullptr,       "文本编码..."};
+const char* const kOtherItems[] = {"执行SQL语句",  nullptr, "开始事务",   "提交事务",
+                                   "回滚事务",     nullptr, "取错误文本", "取错误码",
+                                   "取最新插入ID", nullptr, "文本编码..."};
 const char* const kHelpItems[] = {"关于"};
 
 const MenuSpec kMenus[] = {
@@ -97,18 +95,12 @@ const MenuSpec kMenus[] = {
 };
 
 const ToolbarButtonSpec kToolbar[] = {
-    {"新建数据库", 0, "新建数据库..."},
-    {"打开数据库", 1, "打开数据库..."},
-    {"关闭数据库", -1, "关闭数据库"},
-    {nullptr, -1},
-    {"新建表", -1, "新建表..."},
-    {"修改表", -1, "修改表..."},
-    {"删除表", -1, "删除表"},
-    {nullptr, -1},
-    {"新建视图", -1, "新建视图"},
-    {"修改视图", -1, "修改视图"},
-    {"删除视图", -1, "删除视图"},
-    {nullptr, -1},
+    {"新建数据库", 0, "新建数据库..."}, {"打开数据库", 1, "打开数据库..."},
+    {"关闭数据库", -1, "关闭数据库"},   {nullptr, -1},
+    {"新建表", -1, "新建表..."},        {"修改表", -1, "修改表..."},
+    {"删除表", -1, "删除表"},           {nullptr, -1},
+    {"新建视图", -1, "新建视图"},       {"修改视图", -1, "修改视图"},
+    {"删除视图", -1, "删除视图"},       {nullptr, -1},
     {"执行SQL语句", -1, "执行SQL语句"},
 };
 
