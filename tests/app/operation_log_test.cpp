@@ -76,16 +76,6 @@ TEST_F(AppTest, LogSaveToAnUnwritablePlaceKeepsTheLog) {
   EXPECT_EQ(services_.message_boxes().size(), 1u);
 }
 
-TEST_F(AppTest, ReportErrorAppendsTheEngineText) {
-  Start({MakeDb("CREATE TABLE t(a);")});
-  EXPECT_FALSE(state_.Connection.Execute("SELEC nonsense"));
-  ReportError(app_, "失败！");
-  ASSERT_EQ(services_.message_boxes().size(), 1u);
-  EXPECT_EQ(services_.message_boxes()[0].text,
-            "失败！错误信息如下：\r\n\r\nnear \"SELEC\": syntax error");
-  EXPECT_EQ(services_.message_boxes()[0].caption, "错误：");
-  EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
-}
 
 }  // namespace
 }  // namespace torvane
