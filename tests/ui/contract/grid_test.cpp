@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTableView>
-#include <QTableWidget>
 #include <QTest>
 
 #include <algorithm>
@@ -37,32 +36,31 @@ namespace {
 
 std::string In(const char* utf8) { return FromUtf8(utf8); }
 
-// Sets up `view` the way the window code sets up a grid's widget.
-void LikeTheWindows(QTableView& view, int fixed_rows, int fixed_columns) {
-  view.horizontalHeader()->hide();
-  view.verticalHeader()->hide();
-  view.horizontalHeader()->setMinimumSectionSize(1);
-  view.verticalHeader()->setMinimumSectionSize(1);
-  view.verticalHeader()->setDefaultSectionSize(20);
-  view.horizontalHeader()->setDefaultSectionSize(60);
-  view.setProperty("torvaneFixedRows", fixed_rows);
-  view.setProperty("torvaneFixedColumns", fixed_columns);
-  view.resize(384, 328);
-}
-
-// A grid made the way the window code makes the record grid: 5 x 5, one fixed row and column.
+// A grid made the way the window code makes one: a table view with its headers hidden, wrapped,
+// then given its designed shape; by default the record grid's, 5 x 5 with one fixed row and column.
 struct GridFixture {
-  explicit GridFixture(int rows = 5, int columns = 5, int fixed_rows = 1, int fixed_columns = 1)
-      : widget(rows, columns) {
-    LikeTheWindows(widget, fixed_rows, fixed_columns);
+  explicit GridFixture(int rows = 5, int columns = 5, int fixed_rows = 1, int fixed_columns = 1) {
+    widget.horizontalHeader()->hide();
+    widget.verticalHeader()->hide();
+    widget.horizontalHeader()->setMinimumSectionSize(1);
+    widget.verticalHeader()->setMinimumSectionSize(1);
+    widget.verticalHeader()->setDefaultSectionSize(20);
+    widget.horizontalHeader()->setDefaultSectionSize(60);
+    widget.resize(384, 328);
     grid = std::make_unique<Grid>(&widget);
+    grid->SetRowCount(rows);
+    grid->SetColumnCount(columns);
+    grid->SetDesignFixed(fixed_rows, fixed_columns);
     grid->on_current_cell_changed = [this] {
       log.push_back("cell " + std::to_string(grid->CurrentRow()) + "," +
                     std::to_string(grid->CurrentColumn()));
     };
   }
   QLineEdit* Editor() { return widget.viewport()->findChild<QLineEdit*>(); }
-  QTableWidget widget;
+  QRect CellRect(int row, int column) {
+    return widget.visualRect(widget.model()->index(row, column));
+  }
+  QTableView widget;
   std::unique_ptr<Grid> grid;
   std::vector<std::string> log;
 };
@@ -80,13 +78,41 @@ TEST(Grid, CountsBelowOneAreIgnored) {
   }
 }
 
-TEST(Grid, DesignedFixedRowsAndColumnsComeFromTheWidget) {
-  GridFixture f(2, 4, 1, 1);
-  EXPECT_EQ(f.grid->FixedRows(), 1);
-  EXPECT_EQ(f.grid->FixedColumns(), 1);
-  GridFixture g(2, 2, 0, 1);
-  EXPECT_EQ(g.grid->FixedRows(), 0);
-  EXPECT_EQ(g.grid->FixedColumns(), 1);
+TEST(Grid, StartsEmptyAndTakesTheDesignedFixedRowsAndColumns) {
+  QTableView widget;
+  Grid grid(&widget);
+  EXPECT_EQ(grid.RowCount(), 0);
+  EXPECT_EQ(grid.ColumnCount(), 0);
+  EXPECT_EQ(grid.FixedRows(), 0);
+  EXPECT_EQ(grid.FixedColumns(), 0);
+  EXPECT_EQ(grid.CurrentRow(), -1);
+  struct {
+    int fixed_rows, fixed_columns;
+  } cases[] = {{1, 1}, {0, 1}, {2, 0}, {-1, -3}};
+  for (const auto& c : cases) {
+    GridFixture f(2, 4, c.fixed_rows, c.fixed_columns);
+    EXPECT_EQ(f.grid->FixedRows(), std::max(c.fixed_rows, 0)) << c.fixed_rows;
+    EXPECT_EQ(f.grid->FixedColumns(), std::max(c.fixed_columns, 0)) << c.fixed_columns;
+  }
+}
+
+// A wrapper made again on the same view finds the cells, the fixed cells and the column kinds
+// where the previous wrapper left them.
+TEST(Grid, AWrapperMadeAgainKeepsWhatTheViewHolds) {
+  GridFixture f(3, 3, 1, 0);
+  f.grid->SetCellText(2, 2, "kept");
+  f.grid->SetColumnKind(1, ColumnKind::kNumeric);
+  f.grid.reset();
+  Grid again(&f.widget);
+  EXPECT_EQ(again.RowCount(), 3);
+  EXPECT_EQ(again.ColumnCount(), 3);
+  EXPECT_EQ(again.CellText(2, 2), "kept");
+  EXPECT_EQ(again.FixedRows(), 1);
+  EXPECT_EQ(again.FixedColumns(), 0);
+  EXPECT_EQ(again.GetColumnKind(1), ColumnKind::kNumeric);
+  again.SetFixedRows(0);
+  again.Clear();
+  EXPECT_EQ(again.FixedRows(), 1) << "the fixed rows found count as designed";
 }
 
 TEST(Grid, CellsHoldTextAndNothingOutsideTheGrid) {
@@ -220,7 +246,7 @@ TEST(Grid, TheCurrentCellKeepsItsIndexesWhenRowsComeAndGo) {
     c.change(*f.grid);
     EXPECT_EQ(f.grid->CurrentRow(), c.expected_row) << c.what;
     EXPECT_EQ(f.grid->CurrentColumn(), c.column) << c.what;
-    EXPECT_EQ(f.widget.currentRow(), c.expected_row) << c.what;
+    EXPECT_EQ(f.widget.currentIndex().row(), c.expected_row) << c.what;
     EXPECT_EQ(f.log.size(), c.event ? 1u : 0u) << c.what;
   }
 }
@@ -624,30 +650,8 @@ std::string MadeUp(int row, int column) {
   return "r" + std::to_string(row) + "c" + std::to_string(column);
 }
 
-// A grid on a plain table view, made the way the window code makes the main window's result grid:
-// 5 x 5, one fixed row and column.
-struct ResultGridFixture {
-  ResultGridFixture() {
-    LikeTheWindows(widget, 1, 1);
-    grid = std::make_unique<Grid>(&widget);
-    grid->SetRowCount(5);
-    grid->SetColumnCount(5);
-    grid->on_current_cell_changed = [this] {
-      log.push_back("cell " + std::to_string(grid->CurrentRow()) + "," +
-                    std::to_string(grid->CurrentColumn()));
-    };
-  }
-  QLineEdit* Editor() { return widget.viewport()->findChild<QLineEdit*>(); }
-  QRect CellRect(int row, int column) {
-    return widget.visualRect(widget.model()->index(row, column));
-  }
-  QTableView widget;
-  std::unique_ptr<Grid> grid;
-  std::vector<std::string> log;
-};
-
 TEST(GridCells, AMillionRowsAreShownByReadingOnlyTheCellsAskedFor) {
-  ResultGridFixture f;
+  GridFixture f;
   const int rows = 1'000'000;
   auto cells = std::make_shared<MadeUpCells>(rows, 5);
   f.grid->ShowCells(cells, true, true);
@@ -737,7 +741,7 @@ TEST(GridCells, ATableIsLaidOutAsTheRecordGridShowsIt) {
       int columns_;
       std::vector<std::string> texts_;
     };
-    ResultGridFixture f;
+    GridFixture f;
     f.grid->SetCurrentCell(2, 2);
     f.log.clear();
     f.grid->ShowCells(std::make_shared<ListCells>(c.table, c.columns), c.header, c.numbers);
@@ -756,7 +760,7 @@ TEST(GridCells, ATableIsLaidOutAsTheRecordGridShowsIt) {
     }
   }
   // A null table shows as a table without rows or columns.
-  ResultGridFixture f;
+  GridFixture f;
   f.grid->ShowCells(nullptr, true, true);
   EXPECT_EQ(f.grid->RowCount(), 1);
   EXPECT_EQ(f.grid->ColumnCount(), 2);
@@ -777,60 +781,97 @@ std::vector<std::string> Snapshot(Grid& grid) {
   return cells;
 }
 
+// Writes every text of `cells` into the grid, laid out as ShowCells lays it out: the grid then
+// holds a copy of each text instead of reading the table.
+void WriteTable(Grid& grid, const std::shared_ptr<const CellTexts>& cells, bool header,
+                bool numbers) {
+  grid.Clear();
+  const int source_rows = cells ? cells->rows() : 0;
+  const int source_columns = cells ? cells->columns() : 0;
+  const int offset = numbers ? 1 : 0;
+  const int columns = std::max(source_columns, 1) + offset;
+  grid.SetRowCount(std::max(source_rows, 1));
+  grid.SetColumnCount(columns);
+  std::vector<std::string> texts;
+  std::string scratch;
+  for (int r = 0; r < grid.RowCount(); ++r) {
+    if (numbers) texts.push_back(RowNumberText(r, header));
+    for (int c = 0; c < columns - offset; ++c) {
+      texts.emplace_back(r < source_rows && c < source_columns ? cells->at(r, c, scratch)
+                                                               : std::string_view());
+    }
+  }
+  grid.SetCells(0, 0, columns, texts);
+  grid.SetFixedRows(header ? 1 : 0);
+  grid.SetFixedColumns(numbers ? 1 : 0);
+}
+
 TEST(GridCells, AShownTableTakesTheSameChangesAsCellsOfTheirOwn) {
-  // A table view reading the shown table and a table widget holding a copy of every text go
-  // through the same steps and must hold the same cells after each. The tables are large enough
-  // that the view keeps reading them until the grid is cut down to a few cells.
-  ResultGridFixture view;
-  GridFixture items;
+  // A grid reading the shown table and a grid holding a copy of every text go through the same
+  // steps and must hold the same cells after each. The tables are large enough that the first
+  // keeps reading them until the grid is cut down to a few cells.
+  using Show = std::function<void(Grid&, std::shared_ptr<const CellTexts>, bool, bool)>;
+  const Show shown = [](Grid& g, std::shared_ptr<const CellTexts> cells, bool header,
+                        bool numbers) { g.ShowCells(std::move(cells), header, numbers); };
+  const Show copied = [](Grid& g, std::shared_ptr<const CellTexts> cells, bool header,
+                         bool numbers) { WriteTable(g, cells, header, numbers); };
+  GridFixture reading;
+  GridFixture holding;
   struct Step {
     const char* what;
-    std::function<void(Grid&)> change;
+    std::function<void(Grid&, const Show&)> change;
   } steps[] = {
-      {"shown", [](Grid& g) { g.ShowCells(std::make_shared<MadeUpCells>(40, 30), true, true); }},
-      {"a cell written", [](Grid& g) { g.SetCellText(3, 2, "x"); }},
-      {"current cell", [](Grid& g) { g.SetCurrentCell(6, 4); }},
-      {"a row inserted among the shown rows", [](Grid& g) { g.InsertRow("new", 2); }},
-      {"a row deleted", [](Grid& g) { g.DeleteRow(4); }},
-      {"a column inserted", [](Grid& g) { g.InsertColumn("col", 3); }},
+      {"shown",
+       [](Grid& g, const Show& show) {
+         show(g, std::make_shared<MadeUpCells>(40, 30), true, true);
+       }},
+      {"a cell written", [](Grid& g, const Show&) { g.SetCellText(3, 2, "x"); }},
+      {"current cell", [](Grid& g, const Show&) { g.SetCurrentCell(6, 4); }},
+      {"a row inserted among the shown rows", [](Grid& g, const Show&) { g.InsertRow("new", 2); }},
+      {"a row deleted", [](Grid& g, const Show&) { g.DeleteRow(4); }},
+      {"a column inserted", [](Grid& g, const Show&) { g.InsertColumn("col", 3); }},
       {"a block written",
-       [](Grid& g) {
+       [](Grid& g, const Show&) {
          g.SetCells(38, 28, 2, {"a", "b", "c", "d"});
        }},
-      {"the last rows cut off", [](Grid& g) { g.SetRowCount(30); }},
-      {"rows added back", [](Grid& g) { g.SetRowCount(33); }},
-      {"columns cut off", [](Grid& g) { g.SetColumnCount(4); }},
-      {"columns added back", [](Grid& g) { g.SetColumnCount(6); }},
-      {"a cell emptied", [](Grid& g) { g.SetCellText(1, 1, ""); }},
+      {"the last rows cut off", [](Grid& g, const Show&) { g.SetRowCount(30); }},
+      {"rows added back", [](Grid& g, const Show&) { g.SetRowCount(33); }},
+      {"columns cut off", [](Grid& g, const Show&) { g.SetColumnCount(4); }},
+      {"columns added back", [](Grid& g, const Show&) { g.SetColumnCount(6); }},
+      {"a cell emptied", [](Grid& g, const Show&) { g.SetCellText(1, 1, ""); }},
       {"shown again",
-       [](Grid& g) { g.ShowCells(std::make_shared<MadeUpCells>(400, 3), false, true); }},
-      {"the last row deleted", [](Grid& g) { g.DeleteRow(399); }},
-      {"a row appended", [](Grid& g) { g.InsertRow("end"); }},
-      {"a row deleted among the shown rows", [](Grid& g) { g.DeleteRow(10); }},
+       [](Grid& g, const Show& show) {
+         show(g, std::make_shared<MadeUpCells>(400, 3), false, true);
+       }},
+      {"the last row deleted", [](Grid& g, const Show&) { g.DeleteRow(399); }},
+      {"a row appended", [](Grid& g, const Show&) { g.InsertRow("end"); }},
+      {"a row deleted among the shown rows", [](Grid& g, const Show&) { g.DeleteRow(10); }},
       {"cut to one cell",
-       [](Grid& g) {
+       [](Grid& g, const Show&) {
          g.SetRowCount(1);
          g.SetColumnCount(1);
        }},
       {"grown again",
-       [](Grid& g) {
+       [](Grid& g, const Show&) {
          g.SetRowCount(3);
          g.SetColumnCount(3);
        }},
       {"shown without numbers",
-       [](Grid& g) { g.ShowCells(std::make_shared<MadeUpCells>(20, 2), true, false); }},
-      {"cleared", [](Grid& g) { g.Clear(); }},
-      {"written after clearing", [](Grid& g) { g.SetCellText(19, 1, "y"); }},
+       [](Grid& g, const Show& show) {
+         show(g, std::make_shared<MadeUpCells>(20, 2), true, false);
+       }},
+      {"cleared", [](Grid& g, const Show&) { g.Clear(); }},
+      {"written after clearing", [](Grid& g, const Show&) { g.SetCellText(19, 1, "y"); }},
   };
   for (const Step& step : steps) {
-    step.change(*view.grid);
-    step.change(*items.grid);
-    EXPECT_EQ(Snapshot(*view.grid), Snapshot(*items.grid)) << step.what;
+    step.change(*reading.grid, shown);
+    step.change(*holding.grid, copied);
+    EXPECT_EQ(Snapshot(*reading.grid), Snapshot(*holding.grid)) << step.what;
   }
 }
 
 TEST(GridCells, TheGridLetsGoOfATableItNoLongerShows) {
-  ResultGridFixture f;
+  GridFixture f;
   auto cells = std::make_shared<MadeUpCells>(100'000, 4);
   f.grid->ShowCells(cells, true, true);
   EXPECT_GT(cells.use_count(), 1);
@@ -855,7 +896,7 @@ TEST(GridCells, TheGridLetsGoOfATableItNoLongerShows) {
 }
 
 TEST(GridCells, EditsOfAShownTableComeBackAndLeaveTheOtherCells) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   auto cells = std::make_shared<MadeUpCells>(2000, 3);
   f.grid->ShowCells(cells, true, true);
@@ -897,7 +938,7 @@ TEST(GridCells, EditsOfAShownTableComeBackAndLeaveTheOtherCells) {
 }
 
 TEST(GridCells, ClicksAndKeysMoveTheCurrentCellOfAShownTable) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   f.grid->ShowCells(std::make_shared<MadeUpCells>(300, 4), true, true);
   f.grid->SetEditable(false);
@@ -915,7 +956,7 @@ TEST(GridCells, ClicksAndKeysMoveTheCurrentCellOfAShownTable) {
 // A letter typed into a large result that cannot be edited does not send the view searching every
 // row: the window stays responsive, the current cell stays where it was.
 TEST(GridCells, TypingIntoALargeResultSearchesNothing) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   auto cells = std::make_shared<MadeUpCells>(1'000'000, 3);
   f.grid->ShowCells(cells, true, true);
@@ -933,7 +974,7 @@ TEST(GridCells, TypingIntoALargeResultSearchesNothing) {
 }
 
 TEST(GridCells, FinishEditingWritesIntoAShownTable) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   f.grid->ShowCells(std::make_shared<MadeUpCells>(5, 3), true, true);
   f.grid->SetEditable(true);
@@ -951,7 +992,7 @@ TEST(GridCells, FinishEditingWritesIntoAShownTable) {
 }
 
 TEST(GridCells, FixedCellsOfAShownTableLookLikeHeaders) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   // Empty cells, so only the background is drawn.
   f.grid->ShowCells(std::make_shared<MadeUpCells>(0, 3), false, false);
@@ -967,7 +1008,7 @@ TEST(GridCells, FixedCellsOfAShownTableLookLikeHeaders) {
 }
 
 TEST(GridCells, ColumnWidthsStayWhenATableIsShown) {
-  ResultGridFixture f;
+  GridFixture f;
   f.grid->SetColumnWidth(1, 130);
   f.grid->SetColumnWidth(4, 90);
   f.grid->ShowCells(std::make_shared<MadeUpCells>(10, 7), true, true);
@@ -1016,7 +1057,7 @@ class GivenCells : public CellTexts {
 constexpr std::nullopt_t kNull = std::nullopt;
 
 // The pixels of cell (row, column) inside its grid lines, as the viewport shows them.
-QImage CellPicture(ResultGridFixture& f, int row, int column) {
+QImage CellPicture(GridFixture& f, int row, int column) {
   const QImage viewport = f.widget.viewport()->grab().toImage();
   return viewport.copy(f.CellRect(row, column).adjusted(1, 1, -2, -2));
 }
@@ -1042,7 +1083,7 @@ QString SpokenCellName(QTableView& view, int row, int column) {
 // A NULL reads as "" like an empty text, but shows a dimmed marker, unlike an empty text and unlike
 // the text "NULL", and assistive technology names it.
 TEST(GridNulls, ShowAMarkerAndAreNamedButReadAsEmpty) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   f.grid->ShowCells(std::make_shared<GivenCells>(
                         3, std::vector<std::optional<std::string>>{"a", "b", "c", kNull, "", "NULL",
@@ -1084,7 +1125,7 @@ TEST(GridNulls, ShowAMarkerAndAreNamedButReadAsEmpty) {
 // An editor opened on a NULL starts empty, as on an empty text. Left empty, the cell still shows
 // NULL, as the record still holds it; a typed text, or a text the program writes, replaces it.
 TEST(GridNulls, OnlyAWrittenTextReplacesANull) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   f.grid->ShowCells(std::make_shared<GivenCells>(
                         2, std::vector<std::optional<std::string>>{"a", "b", kNull, kNull, kNull,
@@ -1130,7 +1171,7 @@ TEST(GridNulls, ARecordSetsNullsShowAsNull) {
       db.Execute("CREATE TABLE t(a, b, c); INSERT INTO t VALUES (NULL, '', x''), ('', NULL, 0)"));
   SqliteDataset rows = db.Query("SELECT a, b, c FROM t ORDER BY rowid");
   ASSERT_TRUE(rows.Requery());
-  ResultGridFixture f;
+  GridFixture f;
   f.grid->ShowCells(ShareAsCells(rows.GetAll(true)), true, true);
   const bool expected[3][4] = {
       {false, false, false, false}, {false, true, false, false}, {false, false, true, false}};
@@ -1138,7 +1179,9 @@ TEST(GridNulls, ARecordSetsNullsShowAsNull) {
     for (int c = 0; c < 4; ++c) {
       EXPECT_EQ(f.widget.model()->index(r, c).data(kNullRole).toBool(), expected[r][c])
           << r << "," << c;
-      if (r > 0 && c > 0 && !(r == 2 && c == 3)) EXPECT_EQ(f.grid->CellText(r, c), "");
+      if (r > 0 && c > 0 && !(r == 2 && c == 3)) {
+        EXPECT_EQ(f.grid->CellText(r, c), "");
+      }
     }
   }
 }
@@ -1173,7 +1216,7 @@ TEST(GridColumns, FitToTheStartOfTheirFirstRowsWithinALimit) {
     texts.emplace_back(kNull);                                   // NULL only
   }
   auto cells = std::make_shared<GivenCells>(7, std::move(texts));
-  ResultGridFixture f;
+  GridFixture f;
   f.grid->ShowCells(cells, true, true);
   const int whole_reads = cells->whole_reads;
   f.grid->FitColumnWidths();
@@ -1207,7 +1250,7 @@ TEST(GridCells, LongTextsShowTheirStartOnly) {
   const std::string huge = std::string(2'000'000, 'w') + "end";
   auto cells = std::make_shared<GivenCells>(
       2, std::vector<std::optional<std::string>>{"a", "b", huge, "short", huge, kNull});
-  ResultGridFixture f;
+  GridFixture f;
   f.grid->ShowCells(cells, true, true);
   f.widget.show();
   Runtime::ProcessEvents();
@@ -1230,7 +1273,7 @@ void Mouse(QTableView& view, QEvent::Type type, QPoint at, Qt::MouseButton butto
 }
 
 // Where the right edge of column `column` meets the fixed row.
-QPoint EdgeOf(ResultGridFixture& f, int column) {
+QPoint EdgeOf(GridFixture& f, int column) {
   return QPoint(f.widget.columnViewportPosition(column) + f.widget.columnWidth(column),
                 f.CellRect(0, column).center().y());
 }
@@ -1239,7 +1282,7 @@ QPoint EdgeOf(ResultGridFixture& f, int column) {
 // widens or narrows the column, without touching the current cell; a double click fits the column
 // again. A dragged width stays while the same columns are shown again.
 TEST(GridColumns, TheUserDragsAColumnsEdgeInAFixedRow) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   auto show = [&](std::vector<std::optional<std::string>> texts) {
     f.grid->ShowCells(std::make_shared<GivenCells>(3, std::move(texts)), true, true);
