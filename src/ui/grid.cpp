@@ -107,11 +107,12 @@ int VirtualKey(int key) {
   }
 }
 
-// Everything the wrapper knows about its grid; shared with the delegate.
+// The wrapper's side of a grid: the view's state and the events. What the grid holds — cells,
+// fixed rows and columns, column kinds — is in the model. Shared with the delegate.
 struct GridState {
   Grid* owner = nullptr;
   QPointer<QTableView> table;
-  // The grid's cells, owned by the view; null exactly when the view is.
+  // The grid's model, owned by the view and destroyed with it.
   QPointer<GridModel> cells;
   QPointer<QStyledItemDelegate> delegate;
   // The fixed rows and columns Clear restores.

@@ -70,6 +70,10 @@ class GridModel : public QAbstractTableModel {
   // Empties every cell and lets go of the shown table; the shape, the fixed rows and columns and
   // the column kinds stay.
   void ClearTexts();
+  // Empties every cell, takes the shape of `source` (at least one row and one column), with a
+  // column of row numbers (RowNumberText) in front when `numbers`, and shows `source` in the
+  // others. `source` is kept and read on demand, never copied; null shows an empty table.
+  void ShowSource(std::shared_ptr<const CellTexts> source, bool header, bool numbers);
 
   // The first FixedRows() rows and FixedColumns() columns look like headers and are never edited
   // in place. Counts below 0 count as 0; they may exceed the grid's shape.
@@ -91,10 +95,6 @@ class GridModel : public QAbstractTableModel {
   void ClearKinds();
   // Whether `text` may go into column `column` (see AcceptsNumber).
   bool Accepts(int column, const std::string& text) const;
-  // Empties every cell, takes the shape of `source` (at least one row and one column), with a
-  // column of row numbers (RowNumberText) in front when `numbers`, and shows `source` in the
-  // others. `source` is kept and read on demand, never copied; null shows an empty table.
-  void ShowSource(std::shared_ptr<const CellTexts> source, bool header, bool numbers);
 
  private:
   using Key = std::uint64_t;
