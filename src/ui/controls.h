@@ -28,7 +28,6 @@ class QMenu;
 class QObject;
 class QPushButton;
 class QRadioButton;
-class QTableWidget;
 class QTabWidget;
 class QToolBar;
 class QTreeWidget;
@@ -421,9 +420,10 @@ enum class ColumnKind {
 // text, but shows a dimmed "NULL" and is named "空值" to assistive technology.
 class Grid : public Control {
  public:
-  // Wraps a table view. A QTableWidget keeps every cell as an item of its own; any other table view
-  // is given a model that keeps only the texts written into it and reads the rest from the table
-  // ShowCells hands over, so it shows a table of any size at no cost per cell.
+  // Wraps a plain table view (QTableView) and gives it a model that keeps only the texts written
+  // into it and reads the rest from the table ShowCells hands over, so the grid shows a table of
+  // any size at no cost per cell. The grid starts without rows, columns or fixed cells; a view
+  // that already has such a model, from an earlier wrapper, keeps it and what it holds.
   explicit Grid(QWidget* table);
   ~Grid() override;
 
@@ -481,12 +481,11 @@ class Grid : public Control {
   // the table's cell (r, c). With `numbers`, a column 0 is put in front that numbers the rows:
   // "序号" in row 0 when `header`, then 1, 2, 3 … from the first row below the header (from row 0
   // without a header). Row 0 becomes a fixed row when `header`, the numbering column a fixed column
-  // when `numbers`. The grid shares `cells` instead of copying it (a QTableWidget copies every
-  // text), reads a cell when it is shown or asked for, and lets go of it on the next ShowCells or
-  // Clear, or once it is cut down to a few of the table's cells (which it then copies). Texts
-  // written afterwards — SetCellText, SetCells, in-place edits — take the place of the table's;
-  // SetRowCount, SetColumnCount, InsertRow, InsertColumn and DeleteRow keep every remaining cell's
-  // text. Raises no event.
+  // when `numbers`. The grid shares `cells` instead of copying it, reads a cell when it is shown or
+  // asked for, and lets go of it on the next ShowCells or Clear, or once it is cut down to a few of
+  // the table's cells (which it then copies). Texts written afterwards — SetCellText, SetCells,
+  // in-place edits — take the place of the table's; SetRowCount, SetColumnCount, InsertRow,
+  // InsertColumn and DeleteRow keep every remaining cell's text. Raises no event.
   void ShowCells(std::shared_ptr<const CellTexts> cells, bool header, bool numbers);
   // Empties every cell, forgets column kinds and drop-down lists, keeps the row and column counts,
   // restores the designed fixed rows and columns and leaves no current cell (without an event).

@@ -1,11 +1,9 @@
-// Grid: a table view whose own headers are hidden, so grid (row, column) is the view's cell. A
-// QTableWidget keeps its cells as items; any other table view gets a GridModel, which also shows
-// a shared table of texts without copying it (ShowCells). The first FixedRows() rows and
+// Grid: a table view whose own headers are hidden, so grid (row, column) is the view's cell, over a
+// GridModel that holds the grid's cells, fixed rows and columns and column kinds, and shows a
+// shared table of texts without copying it (ShowCells). The first FixedRows() rows and
 // FixedColumns() columns are drawn as headers and never edited; the current cell is a pair of
 // indexes that structural changes keep where possible.
 #include <algorithm>
-#include <cctype>
-#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -25,10 +23,8 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
-#include <QTableWidget>
 
 #include "base/cell_texts.h"
-#include "base/text.h"
 #include "ui/controls.h"
 #include "ui/grid_model.h"
 #include "ui/qt_support.h"
@@ -55,20 +51,6 @@ constexpr int kNarrowestColumn = 8;
 
 // What a NULL cell shows in place of a text.
 QString NullMarker() { return QStringLiteral("NULL"); }
-
-// "", "0" and any text whose leading numeric part is a number other than zero. The leading part
-// must start with a digit or a point: the C library would also read "nan" and "inf", which are not
-// numbers a user means.
-bool AcceptsNumber(const std::string& text) {
-  if (text.empty() || text == "0") return true;
-  size_t at = 0;
-  while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-  if (at >= text.size() || !(std::isdigit(static_cast<unsigned char>(text[at])) || text[at] == '.'))
-    return false;
-  const double value = ToNumber(text);
-  return value != 0.0 && !std::isnan(value);
-}
 
 bool NumberCharacter(QChar c) {
   return c.unicode() < 32 || c.unicode() == 0x7F ||
@@ -125,22 +107,19 @@ int VirtualKey(int key) {
   }
 }
 
-// Everything the wrapper knows about its grid; shared with the delegate.
+// The wrapper's side of a grid: the view's state and the events. What the grid holds — cells,
+// fixed rows and columns, column kinds — is in the model. Shared with the delegate.
 struct GridState {
   Grid* owner = nullptr;
   QPointer<QTableView> table;
-  // Where the cells are kept: exactly one of the two while the view exists.
-  QPointer<QTableWidget> items;
+  // The grid's model, owned by the view and destroyed with it.
   QPointer<GridModel> cells;
   QPointer<QStyledItemDelegate> delegate;
-  int fixed_rows = 0;
-  int fixed_columns = 0;
+  // The fixed rows and columns Clear restores.
   int design_rows = 0;
   int design_columns = 0;
   bool editable = true;
-  std::vector<ColumnKind> kinds;   // one per column
-  std::vector<QStringList> lists;  // drop-down list per column
-  QStringList pending_list;        // collected for the next drop-down column
+  QStringList pending_list;  // collected for the next drop-down column
   int reported_row = -1;
   int reported_column = -1;
   bool silent = false;  // current-cell changes made here report themselves
@@ -158,28 +137,22 @@ struct GridState {
   int dragged_column = -1;  // the column whose right edge is being dragged
   int drag_offset = 0;      // from the mouse to that edge when the drag began
 
-  bool IsFixed(int row, int column) const { return row < fixed_rows || column < fixed_columns; }
+  // The view while it and its model are both there; nullptr once either has gone.
+  QTableView* View() const { return table && cells ? table.data() : nullptr; }
 
-  int Rows() const { return table ? table->model()->rowCount() : 0; }
-  int Columns() const { return table ? table->model()->columnCount() : 0; }
+  bool IsFixed(int row, int column) const { return cells && cells->IsFixed(row, column); }
+
+  int Rows() const { return cells ? cells->rowCount() : 0; }
+  int Columns() const { return cells ? cells->columnCount() : 0; }
   bool Contains(int row, int column) const {
     return row >= 0 && row < Rows() && column >= 0 && column < Columns();
   }
 
   bool CanEdit(const QModelIndex& index) const {
-    return table && editable && index.isValid() && !IsFixed(index.row(), index.column());
+    return table && cells && editable && (cells->flags(index) & Qt::ItemIsEditable);
   }
 
-  ColumnKind KindOf(int column) const {
-    return column >= 0 && column < static_cast<int>(kinds.size()) ? kinds[column]
-                                                                  : ColumnKind::kText;
-  }
-
-  void SyncColumns() {
-    const size_t n = static_cast<size_t>(Columns());
-    kinds.resize(n, ColumnKind::kText);
-    lists.resize(n);
-  }
+  ColumnKind KindOf(int column) const { return cells ? cells->Kind(column) : ColumnKind::kText; }
 
   void ApplyEditTriggers() {
     if (!table) return;
@@ -217,7 +190,6 @@ struct GridState {
     silent = true;
     change();
     silent = false;
-    SyncColumns();
     int new_row = row;
     int new_column = column;
     if (row >= 0 && column >= 0) {
@@ -229,34 +201,12 @@ struct GridState {
     Report(new_row, new_column);
   }
 
-  // Writes a cell without checks or events.
-  void PutText(int row, int column, const std::string& text) {
-    if (cells) {
-      cells->SetText(row, column, text);
-    } else if (QTableWidgetItem* item = items->item(row, column)) {
-      item->setText(ToQt(text));
-    } else if (!text.empty()) {
-      items->setItem(row, column, new QTableWidgetItem(ToQt(text)));
-    }
-  }
-
-  std::string Text(int row, int column) const {
-    if (cells) return cells->Text(row, column);
-    QTableWidgetItem* item = items ? items->item(row, column) : nullptr;
-    return item ? FromQt(item->text()) : "";
-  }
-
   // As much of the text cell (row, column) shows as its column's fitted width depends on: the
   // first line, at most kFitCharacters characters; the marker of a NULL cell.
   QString FittedText(int row, int column) const {
-    QString text;
-    if (cells) {
-      if (cells->IsNull(row, column)) return NullMarker();
-      std::string scratch;
-      text = ToQt(cells->TextPrefix(row, column, kFitBytes, scratch));
-    } else if (QTableWidgetItem* item = items ? items->item(row, column) : nullptr) {
-      text = item->text().left(kFitCharacters + 1);
-    }
+    if (cells->IsNull(row, column)) return NullMarker();
+    std::string scratch;
+    QString text = ToQt(cells->TextPrefix(row, column, kFitBytes, scratch));
     for (qsizetype at = 0; at < text.size(); ++at) {
       if (text[at] == QLatin1Char('\n') || text[at] == QLatin1Char('\r')) {
         text.truncate(at);
@@ -280,7 +230,7 @@ struct GridState {
     int widest = narrowest;
     const int rows = std::min(Rows(), kFitRows);
     for (int r = 0; r < rows && widest < kFitWidthLimit; ++r) {
-      const bool null = cells && cells->IsNull(r, column);
+      const bool null = cells->IsNull(r, column);
       const QString text = FittedText(r, column);
       if (text.isEmpty()) continue;
       widest = std::max(widest, (null ? null_metrics : metrics).horizontalAdvance(text) + margins);
@@ -292,7 +242,7 @@ struct GridState {
   // row; -1 elsewhere.
   int ColumnEdgeAt(const QPoint& at) const {
     const int row = table->rowAt(at.y());
-    if (row < 0 || row >= fixed_rows) return -1;
+    if (row < 0 || row >= cells->FixedRows()) return -1;
     int column = table->columnAt(at.x());
     if (column < 0) column = Columns() - 1;  // past the last column
     for (int c : {column, column - 1}) {
@@ -348,10 +298,10 @@ struct GridState {
     return false;
   }
 
-  // Sets the number of rows or columns through the model, so the view keeps the sizes of those
-  // that stay.
+  // Sets the number of rows or columns through the model's insertions and removals, so the view
+  // keeps the sizes of those that stay.
   void Resize(Qt::Orientation orientation, int count) {
-    QAbstractItemModel* model = table->model();
+    GridModel* model = cells;
     const int now = orientation == Qt::Vertical ? model->rowCount() : model->columnCount();
     if (orientation == Qt::Vertical) {
       if (count > now) model->insertRows(now, count - now);
@@ -392,7 +342,7 @@ class GridDelegate : public QStyledItemDelegate {
         combo->setEditable(true);
         combo->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
         combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->addItems(impl_->lists[index.column()]);
+        combo->addItems(impl_->cells->DropDownList(index.column()));
         editor = combo;
         break;
       }
@@ -440,12 +390,8 @@ class GridDelegate : public QStyledItemDelegate {
     } else {
       return;
     }
-    // A numeric column refuses what the program's SetCellText would refuse; the cell keeps its
-    // text.
-    if (impl_ && impl_->KindOf(index.column()) == ColumnKind::kNumeric &&
-        !AcceptsNumber(FromQt(text))) {
-      return;
-    }
+    // A numeric column's model refuses what the program's SetCellText would refuse; the cell
+    // keeps its text.
     model->setData(index, text, Qt::EditRole);
   }
 
@@ -503,25 +449,25 @@ struct Grid::Impl : GridState {};
 Grid::Grid(QWidget* table) : Control(table), impl_(std::make_unique<Impl>()) {
   impl_->owner = this;
   auto* t = qobject_cast<QTableView*>(table);
-  impl_->table = t;
   if (!t) return;
-  if (auto* items = qobject_cast<QTableWidget*>(t)) {
-    impl_->items = items;
-  } else {
-    // The model belongs to the view, which keeps showing its cells if the wrapper goes first.
-    auto* cells = dynamic_cast<GridModel*>(t->model());
-    if (!cells) {
-      cells = new GridModel(t);
-      t->setModel(cells);
+  // The model belongs to the view, which keeps showing its cells if the wrapper goes first; a
+  // wrapper made again on the same view takes the cells it finds.
+  auto* cells = dynamic_cast<GridModel*>(t->model());
+  if (!cells) {
+    cells = new GridModel(t);
+    t->setModel(cells);
+    // A view that keeps a model of its own refuses another: the grid then has no widget.
+    if (t->model() != cells) {
+      delete cells;
+      return;
     }
-    impl_->cells = cells;
   }
-  impl_->design_rows = impl_->fixed_rows = std::max(0, t->property("torvaneFixedRows").toInt());
-  impl_->design_columns = impl_->fixed_columns =
-      std::max(0, t->property("torvaneFixedColumns").toInt());
+  impl_->table = t;
+  impl_->cells = cells;
+  impl_->design_rows = cells->FixedRows();
+  impl_->design_columns = cells->FixedColumns();
   impl_->editable = t->editTriggers() != QAbstractItemView::NoEditTriggers;
   impl_->ApplyEditTriggers();
-  impl_->SyncColumns();
   t->setSortingEnabled(false);
   // Tab leaves the grid for the next control, so the keyboard can get past a grid of any size;
   // the arrow keys move between cells, and Tab in an open cell editor still moves to the next cell.
@@ -591,29 +537,31 @@ Grid::~Grid() {
 int Grid::RowCount() const { return impl_->Rows(); }
 
 void Grid::SetRowCount(int rows) {
-  if (!impl_->table || rows < 1 || rows == impl_->Rows()) return;
+  if (!impl_->View() || rows < 1 || rows == impl_->Rows()) return;
   impl_->Restructure([&] { impl_->Resize(Qt::Vertical, rows); });
 }
 
 int Grid::ColumnCount() const { return impl_->Columns(); }
 
 void Grid::SetColumnCount(int columns) {
-  if (!impl_->table || columns < 1 || columns == impl_->Columns()) return;
+  if (!impl_->View() || columns < 1 || columns == impl_->Columns()) return;
   impl_->Restructure([&] { impl_->Resize(Qt::Horizontal, columns); });
 }
 
-int Grid::FixedRows() const { return impl_->fixed_rows; }
+int Grid::FixedRows() const { return impl_->cells ? impl_->cells->FixedRows() : 0; }
 
 void Grid::SetFixedRows(int rows) {
-  impl_->fixed_rows = std::max(rows, 0);
-  if (impl_->table) impl_->table->viewport()->update();
+  if (!impl_->View()) return;
+  impl_->cells->SetFixedRows(rows);
+  impl_->View()->viewport()->update();
 }
 
-int Grid::FixedColumns() const { return impl_->fixed_columns; }
+int Grid::FixedColumns() const { return impl_->cells ? impl_->cells->FixedColumns() : 0; }
 
 void Grid::SetFixedColumns(int columns) {
-  impl_->fixed_columns = std::max(columns, 0);
-  if (impl_->table) impl_->table->viewport()->update();
+  if (!impl_->View()) return;
+  impl_->cells->SetFixedColumns(columns);
+  impl_->View()->viewport()->update();
 }
 
 void Grid::SetDesignFixed(int rows, int columns) {
@@ -631,7 +579,7 @@ void Grid::SetEditable(bool editable) {
 bool Grid::IsEditable() const { return impl_->editable; }
 
 void Grid::SetWholeRowSelection(bool whole_row) {
-  if (QTableView* t = impl_->table) {
+  if (QTableView* t = impl_->View()) {
     t->setSelectionBehavior(whole_row ? QAbstractItemView::SelectRows
                                       : QAbstractItemView::SelectItems);
     const QModelIndex current = t->currentIndex();
@@ -640,12 +588,12 @@ void Grid::SetWholeRowSelection(bool whole_row) {
 }
 
 void Grid::SetColumnWidth(int column, int width) {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   if (t && column >= 0 && column < impl_->Columns()) t->setColumnWidth(column, std::max(width, 0));
 }
 
 void Grid::FitColumnWidths() {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   if (!t) return;
   const int columns = impl_->Columns();
   std::vector<std::string> headings(static_cast<std::size_t>(columns));
@@ -664,19 +612,19 @@ void Grid::FitColumnWidths() {
 }
 
 int Grid::ColumnWidth(int column) const {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   return t && column >= 0 && column < impl_->Columns() ? t->columnWidth(column) : 0;
 }
 
 void Grid::SetDefaultColumnWidth(int width) {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   if (!t || width < 0) return;
   t->horizontalHeader()->setDefaultSectionSize(width);
   for (int c = 0; c < impl_->Columns(); ++c) t->setColumnWidth(c, width);
 }
 
 void Grid::SetDefaultRowHeight(int height) {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   if (!t || height < 0) return;
   // Also resizes every existing row that has not been given a height of its own.
   t->verticalHeader()->setDefaultSectionSize(height);
@@ -686,15 +634,13 @@ void Grid::SetDefaultRowHeight(int height) {
 }
 
 int Grid::RowHeight(int row) const {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   return t && row >= 0 && row < impl_->Rows() ? t->rowHeight(row) : 0;
 }
 
 void Grid::SetColumnKind(int column, ColumnKind kind) {
-  if (!impl_->table || column < 0 || column >= impl_->Columns()) return;
-  impl_->SyncColumns();
-  impl_->kinds[column] = kind;
-  impl_->lists[column] = kind == ColumnKind::kDropDown ? impl_->pending_list : QStringList();
+  if (!impl_->View()) return;
+  impl_->cells->SetKind(column, kind, impl_->pending_list);
 }
 
 ColumnKind Grid::GetColumnKind(int column) const { return impl_->KindOf(column); }
@@ -705,147 +651,107 @@ void Grid::AddDropDownItem(const std::string& text) { impl_->pending_list.append
 
 std::vector<std::string> Grid::DropDownItems(int column) const {
   std::vector<std::string> items;
-  if (column < 0 || column >= static_cast<int>(impl_->lists.size())) return items;
-  for (const QString& item : impl_->lists[column]) items.push_back(FromQt(item));
+  if (!impl_->cells) return items;
+  for (const QString& item : impl_->cells->DropDownList(column)) items.push_back(FromQt(item));
   return items;
 }
 
 bool Grid::SetCellText(int row, int column, const std::string& text) {
-  if (!impl_->table || !impl_->Contains(row, column)) return false;
-  if (impl_->KindOf(column) == ColumnKind::kNumeric && !AcceptsNumber(text)) return false;
-  impl_->PutText(row, column, text);
+  if (!impl_->View() || !impl_->Contains(row, column)) return false;
+  if (!impl_->cells->Accepts(column, text)) return false;
+  impl_->cells->SetText(row, column, text);
   return true;
 }
 
 std::string Grid::CellText(int row, int column) const {
-  if (!impl_->table) return "";
-  return impl_->Text(row, column);
+  if (!impl_->View()) return "";
+  return impl_->cells->Text(row, column);
 }
 
 void Grid::SetCells(int row, int column, int columns, const std::vector<std::string>& texts) {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   if (!t || columns < 1) return;
   const int rows = impl_->Rows();
   const int all_columns = impl_->Columns();
   // One repaint for the whole block instead of a model signal per cell: the cells' contents do not
   // change the grid's shape, so the view needs no notice until it repaints.
-  QAbstractItemModel* model = t->model();
+  GridModel* model = impl_->cells;
   const bool was_blocked = model->blockSignals(true);
   for (size_t i = 0; i < texts.size(); ++i) {
     const int r = row + static_cast<int>(i / columns);
     const int c = column + static_cast<int>(i % columns);
     if (r < 0 || c < 0 || c >= all_columns) continue;
     if (r >= rows) break;
-    if (impl_->KindOf(c) == ColumnKind::kNumeric && !AcceptsNumber(texts[i])) continue;
-    impl_->PutText(r, c, texts[i]);
+    if (!model->Accepts(c, texts[i])) continue;
+    model->SetText(r, c, texts[i]);
   }
   model->blockSignals(was_blocked);
   t->viewport()->update();
 }
 
 void Grid::ShowCells(std::shared_ptr<const CellTexts> cells, bool header, bool numbers) {
-  if (!impl_->table) return;
+  if (!impl_->View()) return;
   Clear();
-  if (impl_->cells) {
-    impl_->Restructure([&] { impl_->cells->ShowSource(std::move(cells), header, numbers); });
-  } else {
-    // A grid that keeps its cells as items gets a copy of every text.
-    const int source_rows = cells ? cells->rows() : 0;
-    const int source_columns = cells ? cells->columns() : 0;
-    const int offset = numbers ? 1 : 0;
-    const int columns = std::max(source_columns, 1) + offset;
-    SetRowCount(std::max(source_rows, 1));
-    SetColumnCount(columns);
-    std::vector<std::string> texts;
-    std::string scratch;
-    texts.reserve(static_cast<size_t>(impl_->Rows()) * columns);
-    for (int r = 0; r < impl_->Rows(); ++r) {
-      if (numbers) texts.push_back(RowNumberText(r, header));
-      for (int c = 0; c < columns - offset; ++c) {
-        texts.emplace_back(r < source_rows && c < source_columns ? cells->at(r, c, scratch)
-                                                                 : std::string_view());
-      }
-    }
-    SetCells(0, 0, columns, texts);
-  }
+  impl_->Restructure([&] { impl_->cells->ShowSource(std::move(cells), header, numbers); });
   SetFixedRows(header ? 1 : 0);
   SetFixedColumns(numbers ? 1 : 0);
 }
 
 void Grid::Clear() {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   if (!t) return;
   impl_->SetCurrentSilently(-1, -1);
   impl_->reported_row = impl_->reported_column = -1;
-  if (impl_->cells) {
-    impl_->cells->ClearTexts();
-  } else {
-    // Items are taken one by one: clearContents() resets the model, which would also reset every
-    // column width and row height.
-    QTableWidget* items = impl_->items;
-    QAbstractItemModel* model = t->model();
-    const bool was_blocked = model->blockSignals(true);
-    for (int r = 0; r < items->rowCount(); ++r) {
-      for (int c = 0; c < items->columnCount(); ++c) {
-        if (items->item(r, c)) delete items->takeItem(r, c);
-      }
-    }
-    model->blockSignals(was_blocked);
-    t->viewport()->update();
-  }
-  impl_->kinds.assign(static_cast<size_t>(impl_->Columns()), ColumnKind::kText);
-  impl_->lists.assign(static_cast<size_t>(impl_->Columns()), QStringList());
+  GridModel* model = impl_->cells;
+  model->ClearTexts();
+  model->ClearKinds();
   impl_->pending_list.clear();
-  impl_->fixed_rows = impl_->design_rows;
-  impl_->fixed_columns = impl_->design_columns;
+  model->SetFixedRows(impl_->design_rows);
+  model->SetFixedColumns(impl_->design_columns);
 }
 
 int Grid::InsertRow(const std::string& title, int position) {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   if (!t) return -1;
   const int rows = impl_->Rows();
-  if (position < 0 || position < impl_->fixed_rows || position >= rows) position = rows;
+  if (position < 0 || position < FixedRows() || position >= rows) position = rows;
   impl_->Restructure([&] {
-    t->model()->insertRows(position, 1);
-    if (impl_->Columns() > 0) impl_->PutText(position, 0, title);
+    impl_->cells->insertRows(position, 1);
+    if (impl_->Columns() > 0) impl_->cells->SetText(position, 0, title);
   });
   return position;
 }
 
 int Grid::InsertColumn(const std::string& title, int position) {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   if (!t) return -1;
   const int columns = impl_->Columns();
-  if (position < 0 || position < impl_->fixed_columns || position >= columns) position = columns;
+  if (position < 0 || position < FixedColumns() || position >= columns) position = columns;
   impl_->Restructure([&] {
-    t->model()->insertColumns(position, 1);
-    impl_->kinds.insert(impl_->kinds.begin() + std::min<size_t>(position, impl_->kinds.size()),
-                        ColumnKind::kText);
-    impl_->lists.insert(impl_->lists.begin() + std::min<size_t>(position, impl_->lists.size()),
-                        QStringList());
-    if (impl_->Rows() > 0) impl_->PutText(0, position, title);
+    impl_->cells->insertColumns(position, 1);
+    if (impl_->Rows() > 0) impl_->cells->SetText(0, position, title);
   });
   return position;
 }
 
 void Grid::DeleteRow(int row) {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   if (!t || row < 0 || row >= impl_->Rows() || impl_->Rows() <= 1) return;
-  impl_->Restructure([&] { t->model()->removeRows(row, 1); });
+  impl_->Restructure([&] { impl_->cells->removeRows(row, 1); });
 }
 
 int Grid::CurrentRow() const {
-  if (!impl_->table) return -1;
+  if (!impl_->View()) return -1;
   return impl_->ending ? impl_->edited_row : impl_->reported_row;
 }
 
 int Grid::CurrentColumn() const {
-  if (!impl_->table) return -1;
+  if (!impl_->View()) return -1;
   return impl_->ending ? impl_->edited_column : impl_->reported_column;
 }
 
 void Grid::SetCurrentCell(int row, int column) {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   if (!t) return;
   if (row == -1 && column == -1) {
     impl_->SetCurrentSilently(-1, -1);
@@ -859,7 +765,7 @@ void Grid::SetCurrentCell(int row, int column) {
 }
 
 bool Grid::EditCurrentCell() {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   if (!t || !t->currentIndex().isValid() || !impl_->CanEdit(t->currentIndex())) return false;
   if (impl_->editor_open) return true;
   t->edit(t->currentIndex());
@@ -867,7 +773,7 @@ bool Grid::EditCurrentCell() {
 }
 
 void Grid::FinishEditing() {
-  QTableView* t = impl_->table;
+  QTableView* t = impl_->View();
   if (!t || !impl_->editor_open) return;
   QWidget* editor = t->indexWidget(t->model()->index(impl_->edited_row, impl_->edited_column));
   QAbstractItemDelegate* delegate = t->itemDelegate();

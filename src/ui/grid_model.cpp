@@ -1,6 +1,8 @@
 #include "ui/grid_model.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <utility>
 
 #include "base/codec.h"
@@ -28,6 +30,19 @@ class NoCells : public CellTexts {
 };
 
 }  // namespace
+
+bool AcceptsNumber(const std::string& text) {
+  if (text.empty() || text == "0") return true;
+  // The leading part must start with a digit or a point: the C library would also read "nan" and
+  // "inf", which are not numbers a user means.
+  size_t at = 0;
+  while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+  if (at >= text.size() || !(std::isdigit(static_cast<unsigned char>(text[at])) || text[at] == '.'))
+    return false;
+  const double value = ToNumber(text);
+  return value != 0.0 && !std::isnan(value);
+}
 
 std::string RowNumberText(int row, bool header) {
   if (header && row == 0) {
@@ -73,6 +88,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (!index.isValid() || (role != Qt::EditRole && role != Qt::DisplayRole)) return false;
   const QString text = value.toString();
+  if (Kind(index.column()) == ColumnKind::kNumeric && !AcceptsNumber(FromQt(text))) return false;
   // An editor opened on a NULL cell starts empty; left empty, the cell still shows NULL, as the
   // record still holds it (the program writes only a changed text).
   if (text.isEmpty() && IsNull(index.row(), index.column())) return true;
@@ -82,6 +98,7 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
+  if (IsFixed(index.row(), index.column())) return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
   return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
 }
 
@@ -116,6 +133,8 @@ bool GridModel::removeRows(int row, int count, const QModelIndex& parent) {
 bool GridModel::insertColumns(int column, int count, const QModelIndex& parent) {
   if (parent.isValid() || column < 0 || column > columns_ || count < 1) return false;
   beginInsertColumns(QModelIndex(), column, column + count - 1);
+  kinds_.insert(kinds_.begin() + column, count, ColumnKind::kText);
+  lists_.insert(lists_.begin() + column, count, QStringList());
   if (source_) column_map_.insert(column_map_.begin() + column, count, kNone);
   columns_ += count;
   ShiftTexts(Qt::Horizontal, column, count);
@@ -126,6 +145,8 @@ bool GridModel::insertColumns(int column, int count, const QModelIndex& parent) 
 bool GridModel::removeColumns(int column, int count, const QModelIndex& parent) {
   if (parent.isValid() || column < 0 || count < 1 || count > columns_ - column) return false;
   beginRemoveColumns(QModelIndex(), column, column + count - 1);
+  kinds_.erase(kinds_.begin() + column, kinds_.begin() + column + count);
+  lists_.erase(lists_.begin() + column, lists_.begin() + column + count);
   if (source_) {
     column_map_.erase(column_map_.begin() + column, column_map_.begin() + column + count);
   }
@@ -179,6 +200,35 @@ void GridModel::ClearTexts() {
   if (rows_ > 0 && columns_ > 0) {
     emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1), {Qt::DisplayRole, Qt::EditRole});
   }
+}
+
+void GridModel::SetFixedRows(int rows) { fixed_rows_ = std::max(rows, 0); }
+
+void GridModel::SetFixedColumns(int columns) { fixed_columns_ = std::max(columns, 0); }
+
+ColumnKind GridModel::Kind(int column) const {
+  return column >= 0 && column < columns_ ? kinds_[static_cast<std::size_t>(column)]
+                                          : ColumnKind::kText;
+}
+
+const QStringList& GridModel::DropDownList(int column) const {
+  static const QStringList none;
+  return column >= 0 && column < columns_ ? lists_[static_cast<std::size_t>(column)] : none;
+}
+
+void GridModel::SetKind(int column, ColumnKind kind, const QStringList& list) {
+  if (column < 0 || column >= columns_) return;
+  kinds_[static_cast<std::size_t>(column)] = kind;
+  lists_[static_cast<std::size_t>(column)] = kind == ColumnKind::kDropDown ? list : QStringList();
+}
+
+void GridModel::ClearKinds() {
+  kinds_.assign(static_cast<std::size_t>(columns_), ColumnKind::kText);
+  lists_.assign(static_cast<std::size_t>(columns_), QStringList());
+}
+
+bool GridModel::Accepts(int column, const std::string& text) const {
+  return Kind(column) != ColumnKind::kNumeric || AcceptsNumber(text);
 }
 
 void GridModel::ShowSource(std::shared_ptr<const CellTexts> source, bool header, bool numbers) {

@@ -1,6 +1,7 @@
 #pragma once
 
-// GridModel: the cells of a grid shown on a plain table view (ui/ only). The grid may show a
+// GridModel: everything a grid holds, under the table view that shows it (ui/ only): its cells,
+// its fixed rows and columns, and the kind and drop-down list of each column. The grid may show a
 // shared table of texts (CellTexts), read only for the cells that are drawn or asked for; every
 // text written since, by the program or by an in-place edit, is kept in front of it. A cell that
 // was never written costs nothing, so a result of millions of rows adds no more to the grid than
@@ -14,8 +15,10 @@
 #include <vector>
 
 #include <QAbstractTableModel>
+#include <QStringList>
 
 #include "base/cell_texts.h"
+#include "ui/controls.h"
 
 namespace torvane {
 
@@ -23,6 +26,10 @@ namespace torvane {
 // a table with a header row, otherwise the number of the row counted from 1 below the header, as
 // "%.13g" writes it.
 std::string RowNumberText(int row, bool header);
+
+// Whether a numeric column takes `text`: "", "0" or a text whose leading part reads as a number
+// other than zero.
+bool AcceptsNumber(const std::string& text);
 
 // Model role of a cell that stands for SQL NULL: true there, invalid elsewhere. The display and
 // edit roles of such a cell give "", as an empty text's do; the grid's delegate draws a marker.
@@ -38,7 +45,8 @@ class GridModel : public QAbstractTableModel {
   // 4 KB (with "…" after a text cut there); a written text comes back through setData. Rows and
   // columns are inserted and removed through the usual signals, so the view keeps the sizes of the
   // rows and columns that stay. A shown NULL cell also answers kNullRole and, for assistive
-  // technology, Qt::AccessibleTextRole ("空值"); an edit that leaves it empty keeps it NULL.
+  // technology, Qt::AccessibleTextRole ("空值"); an edit that leaves it empty keeps it NULL. A
+  // fixed cell is not editable, and an edit of a numeric column that Accepts refuses is refused.
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -56,14 +64,37 @@ class GridModel : public QAbstractTableModel {
   std::string_view TextPrefix(int row, int column, std::size_t bytes, std::string& scratch) const;
   // Whether cell (row, column) shows a NULL of the shown table (and nothing was written into it).
   bool IsNull(int row, int column) const;
-  // Writes `text` into cell (row, column) and signals the change; ignored for no such cell.
+  // Writes `text` into cell (row, column), whatever the column's kind, and signals the change;
+  // ignored for no such cell.
   void SetText(int row, int column, std::string text);
-  // Empties every cell and lets go of the shown table; the shape stays.
+  // Empties every cell and lets go of the shown table; the shape, the fixed rows and columns and
+  // the column kinds stay.
   void ClearTexts();
   // Empties every cell, takes the shape of `source` (at least one row and one column), with a
   // column of row numbers (RowNumberText) in front when `numbers`, and shows `source` in the
   // others. `source` is kept and read on demand, never copied; null shows an empty table.
   void ShowSource(std::shared_ptr<const CellTexts> source, bool header, bool numbers);
+
+  // The first FixedRows() rows and FixedColumns() columns look like headers and are never edited
+  // in place. Counts below 0 count as 0; they may exceed the grid's shape.
+  int FixedRows() const { return fixed_rows_; }
+  int FixedColumns() const { return fixed_columns_; }
+  void SetFixedRows(int rows);
+  void SetFixedColumns(int columns);
+  bool IsFixed(int row, int column) const { return row < fixed_rows_ || column < fixed_columns_; }
+
+  // Kind of column `column`; kText for no such column. A column inserted later is plain text; a
+  // column keeps its kind when columns before it come and go.
+  ColumnKind Kind(int column) const;
+  // The list of drop-down column `column`; empty for other columns.
+  const QStringList& DropDownList(int column) const;
+  // Makes column `column` of kind `kind`, a drop-down column with the list `list` (ignored for
+  // other kinds); ignored for no such column.
+  void SetKind(int column, ColumnKind kind, const QStringList& list);
+  // Makes every column plain text.
+  void ClearKinds();
+  // Whether `text` may go into column `column` (see AcceptsNumber).
+  bool Accepts(int column, const std::string& text) const;
 
  private:
   using Key = std::uint64_t;
@@ -116,6 +147,11 @@ class GridModel : public QAbstractTableModel {
   std::vector<int> row_map_;
   std::vector<int> column_map_;  // one entry per column while a table is shown
   std::unordered_map<Key, Written> texts_;
+  int fixed_rows_ = 0;
+  int fixed_columns_ = 0;
+  // One entry per column.
+  std::vector<ColumnKind> kinds_;
+  std::vector<QStringList> lists_;
 };
 
 }  // namespace torvane

@@ -32,7 +32,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTableWidget>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -435,11 +434,9 @@ QWidget* CreateControl(const ControlSpec& layout, QWidget* parent) {
     }
     case Kind::kGrid: {
       const GridDesign& design = layout.grid;
-      // A result grid is a plain table view: its wrapper gives it a model that reads cells from
-      // the shown result. Other grids keep their cells as items.
-      QTableView* grid = (layout.flags & kResultGrid)
-                             ? new QTableView(parent)
-                             : new QTableWidget(design.rows, design.columns, parent);
+      // A plain table view: its wrapper gives it the model that holds the cells and sets the
+      // designed shape.
+      auto* grid = new QTableView(parent);
       grid->horizontalHeader()->hide();
       grid->verticalHeader()->hide();
       grid->horizontalHeader()->setMinimumSectionSize(1);

@@ -45,7 +45,6 @@ enum Flag : unsigned {
   kSelectFirst = 1u << 9,     // combo box: item 0 selected
   kDialogFont = 1u << 10,     // the fixed 9-point dialog font (tab controls, the bold label)
   kImageList = 1u << 11,      // tree: draws from the shared image list
-  kResultGrid = 1u << 12,     // grid: shows results of any size, reading each cell when drawn
 };
 
 // A grid's designed shape.

@@ -34,7 +34,7 @@ const ControlSpec kControls[] = {
     {"分组框1", Kind::kGroupBox, "表或视图定义", 232, 56, 384, 56, nullptr, nullptr},
     {"编辑框_表或视图定义", Kind::kMultiLineEdit, "", 8, 16, 368, 32, "分组框1", nullptr,
      kVerticalScrollBar | kReadOnly},
-    {"高级表格1", Kind::kGrid, "", 232, 120, 384, 328, nullptr, nullptr, kResultGrid, kRecordGrid},
+    {"高级表格1", Kind::kGrid, "", 232, 120, 384, 328, nullptr, nullptr, kNone, kRecordGrid},
     {"编辑框_表基本信息", Kind::kLineEdit, "", 232, 451, 384, 16, nullptr, nullptr, kReadOnly},
     {"标签2", Kind::kLabel, "操作日志：", 8, 452, 64, 16, nullptr, nullptr},
     {"超级按钮_写日志到文件", Kind::kFlatButton, "存到文件...", 88, 448, 72, 24, nullptr, nullptr},

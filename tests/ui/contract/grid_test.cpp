@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTableView>
-#include <QTableWidget>
 #include <QTest>
 
 #include <algorithm>
@@ -37,35 +36,58 @@ namespace {
 
 std::string In(const char* utf8) { return FromUtf8(utf8); }
 
-// Sets up `view` the way the window code sets up a grid's widget.
-void LikeTheWindows(QTableView& view, int fixed_rows, int fixed_columns) {
-  view.horizontalHeader()->hide();
-  view.verticalHeader()->hide();
-  view.horizontalHeader()->setMinimumSectionSize(1);
-  view.verticalHeader()->setMinimumSectionSize(1);
-  view.verticalHeader()->setDefaultSectionSize(20);
-  view.horizontalHeader()->setDefaultSectionSize(60);
-  view.setProperty("torvaneFixedRows", fixed_rows);
-  view.setProperty("torvaneFixedColumns", fixed_columns);
-  view.resize(384, 328);
-}
-
-// A grid made the way the window code makes the record grid: 5 x 5, one fixed row and column.
+// A grid made the way the window code makes one: a table view with its headers hidden, wrapped,
+// then given its designed shape; by default the record grid's, 5 x 5 with one fixed row and column.
 struct GridFixture {
-  explicit GridFixture(int rows = 5, int columns = 5, int fixed_rows = 1, int fixed_columns = 1)
-      : widget(rows, columns) {
-    LikeTheWindows(widget, fixed_rows, fixed_columns);
+  explicit GridFixture(int rows = 5, int columns = 5, int fixed_rows = 1, int fixed_columns = 1) {
+    widget.horizontalHeader()->hide();
+    widget.verticalHeader()->hide();
+    widget.horizontalHeader()->setMinimumSectionSize(1);
+    widget.verticalHeader()->setMinimumSectionSize(1);
+    widget.verticalHeader()->setDefaultSectionSize(20);
+    widget.horizontalHeader()->setDefaultSectionSize(60);
+    widget.resize(384, 328);
     grid = std::make_unique<Grid>(&widget);
+    grid->SetRowCount(rows);
+    grid->SetColumnCount(columns);
+    grid->SetDesignFixed(fixed_rows, fixed_columns);
     grid->on_current_cell_changed = [this] {
       log.push_back("cell " + std::to_string(grid->CurrentRow()) + "," +
                     std::to_string(grid->CurrentColumn()));
     };
   }
   QLineEdit* Editor() { return widget.viewport()->findChild<QLineEdit*>(); }
-  QTableWidget widget;
+  QRect CellRect(int row, int column) {
+    return widget.visualRect(widget.model()->index(row, column));
+  }
+  QTableView widget;
   std::unique_ptr<Grid> grid;
   std::vector<std::string> log;
 };
+
+// A table of made-up texts, "r<row>c<column>", each made when it is first read. Counts the reads,
+// so a test sees which cells a grid asked for.
+class MadeUpCells : public CellTexts {
+ public:
+  MadeUpCells(int rows, int columns) : rows_(rows), columns_(columns) {}
+  int rows() const override { return rows_; }
+  int columns() const override { return columns_; }
+  // Every text is made on demand into the caller's scratch, as a table whose cells need
+  // converting makes them.
+  std::string_view at(int row, int column, std::string& scratch) const override {
+    ++reads;
+    scratch = "r" + std::to_string(row) + "c" + std::to_string(column);
+    return scratch;
+  }
+  mutable std::int64_t reads = 0;
+
+ private:
+  int rows_, columns_;
+};
+
+std::string MadeUp(int row, int column) {
+  return "r" + std::to_string(row) + "c" + std::to_string(column);
+}
 
 TEST(Grid, CountsBelowOneAreIgnored) {
   GridFixture f;
@@ -80,13 +102,41 @@ TEST(Grid, CountsBelowOneAreIgnored) {
   }
 }
 
-TEST(Grid, DesignedFixedRowsAndColumnsComeFromTheWidget) {
-  GridFixture f(2, 4, 1, 1);
-  EXPECT_EQ(f.grid->FixedRows(), 1);
-  EXPECT_EQ(f.grid->FixedColumns(), 1);
-  GridFixture g(2, 2, 0, 1);
-  EXPECT_EQ(g.grid->FixedRows(), 0);
-  EXPECT_EQ(g.grid->FixedColumns(), 1);
+TEST(Grid, StartsEmptyAndTakesTheDesignedFixedRowsAndColumns) {
+  QTableView widget;
+  Grid grid(&widget);
+  EXPECT_EQ(grid.RowCount(), 0);
+  EXPECT_EQ(grid.ColumnCount(), 0);
+  EXPECT_EQ(grid.FixedRows(), 0);
+  EXPECT_EQ(grid.FixedColumns(), 0);
+  EXPECT_EQ(grid.CurrentRow(), -1);
+  struct {
+    int fixed_rows, fixed_columns;
+  } cases[] = {{1, 1}, {0, 1}, {2, 0}, {-1, -3}};
+  for (const auto& c : cases) {
+    GridFixture f(2, 4, c.fixed_rows, c.fixed_columns);
+    EXPECT_EQ(f.grid->FixedRows(), std::max(c.fixed_rows, 0)) << c.fixed_rows;
+    EXPECT_EQ(f.grid->FixedColumns(), std::max(c.fixed_columns, 0)) << c.fixed_columns;
+  }
+}
+
+// A wrapper made again on the same view finds the cells, the fixed cells and the column kinds
+// where the previous wrapper left them.
+TEST(Grid, AWrapperMadeAgainKeepsWhatTheViewHolds) {
+  GridFixture f(3, 3, 1, 0);
+  f.grid->SetCellText(2, 2, "kept");
+  f.grid->SetColumnKind(1, ColumnKind::kNumeric);
+  f.grid.reset();
+  Grid again(&f.widget);
+  EXPECT_EQ(again.RowCount(), 3);
+  EXPECT_EQ(again.ColumnCount(), 3);
+  EXPECT_EQ(again.CellText(2, 2), "kept");
+  EXPECT_EQ(again.FixedRows(), 1);
+  EXPECT_EQ(again.FixedColumns(), 0);
+  EXPECT_EQ(again.GetColumnKind(1), ColumnKind::kNumeric);
+  again.SetFixedRows(0);
+  again.Clear();
+  EXPECT_EQ(again.FixedRows(), 1) << "the fixed rows found count as designed";
 }
 
 TEST(Grid, CellsHoldTextAndNothingOutsideTheGrid) {
@@ -220,7 +270,7 @@ TEST(Grid, TheCurrentCellKeepsItsIndexesWhenRowsComeAndGo) {
     c.change(*f.grid);
     EXPECT_EQ(f.grid->CurrentRow(), c.expected_row) << c.what;
     EXPECT_EQ(f.grid->CurrentColumn(), c.column) << c.what;
-    EXPECT_EQ(f.widget.currentRow(), c.expected_row) << c.what;
+    EXPECT_EQ(f.widget.currentIndex().row(), c.expected_row) << c.what;
     EXPECT_EQ(f.log.size(), c.event ? 1u : 0u) << c.what;
   }
 }
@@ -259,14 +309,25 @@ TEST(Grid, TheUsersClicksAndKeysMoveTheCurrentCellWithAnEvent) {
   f.grid->on_key_pressed = [&](int key) {
     keys.push_back(std::to_string(key) + " at row " + std::to_string(f.grid->CurrentRow()));
   };
-  const QPoint cell = f.widget.visualRect(f.widget.model()->index(3, 2)).center();
-  QTest::mouseClick(f.widget.viewport(), Qt::LeftButton, {}, cell);
+  QTest::mouseClick(f.widget.viewport(), Qt::LeftButton, {}, f.CellRect(3, 2).center());
   EXPECT_EQ(f.log, (std::vector<std::string>{"cell 3,2"}));
   QTest::keyClick(&f.widget, Qt::Key_Down);
   QTest::keyClick(&f.widget, Qt::Key_Up);
   EXPECT_EQ(keys, (std::vector<std::string>{"40 at row 3", "38 at row 4"}))
       << "the handler runs before the grid moves";
   EXPECT_EQ(f.log, (std::vector<std::string>{"cell 3,2", "cell 4,2", "cell 3,2"}));
+
+  // A double click is a click and then, on the same cell, the double-click event.
+  f.grid->SetEditable(false);
+  int double_clicks = 0;
+  f.grid->on_double_clicked = [&] { ++double_clicks; };
+  f.log.clear();
+  QTest::mouseClick(f.widget.viewport(), Qt::LeftButton, {}, f.CellRect(1, 1).center());
+  QTest::mouseDClick(f.widget.viewport(), Qt::LeftButton, {}, f.CellRect(1, 1).center());
+  QTest::mouseClick(f.widget.viewport(), Qt::LeftButton, {}, f.CellRect(3, 2).center());
+  QTest::keyClick(&f.widget, Qt::Key_Down);
+  EXPECT_EQ(f.log, (std::vector<std::string>{"cell 1,1", "cell 3,2", "cell 4,2"}));
+  EXPECT_EQ(double_clicks, 1);
 }
 
 TEST(Grid, KeyCodesAreVirtualKeys) {
@@ -310,26 +371,38 @@ TEST(Grid, EditingBeginsBeforeTheEditorAndEndsWithTheTextInTheCell) {
 }
 
 // A command that must not lose what is being typed (closing the database) finishes the edit: the
-// text goes into the cell and the edit ends, at once. Without an edit in progress it does nothing.
+// text goes into the cell and the edit ends, at once, in a cell the program wrote as in a cell of
+// a shown table. Without an edit in progress it does nothing.
 TEST(Grid, FinishEditingPutsTheTypedTextIntoTheCell) {
-  GridFixture f;
-  f.widget.show();
-  f.grid->SetCellText(2, 3, "old");
-  f.grid->SetCurrentCell(2, 3);
-  int ends = 0;
-  f.grid->on_editing_ends = [&] { ++ends; };
-  f.grid->FinishEditing();
-  EXPECT_EQ(ends, 0);
-  ASSERT_TRUE(f.grid->EditCurrentCell());
-  QLineEdit* editor = f.Editor();
-  ASSERT_NE(editor, nullptr);
-  editor->selectAll();
-  QTest::keyClicks(editor, "typed");
-  f.grid->FinishEditing();
-  EXPECT_EQ(ends, 1);
-  EXPECT_EQ(f.grid->CellText(2, 3), "typed");
-  f.grid->FinishEditing();
-  EXPECT_EQ(ends, 1);
+  struct {
+    const char* what;
+    std::function<void(Grid&)> fill;
+  } cases[] = {
+      {"a written cell", [](Grid& g) { g.SetCellText(2, 3, "old"); }},
+      {"a cell of a shown table",
+       [](Grid& g) { g.ShowCells(std::make_shared<MadeUpCells>(5, 3), true, true); }},
+  };
+  for (const auto& c : cases) {
+    GridFixture f;
+    f.widget.show();
+    c.fill(*f.grid);
+    f.grid->SetEditable(true);
+    f.grid->SetCurrentCell(2, 3);
+    int ends = 0;
+    f.grid->on_editing_ends = [&] { ++ends; };
+    f.grid->FinishEditing();
+    EXPECT_EQ(ends, 0) << c.what;
+    ASSERT_TRUE(f.grid->EditCurrentCell()) << c.what;
+    QLineEdit* editor = f.Editor();
+    ASSERT_NE(editor, nullptr) << c.what;
+    editor->selectAll();
+    QTest::keyClicks(editor, "typed");
+    f.grid->FinishEditing();
+    EXPECT_EQ(ends, 1) << c.what;
+    EXPECT_EQ(f.grid->CellText(2, 3), "typed") << c.what;
+    f.grid->FinishEditing();
+    EXPECT_EQ(ends, 1) << c.what;
+  }
 }
 
 TEST(Grid, MovingToAnotherCellEndsTheEditBeforeTheCellChangedEvent) {
@@ -431,6 +504,7 @@ TEST(Grid, TypingOnACellOpensItsEditor) {
   EXPECT_EQ(f.grid->CellText(1, 2), "75");
 }
 
+// The fixed cells of the design, and those of a shown table's header row and numbering column.
 TEST(Grid, FixedCellsAndNonEditableGridsAreNotEdited) {
   struct {
     const char* what;
@@ -443,19 +517,30 @@ TEST(Grid, FixedCellsAndNonEditableGridsAreNotEdited) {
       {"ordinary cell", 2, 2, true, true},
       {"ordinary cell of a grid that is not editable", 2, 2, false, false},
   };
-  for (const auto& c : cases) {
-    GridFixture f;
-    f.widget.show();
-    f.grid->SetEditable(c.editable);
-    EXPECT_EQ(f.grid->IsEditable(), c.editable);
-    int begins = 0;
-    f.grid->on_editing_begins = [&] { ++begins; };
-    f.grid->SetCurrentCell(c.row, c.column);
-    EXPECT_EQ(f.grid->EditCurrentCell(), c.opens) << c.what;
-    QTest::mouseDClick(f.widget.viewport(), Qt::LeftButton, {},
-                       f.widget.visualRect(f.widget.model()->index(c.row, c.column)).center());
-    EXPECT_EQ(f.Editor() != nullptr, c.opens) << c.what;
-    EXPECT_EQ(begins, c.opens ? 1 : 0) << c.what;
+  struct {
+    const char* what;
+    std::function<void(Grid&)> fill;
+  } setups[] = {
+      {"designed", [](Grid&) {}},
+      {"shown", [](Grid& g) { g.ShowCells(std::make_shared<MadeUpCells>(2000, 3), true, true); }},
+  };
+  for (const auto& setup : setups) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(::testing::Message() << setup.what << ", " << c.what);
+      GridFixture f;
+      f.widget.show();
+      setup.fill(*f.grid);
+      f.grid->SetEditable(c.editable);
+      EXPECT_EQ(f.grid->IsEditable(), c.editable);
+      int begins = 0;
+      f.grid->on_editing_begins = [&] { ++begins; };
+      f.grid->SetCurrentCell(c.row, c.column);
+      EXPECT_EQ(f.grid->EditCurrentCell(), c.opens);
+      QTest::mouseDClick(f.widget.viewport(), Qt::LeftButton, {},
+                         f.CellRect(c.row, c.column).center());
+      EXPECT_EQ(f.Editor() != nullptr, c.opens);
+      EXPECT_EQ(begins, c.opens ? 1 : 0);
+    }
   }
 }
 
@@ -600,54 +685,8 @@ TEST(Grid, RecordGridFillSequence) {
   EXPECT_EQ(f.grid->CurrentRow(), -1);
 }
 
-// A table of made-up texts, "r<row>c<column>", each made when it is first read. Counts the reads,
-// so a test sees which cells a grid asked for.
-class MadeUpCells : public CellTexts {
- public:
-  MadeUpCells(int rows, int columns) : rows_(rows), columns_(columns) {}
-  int rows() const override { return rows_; }
-  int columns() const override { return columns_; }
-  // Every text is made on demand into the caller's scratch, as a table whose cells need
-  // converting makes them.
-  std::string_view at(int row, int column, std::string& scratch) const override {
-    ++reads;
-    scratch = "r" + std::to_string(row) + "c" + std::to_string(column);
-    return scratch;
-  }
-  mutable std::int64_t reads = 0;
-
- private:
-  int rows_, columns_;
-};
-
-std::string MadeUp(int row, int column) {
-  return "r" + std::to_string(row) + "c" + std::to_string(column);
-}
-
-// A grid on a plain table view, made the way the window code makes the main window's result grid:
-// 5 x 5, one fixed row and column.
-struct ResultGridFixture {
-  ResultGridFixture() {
-    LikeTheWindows(widget, 1, 1);
-    grid = std::make_unique<Grid>(&widget);
-    grid->SetRowCount(5);
-    grid->SetColumnCount(5);
-    grid->on_current_cell_changed = [this] {
-      log.push_back("cell " + std::to_string(grid->CurrentRow()) + "," +
-                    std::to_string(grid->CurrentColumn()));
-    };
-  }
-  QLineEdit* Editor() { return widget.viewport()->findChild<QLineEdit*>(); }
-  QRect CellRect(int row, int column) {
-    return widget.visualRect(widget.model()->index(row, column));
-  }
-  QTableView widget;
-  std::unique_ptr<Grid> grid;
-  std::vector<std::string> log;
-};
-
 TEST(GridCells, AMillionRowsAreShownByReadingOnlyTheCellsAskedFor) {
-  ResultGridFixture f;
+  GridFixture f;
   const int rows = 1'000'000;
   auto cells = std::make_shared<MadeUpCells>(rows, 5);
   f.grid->ShowCells(cells, true, true);
@@ -737,7 +776,7 @@ TEST(GridCells, ATableIsLaidOutAsTheRecordGridShowsIt) {
       int columns_;
       std::vector<std::string> texts_;
     };
-    ResultGridFixture f;
+    GridFixture f;
     f.grid->SetCurrentCell(2, 2);
     f.log.clear();
     f.grid->ShowCells(std::make_shared<ListCells>(c.table, c.columns), c.header, c.numbers);
@@ -756,7 +795,7 @@ TEST(GridCells, ATableIsLaidOutAsTheRecordGridShowsIt) {
     }
   }
   // A null table shows as a table without rows or columns.
-  ResultGridFixture f;
+  GridFixture f;
   f.grid->ShowCells(nullptr, true, true);
   EXPECT_EQ(f.grid->RowCount(), 1);
   EXPECT_EQ(f.grid->ColumnCount(), 2);
@@ -777,60 +816,97 @@ std::vector<std::string> Snapshot(Grid& grid) {
   return cells;
 }
 
+// Writes every text of `cells` into the grid, laid out as ShowCells lays it out: the grid then
+// holds a copy of each text instead of reading the table.
+void WriteTable(Grid& grid, const std::shared_ptr<const CellTexts>& cells, bool header,
+                bool numbers) {
+  grid.Clear();
+  const int source_rows = cells ? cells->rows() : 0;
+  const int source_columns = cells ? cells->columns() : 0;
+  const int offset = numbers ? 1 : 0;
+  const int columns = std::max(source_columns, 1) + offset;
+  grid.SetRowCount(std::max(source_rows, 1));
+  grid.SetColumnCount(columns);
+  std::vector<std::string> texts;
+  std::string scratch;
+  for (int r = 0; r < grid.RowCount(); ++r) {
+    if (numbers) texts.push_back(RowNumberText(r, header));
+    for (int c = 0; c < columns - offset; ++c) {
+      texts.emplace_back(r < source_rows && c < source_columns ? cells->at(r, c, scratch)
+                                                               : std::string_view());
+    }
+  }
+  grid.SetCells(0, 0, columns, texts);
+  grid.SetFixedRows(header ? 1 : 0);
+  grid.SetFixedColumns(numbers ? 1 : 0);
+}
+
 TEST(GridCells, AShownTableTakesTheSameChangesAsCellsOfTheirOwn) {
-  // A table view reading the shown table and a table widget holding a copy of every text go
-  // through the same steps and must hold the same cells after each. The tables are large enough
-  // that the view keeps reading them until the grid is cut down to a few cells.
-  ResultGridFixture view;
-  GridFixture items;
+  // A grid reading the shown table and a grid holding a copy of every text go through the same
+  // steps and must hold the same cells after each. The tables are large enough that the first
+  // keeps reading them until the grid is cut down to a few cells.
+  using Show = std::function<void(Grid&, std::shared_ptr<const CellTexts>, bool, bool)>;
+  const Show shown = [](Grid& g, std::shared_ptr<const CellTexts> cells, bool header,
+                        bool numbers) { g.ShowCells(std::move(cells), header, numbers); };
+  const Show copied = [](Grid& g, std::shared_ptr<const CellTexts> cells, bool header,
+                         bool numbers) { WriteTable(g, cells, header, numbers); };
+  GridFixture reading;
+  GridFixture holding;
   struct Step {
     const char* what;
-    std::function<void(Grid&)> change;
+    std::function<void(Grid&, const Show&)> change;
   } steps[] = {
-      {"shown", [](Grid& g) { g.ShowCells(std::make_shared<MadeUpCells>(40, 30), true, true); }},
-      {"a cell written", [](Grid& g) { g.SetCellText(3, 2, "x"); }},
-      {"current cell", [](Grid& g) { g.SetCurrentCell(6, 4); }},
-      {"a row inserted among the shown rows", [](Grid& g) { g.InsertRow("new", 2); }},
-      {"a row deleted", [](Grid& g) { g.DeleteRow(4); }},
-      {"a column inserted", [](Grid& g) { g.InsertColumn("col", 3); }},
+      {"shown",
+       [](Grid& g, const Show& show) {
+         show(g, std::make_shared<MadeUpCells>(40, 30), true, true);
+       }},
+      {"a cell written", [](Grid& g, const Show&) { g.SetCellText(3, 2, "x"); }},
+      {"current cell", [](Grid& g, const Show&) { g.SetCurrentCell(6, 4); }},
+      {"a row inserted among the shown rows", [](Grid& g, const Show&) { g.InsertRow("new", 2); }},
+      {"a row deleted", [](Grid& g, const Show&) { g.DeleteRow(4); }},
+      {"a column inserted", [](Grid& g, const Show&) { g.InsertColumn("col", 3); }},
       {"a block written",
-       [](Grid& g) {
+       [](Grid& g, const Show&) {
          g.SetCells(38, 28, 2, {"a", "b", "c", "d"});
        }},
-      {"the last rows cut off", [](Grid& g) { g.SetRowCount(30); }},
-      {"rows added back", [](Grid& g) { g.SetRowCount(33); }},
-      {"columns cut off", [](Grid& g) { g.SetColumnCount(4); }},
-      {"columns added back", [](Grid& g) { g.SetColumnCount(6); }},
-      {"a cell emptied", [](Grid& g) { g.SetCellText(1, 1, ""); }},
+      {"the last rows cut off", [](Grid& g, const Show&) { g.SetRowCount(30); }},
+      {"rows added back", [](Grid& g, const Show&) { g.SetRowCount(33); }},
+      {"columns cut off", [](Grid& g, const Show&) { g.SetColumnCount(4); }},
+      {"columns added back", [](Grid& g, const Show&) { g.SetColumnCount(6); }},
+      {"a cell emptied", [](Grid& g, const Show&) { g.SetCellText(1, 1, ""); }},
       {"shown again",
-       [](Grid& g) { g.ShowCells(std::make_shared<MadeUpCells>(400, 3), false, true); }},
-      {"the last row deleted", [](Grid& g) { g.DeleteRow(399); }},
-      {"a row appended", [](Grid& g) { g.InsertRow("end"); }},
-      {"a row deleted among the shown rows", [](Grid& g) { g.DeleteRow(10); }},
+       [](Grid& g, const Show& show) {
+         show(g, std::make_shared<MadeUpCells>(400, 3), false, true);
+       }},
+      {"the last row deleted", [](Grid& g, const Show&) { g.DeleteRow(399); }},
+      {"a row appended", [](Grid& g, const Show&) { g.InsertRow("end"); }},
+      {"a row deleted among the shown rows", [](Grid& g, const Show&) { g.DeleteRow(10); }},
       {"cut to one cell",
-       [](Grid& g) {
+       [](Grid& g, const Show&) {
          g.SetRowCount(1);
          g.SetColumnCount(1);
        }},
       {"grown again",
-       [](Grid& g) {
+       [](Grid& g, const Show&) {
          g.SetRowCount(3);
          g.SetColumnCount(3);
        }},
       {"shown without numbers",
-       [](Grid& g) { g.ShowCells(std::make_shared<MadeUpCells>(20, 2), true, false); }},
-      {"cleared", [](Grid& g) { g.Clear(); }},
-      {"written after clearing", [](Grid& g) { g.SetCellText(19, 1, "y"); }},
+       [](Grid& g, const Show& show) {
+         show(g, std::make_shared<MadeUpCells>(20, 2), true, false);
+       }},
+      {"cleared", [](Grid& g, const Show&) { g.Clear(); }},
+      {"written after clearing", [](Grid& g, const Show&) { g.SetCellText(19, 1, "y"); }},
   };
   for (const Step& step : steps) {
-    step.change(*view.grid);
-    step.change(*items.grid);
-    EXPECT_EQ(Snapshot(*view.grid), Snapshot(*items.grid)) << step.what;
+    step.change(*reading.grid, shown);
+    step.change(*holding.grid, copied);
+    EXPECT_EQ(Snapshot(*reading.grid), Snapshot(*holding.grid)) << step.what;
   }
 }
 
 TEST(GridCells, TheGridLetsGoOfATableItNoLongerShows) {
-  ResultGridFixture f;
+  GridFixture f;
   auto cells = std::make_shared<MadeUpCells>(100'000, 4);
   f.grid->ShowCells(cells, true, true);
   EXPECT_GT(cells.use_count(), 1);
@@ -855,7 +931,7 @@ TEST(GridCells, TheGridLetsGoOfATableItNoLongerShows) {
 }
 
 TEST(GridCells, EditsOfAShownTableComeBackAndLeaveTheOtherCells) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   auto cells = std::make_shared<MadeUpCells>(2000, 3);
   f.grid->ShowCells(cells, true, true);
@@ -881,41 +957,12 @@ TEST(GridCells, EditsOfAShownTableComeBackAndLeaveTheOtherCells) {
   EXPECT_FALSE(f.grid->SetCellText(1, 3, "abc"));
   EXPECT_EQ(f.grid->CellText(1, 1), "w");
   EXPECT_EQ(f.grid->CellText(1, 3), "r1c2");
-
-  // Fixed cells and a grid that is not editable open no editor.
-  struct {
-    int row, column;
-    bool editable, opens;
-  } cases[] = {{0, 2, true, false}, {7, 0, true, false}, {7, 2, true, true}, {7, 2, false, false}};
-  for (const auto& c : cases) {
-    f.grid->SetEditable(c.editable);
-    f.grid->SetCurrentCell(c.row, c.column);
-    EXPECT_EQ(f.grid->EditCurrentCell(), c.opens) << c.row << "," << c.column;
-    if (f.Editor()) QTest::keyClick(f.Editor(), Qt::Key_Escape);
-    Runtime::ProcessEvents();
-  }
-}
-
-TEST(GridCells, ClicksAndKeysMoveTheCurrentCellOfAShownTable) {
-  ResultGridFixture f;
-  f.widget.show();
-  f.grid->ShowCells(std::make_shared<MadeUpCells>(300, 4), true, true);
-  f.grid->SetEditable(false);
-  int double_clicks = 0;
-  f.grid->on_double_clicked = [&] { ++double_clicks; };
-  // A double click is a click and then, on the same cell, the double-click event.
-  QTest::mouseClick(f.widget.viewport(), Qt::LeftButton, {}, f.CellRect(5, 1).center());
-  QTest::mouseDClick(f.widget.viewport(), Qt::LeftButton, {}, f.CellRect(5, 1).center());
-  QTest::mouseClick(f.widget.viewport(), Qt::LeftButton, {}, f.CellRect(3, 2).center());
-  QTest::keyClick(&f.widget, Qt::Key_Down);
-  EXPECT_EQ(f.log, (std::vector<std::string>{"cell 5,1", "cell 3,2", "cell 4,2"}));
-  EXPECT_EQ(double_clicks, 1);
 }
 
 // A letter typed into a large result that cannot be edited does not send the view searching every
 // row: the window stays responsive, the current cell stays where it was.
 TEST(GridCells, TypingIntoALargeResultSearchesNothing) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   auto cells = std::make_shared<MadeUpCells>(1'000'000, 3);
   f.grid->ShowCells(cells, true, true);
@@ -932,26 +979,8 @@ TEST(GridCells, TypingIntoALargeResultSearchesNothing) {
   EXPECT_EQ(f.grid->CurrentRow(), 3);
 }
 
-TEST(GridCells, FinishEditingWritesIntoAShownTable) {
-  ResultGridFixture f;
-  f.widget.show();
-  f.grid->ShowCells(std::make_shared<MadeUpCells>(5, 3), true, true);
-  f.grid->SetEditable(true);
-  f.grid->SetCurrentCell(2, 1);
-  int ends = 0;
-  f.grid->on_editing_ends = [&] { ++ends; };
-  ASSERT_TRUE(f.grid->EditCurrentCell());
-  QLineEdit* editor = f.Editor();
-  ASSERT_NE(editor, nullptr);
-  editor->selectAll();
-  QTest::keyClicks(editor, "typed");
-  f.grid->FinishEditing();
-  EXPECT_EQ(ends, 1);
-  EXPECT_EQ(f.grid->CellText(2, 1), "typed");
-}
-
 TEST(GridCells, FixedCellsOfAShownTableLookLikeHeaders) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   // Empty cells, so only the background is drawn.
   f.grid->ShowCells(std::make_shared<MadeUpCells>(0, 3), false, false);
@@ -967,7 +996,7 @@ TEST(GridCells, FixedCellsOfAShownTableLookLikeHeaders) {
 }
 
 TEST(GridCells, ColumnWidthsStayWhenATableIsShown) {
-  ResultGridFixture f;
+  GridFixture f;
   f.grid->SetColumnWidth(1, 130);
   f.grid->SetColumnWidth(4, 90);
   f.grid->ShowCells(std::make_shared<MadeUpCells>(10, 7), true, true);
@@ -1016,7 +1045,7 @@ class GivenCells : public CellTexts {
 constexpr std::nullopt_t kNull = std::nullopt;
 
 // The pixels of cell (row, column) inside its grid lines, as the viewport shows them.
-QImage CellPicture(ResultGridFixture& f, int row, int column) {
+QImage CellPicture(GridFixture& f, int row, int column) {
   const QImage viewport = f.widget.viewport()->grab().toImage();
   return viewport.copy(f.CellRect(row, column).adjusted(1, 1, -2, -2));
 }
@@ -1042,7 +1071,7 @@ QString SpokenCellName(QTableView& view, int row, int column) {
 // A NULL reads as "" like an empty text, but shows a dimmed marker, unlike an empty text and unlike
 // the text "NULL", and assistive technology names it.
 TEST(GridNulls, ShowAMarkerAndAreNamedButReadAsEmpty) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   f.grid->ShowCells(std::make_shared<GivenCells>(
                         3, std::vector<std::optional<std::string>>{"a", "b", "c", kNull, "", "NULL",
@@ -1084,7 +1113,7 @@ TEST(GridNulls, ShowAMarkerAndAreNamedButReadAsEmpty) {
 // An editor opened on a NULL starts empty, as on an empty text. Left empty, the cell still shows
 // NULL, as the record still holds it; a typed text, or a text the program writes, replaces it.
 TEST(GridNulls, OnlyAWrittenTextReplacesANull) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   f.grid->ShowCells(std::make_shared<GivenCells>(
                         2, std::vector<std::optional<std::string>>{"a", "b", kNull, kNull, kNull,
@@ -1130,7 +1159,7 @@ TEST(GridNulls, ARecordSetsNullsShowAsNull) {
       db.Execute("CREATE TABLE t(a, b, c); INSERT INTO t VALUES (NULL, '', x''), ('', NULL, 0)"));
   SqliteDataset rows = db.Query("SELECT a, b, c FROM t ORDER BY rowid");
   ASSERT_TRUE(rows.Requery());
-  ResultGridFixture f;
+  GridFixture f;
   f.grid->ShowCells(ShareAsCells(rows.GetAll(true)), true, true);
   const bool expected[3][4] = {
       {false, false, false, false}, {false, true, false, false}, {false, false, true, false}};
@@ -1138,7 +1167,9 @@ TEST(GridNulls, ARecordSetsNullsShowAsNull) {
     for (int c = 0; c < 4; ++c) {
       EXPECT_EQ(f.widget.model()->index(r, c).data(kNullRole).toBool(), expected[r][c])
           << r << "," << c;
-      if (r > 0 && c > 0 && !(r == 2 && c == 3)) EXPECT_EQ(f.grid->CellText(r, c), "");
+      if (r > 0 && c > 0 && !(r == 2 && c == 3)) {
+        EXPECT_EQ(f.grid->CellText(r, c), "");
+      }
     }
   }
 }
@@ -1173,7 +1204,7 @@ TEST(GridColumns, FitToTheStartOfTheirFirstRowsWithinALimit) {
     texts.emplace_back(kNull);                                   // NULL only
   }
   auto cells = std::make_shared<GivenCells>(7, std::move(texts));
-  ResultGridFixture f;
+  GridFixture f;
   f.grid->ShowCells(cells, true, true);
   const int whole_reads = cells->whole_reads;
   f.grid->FitColumnWidths();
@@ -1207,7 +1238,7 @@ TEST(GridCells, LongTextsShowTheirStartOnly) {
   const std::string huge = std::string(2'000'000, 'w') + "end";
   auto cells = std::make_shared<GivenCells>(
       2, std::vector<std::optional<std::string>>{"a", "b", huge, "short", huge, kNull});
-  ResultGridFixture f;
+  GridFixture f;
   f.grid->ShowCells(cells, true, true);
   f.widget.show();
   Runtime::ProcessEvents();
@@ -1230,7 +1261,7 @@ void Mouse(QTableView& view, QEvent::Type type, QPoint at, Qt::MouseButton butto
 }
 
 // Where the right edge of column `column` meets the fixed row.
-QPoint EdgeOf(ResultGridFixture& f, int column) {
+QPoint EdgeOf(GridFixture& f, int column) {
   return QPoint(f.widget.columnViewportPosition(column) + f.widget.columnWidth(column),
                 f.CellRect(0, column).center().y());
 }
@@ -1239,7 +1270,7 @@ QPoint EdgeOf(ResultGridFixture& f, int column) {
 // widens or narrows the column, without touching the current cell; a double click fits the column
 // again. A dragged width stays while the same columns are shown again.
 TEST(GridColumns, TheUserDragsAColumnsEdgeInAFixedRow) {
-  ResultGridFixture f;
+  GridFixture f;
   f.widget.show();
   auto show = [&](std::vector<std::optional<std::string>> texts) {
     f.grid->ShowCells(std::make_shared<GivenCells>(3, std::move(texts)), true, true);

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableView>
-#include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -80,10 +79,12 @@ TEST(EditBox, EveryByteComesBackAlsoAfterTheUserTypes) {
 
 // A grid whose cell (1, 1) is current and editable.
 struct OneCellGrid {
-  OneCellGrid() : widget(2, 2) {
+  OneCellGrid() {
     widget.resize(300, 120);
     widget.show();
     grid = std::make_unique<Grid>(&widget);
+    grid->SetRowCount(2);
+    grid->SetColumnCount(2);
     grid->SetCurrentCell(1, 1);
   }
   QLineEdit* Editor() { return widget.viewport()->findChild<QLineEdit*>(); }
@@ -100,7 +101,7 @@ struct OneCellGrid {
     Runtime::ProcessEvents();
   }
 
-  QTableWidget widget;
+  QTableView widget;
   std::unique_ptr<Grid> grid;
 };
 
@@ -153,7 +154,7 @@ TEST(Grid, EveryByteComesBackFromAShownTableAndItsEditor) {
     std::vector<std::string> values = Values();
   };
   auto cells = std::make_shared<ValueCells>();
-  QTableView widget;  // a plain table view reads its cells from the shown table
+  QTableView widget;  // the grid reads its cells from the shown table
   widget.resize(300, 120);
   widget.show();
   Grid grid(&widget);
