@@ -11,6 +11,7 @@
 #include "app/database_commands.h"
 #include "app/schema_tree.h"
 #include "shell/command_routing.h"
+#include "support/scripted_modal_services.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 #include "ui/runtime.h"
@@ -23,7 +24,7 @@ namespace torvane::bench {
 // name lists, schema tree, commands enabled. Needs a running Runtime.
 struct StartedWindow {
   AppState state;
-  ScriptedModalServices services;
+  testing::ScriptedModalServices services;
   MainWindow window;
   App app{state, window, services};
   bool open = false;  // the file was opened

@@ -14,6 +14,7 @@
 #include "base/files.h"
 #include "shell/command_routing.h"
 #include "support/raw_db.h"
+#include "support/scripted_modal_services.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
