@@ -282,7 +282,7 @@ void BM_Detect(benchmark::State& state, const Dataset* data) {
 // the text mode told (it stays GBK, and the menu shows it) and without the backup copy. Kept in
 // step with OpenDatabase by hand; the figure with both is OpenDatabase itself.
 void OpenSteps(App& app, const std::string& path, bool backup, bool detect) {
-  if (backup) torvane::BackupDatabase(app, path);
+  if (backup) torvane::BackupDatabase(app, path, torvane::BackupPurpose::kOpen);
   app.state.Cursor.Close();
   app.state.RecordSet.Close();
   bool opened = app.state.Connection.Open(path, false);
