@@ -15,13 +15,11 @@
 // slow spell of a shared machine does not fall on one side of a comparison only.
 
 #include <malloc.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -38,6 +36,7 @@
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
+#include "bench_run.h"
 #include "bench_support.h"
 #include "db/db.h"
 #include "ui/main_window.h"
@@ -54,6 +53,8 @@ using torvane::ZuveviRE;
 constexpr char kTable[] = "t";
 constexpr int kRowLimit = 1000;
 
+using torvane::bench::Compare;
+using torvane::bench::Comparison;
 using torvane::bench::Dataset;
 using torvane::bench::MinimumReporter;
 using torvane::bench::Times;
@@ -164,25 +165,18 @@ void BM_WindowBrowsePainted(benchmark::State& state, const Dataset* data) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  static char interleave[] = "--benchmark_enable_random_interleaving=true";
   std::vector<char*> args;
-  const std::string folder = torvane::bench::TakeDataFolder(argc, argv, args);
-  if (folder.empty()) return 2;
-  args.insert(args.begin() + 1, interleave);  // flags given after it override it
-  for (Dataset& d : datasets) {
-    d.path = folder + "/" + d.file;
-    if (!std::filesystem::exists(d.path)) {
-      std::fprintf(stderr, "missing %s (make it with make_bench_db)\n", d.path.c_str());
-      return 1;
-    }
+  if (int failed = torvane::bench::LocateDatasets(argc, argv, args,
+                                                  {&datasets[0], &datasets[1], &datasets[2]})) {
+    return failed;
   }
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  torvane::bench::InterleaveRepetitions(args);
+  const torvane::bench::WindowRun run;
   // Freed heap stays with the process. Otherwise whether a browse's freed row ids go back to the
   // system, to be faulted in again by the next repetition (20,000 page faults, some 20 ms, at ten
   // million rows), depends on what else happens to sit at the top of the heap: it differed between
   // the two sides and made the comparison a matter of heap layout rather than of work done.
   ::mallopt(M_TRIM_THRESHOLD, 1 << 30);
-  const std::string user_folders = torvane::bench::RedirectUserFolders("browse_window_bench");
   int count = static_cast<int>(args.size());
   args.push_back(nullptr);
 
@@ -197,10 +191,8 @@ int main(int argc, char** argv) {
       add("window_browse", BM_WindowBrowse);
       add("window_browse_painted", BM_WindowBrowsePainted);
     }
-    benchmark::Initialize(&count, args.data());
     MinimumReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    torvane::bench::RunBenchmarks(count, args.data(), reporter);
 
     // The grid and window work is the window browse's fastest run less the database side's
     // fastest run; on a shared machine processor time is given beside wall-clock time.
@@ -214,27 +206,21 @@ int main(int argc, char** argv) {
       const Times window = reporter.Minimum("window_browse/" + s);
       const Times painted = reporter.Minimum("window_browse_painted/" + s);
       if (db.real <= 0 || window.real <= 0 || painted.real <= 0) continue;
-      const double added = (window.real - db.real) * 1e3;
-      const double added_painted = (painted.real - db.real) * 1e3;
-      const double added_painted_cpu = (painted.cpu - db.cpu) * 1e3;
+      const Comparison added = Compare(window, db);
+      const Comparison added_painted = Compare(painted, db);
       std::string target = "-";
       if (d.rows >= 1'000'000) {
-        const bool met = added_painted <= 50.0 || added_painted_cpu <= 50.0;
+        const bool met =
+            torvane::bench::Met(added_painted.added_wall_ms, added_painted.added_cpu_ms, 50.0);
         target = std::string("<= 50 ms: ") + (met ? "met" : "MISSED");
       }
       std::printf("| %s | %.1f | %.1f | %.1f | %.1f | %.1f | %.1f | %.0f | %s |\n", d.label,
-                  db.real * 1e3, window.real * 1e3, painted.real * 1e3, added, added_painted,
-                  added_painted_cpu, window.counters.at("grid_paints"), target.c_str());
+                  db.real * 1e3, window.real * 1e3, painted.real * 1e3, added.added_wall_ms,
+                  added_painted.added_wall_ms, added_painted.added_cpu_ms,
+                  window.counters.at("grid_paints"), target.c_str());
     }
-    torvane::MainWindow& shown = programs.begin()->second->window;
-    std::printf("\nmain window %d x %d pixels, grid %d x %d pixels (offscreen)\n",
-                shown.window().Width(), shown.window().Height(), shown.grid().Width(),
-                shown.grid().Height());
+    torvane::bench::PrintWindowSize(programs.begin()->second->window);
     programs.clear();
-  }
-  if (!user_folders.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove_all(user_folders, ignored);
   }
   return 0;
 }

@@ -18,6 +18,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include "bench_run.h"
 #include "bench_support.h"
 #include "db/db.h"
 
@@ -32,6 +33,8 @@ constexpr char kBrowseQuery[] = "select * from t limit 1000";
 constexpr char kRowIdQuery[] = "SELECT _ROWID_ FROM t ORDER BY _ROWID_ ";
 constexpr char kWideQuery[] = "SELECT id, name, price, qty, note FROM t";
 
+using torvane::bench::Compare;
+using torvane::bench::Comparison;
 using torvane::bench::Dataset;
 using torvane::bench::MeasureInChild;
 using torvane::bench::Memory;
@@ -215,15 +218,14 @@ double PerRow(long long bytes, std::int64_t rows) {
   return static_cast<double>(bytes) / static_cast<double>(rows);
 }
 
-const char* Verdict(bool ok) { return ok ? "met" : "MISSED"; }
-
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<char*> args;
-  const std::string folder = torvane::bench::TakeDataFolder(argc, argv, args);
-  if (folder.empty()) return 2;
-  for (Dataset& d : datasets) d.path = folder + "/" + d.file;
+  if (int failed = torvane::bench::LocateDatasets(argc, argv, args,
+                                                  {&datasets[0], &datasets[1], &datasets[2]})) {
+    return failed;
+  }
 
   // Memory first, from a process whose heap has not yet been through the timed runs.
   std::map<std::string, MemoryFigures> memory;
@@ -243,17 +245,13 @@ int main(int argc, char** argv) {
     }
   }
   int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
   MinimumReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
+  torvane::bench::RunBenchmarks(count, args.data(), reporter);
 
-  // Ratios of wall-clock and of processor time: other work on a shared machine stretches the
-  // first but hardly the second. A target counts as met when either ratio meets it.
+  // Ratios of wall-clock and of processor time; a target counts as met when either ratio meets it.
   std::printf(
       "\n| Figure | Rows | Layer min (ms) | Raw min (ms) | Ratio (wall) | Ratio (cpu) | Target | "
       "Layer peak B/row | Raw peak B/row |\n|---|---|---|---|---|---|---|---|---|\n");
-  auto ratio = [](double layer, double raw) { return raw > 0 ? layer / raw : 0; };
   for (const Dataset& d : datasets) {
     const std::string s = d.label;
     const MemoryFigures& m = memory[s];
@@ -274,11 +272,11 @@ int main(int argc, char** argv) {
       const Times layer = reporter.Minimum(line.layer + "/" + s);
       const Times raw = reporter.Minimum(line.raw + "/" + s);
       if (layer.real <= 0 || raw.real <= 0) continue;  // left out by a filter
+      const Comparison ratio = Compare(layer, raw);
       const double peak = PerRow(line.layer_memory.peak, d.rows);
       std::string target = "-";
       if (d.rows >= 1'000'000) {
-        bool ok =
-            ratio(layer.real, raw.real) <= line.limit || ratio(layer.cpu, raw.cpu) <= line.limit;
+        bool ok = torvane::bench::Met(ratio.wall, ratio.cpu, line.limit);
         target = line.limit == 1.5 ? "<= 1.5x" : "<= 1.10x";
         if (line.limit == 1.5) {
           target += ", held <= raw text + 8 B/cell";
@@ -288,12 +286,11 @@ int main(int argc, char** argv) {
           target += ", <= 9 B/row";
           ok = ok && peak <= 9.0;
         }
-        target += std::string(": ") + Verdict(ok);
+        target += std::string(": ") + (ok ? "met" : "MISSED");
       }
       std::printf("| %s | %s | %.1f | %.1f | %.3f | %.3f | %s | %.2f | %.2f |\n",
-                  line.figure.c_str(), d.label, layer.real * 1e3, raw.real * 1e3,
-                  ratio(layer.real, raw.real), ratio(layer.cpu, raw.cpu), target.c_str(), peak,
-                  PerRow(line.raw_memory.peak, d.rows));
+                  line.figure.c_str(), d.label, layer.real * 1e3, raw.real * 1e3, ratio.wall,
+                  ratio.cpu, target.c_str(), peak, PerRow(line.raw_memory.peak, d.rows));
     }
   }
   const MemoryFigures& q = memory["1M"];

@@ -18,11 +18,8 @@
 // Repetitions of all benchmarks run interleaved in random order (unless the flag is given
 // otherwise), so that a slow spell of a shared machine does not fall on one side only.
 
-#include <stdlib.h>
-
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -36,6 +33,7 @@
 
 #include "app/app_state.h"
 #include "app/record_grid.h"
+#include "bench_run.h"
 #include "bench_support.h"
 #include "db/db.h"
 #include "ui/main_window.h"
@@ -46,6 +44,8 @@ namespace {
 
 using torvane::Runtime;
 using torvane::TextTable;
+using torvane::bench::Compare;
+using torvane::bench::Comparison;
 using torvane::bench::Dataset;
 using torvane::bench::MeasureInChild;
 using torvane::bench::Memory;
@@ -238,20 +238,13 @@ double Mb(long long bytes) { return static_cast<double>(bytes) / 1e6; }
 }  // namespace
 
 int main(int argc, char** argv) {
-  static char interleave[] = "--benchmark_enable_random_interleaving=true";
   std::vector<char*> args;
-  const std::string folder = torvane::bench::TakeDataFolder(argc, argv, args);
-  if (folder.empty()) return 2;
-  args.insert(args.begin() + 1, interleave);  // flags given after it override it
-  for (Query& q : queries) {
-    q.data.path = folder + "/" + q.data.file;
-    if (!std::filesystem::exists(q.data.path)) {
-      std::fprintf(stderr, "missing %s (make it with make_bench_db)\n", q.data.path.c_str());
-      return 1;
-    }
+  if (int failed =
+          torvane::bench::LocateDatasets(argc, argv, args, {&queries[0].data, &queries[1].data})) {
+    return failed;
   }
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  const std::string user_folders = torvane::bench::RedirectUserFolders("query_grid_bench");
+  torvane::bench::InterleaveRepetitions(args);
+  const torvane::bench::WindowRun run;
 
   // Memory first, from children of a process that has not started the toolkit.
   std::map<std::string, MemoryFigures> memory;
@@ -271,10 +264,8 @@ int main(int argc, char** argv) {
       add("window_query", BM_WindowQuery);
       add("last_row", BM_LastRow);
     }
-    benchmark::Initialize(&count, args.data());
     MinimumReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    torvane::bench::RunBenchmarks(count, args.data(), reporter);
 
     // Ratios of wall-clock and of processor time: other work on a shared machine stretches the
     // first but hardly the second. The time target counts as met when either ratio meets it.
@@ -282,7 +273,6 @@ int main(int argc, char** argv) {
         "\n| Query | Raw pass min (ms) | DB side min (ms) | Window min (ms) | Ratio (wall) | Ratio "
         "(cpu) | Target <= 2x | Raw buffer (MB) | Window peak growth (MB) | Ratio | Target <= "
         "1.5x | Last row + paint min (ms) |\n|---|---|---|---|---|---|---|---|---|---|---|---|\n");
-    auto ratio = [](double a, double b) { return b > 0 ? a / b : 0; };
     for (const Query& q : queries) {
       const std::string s = q.data.label;
       const Times raw = reporter.Minimum("raw_query/" + s);
@@ -291,19 +281,18 @@ int main(int argc, char** argv) {
       const Times last = reporter.Minimum("last_row/" + s);
       if (raw.real <= 0 || window.real <= 0) continue;  // left out by a filter
       const MemoryFigures& m = memory[s];
-      const double time_wall = ratio(window.real, raw.real);
-      const double time_cpu = ratio(window.cpu, raw.cpu);
-      const double memory_ratio =
-          ratio(static_cast<double>(m.window.peak), static_cast<double>(m.raw_size));
+      const Comparison time = Compare(window, raw);
+      const double memory_ratio = torvane::bench::Ratio(static_cast<double>(m.window.peak),
+                                                        static_cast<double>(m.raw_size));
       std::string time_target = "-";
       std::string memory_target = "-";
       if (q.data.rows == 1'000'000) {
-        time_target = time_wall <= 2.0 || time_cpu <= 2.0 ? "met" : "MISSED";
+        time_target = torvane::bench::Met(time.wall, time.cpu, 2.0) ? "met" : "MISSED";
         memory_target = memory_ratio <= 1.5 ? "met" : "MISSED";
       }
       std::printf(
           "| %s | %.1f | %.1f | %.1f | %.3f | %.3f | %s | %.1f | %.1f | %.3f | %s | %.1f |\n",
-          q.data.label, raw.real * 1e3, db.real * 1e3, window.real * 1e3, time_wall, time_cpu,
+          q.data.label, raw.real * 1e3, db.real * 1e3, window.real * 1e3, time.wall, time.cpu,
           time_target.c_str(), Mb(static_cast<long long>(m.raw_size)), Mb(m.window.peak),
           memory_ratio, memory_target.c_str(), last.real * 1e3);
     }
@@ -315,15 +304,8 @@ int main(int argc, char** argv) {
           q.data.label, m.raw_size, m.raw.exact, m.raw.peak, m.raw.held, m.window.exact,
           m.window.peak, m.window.held);
     }
-    torvane::MainWindow& shown = programs.begin()->second->window;
-    std::printf("\nmain window %d x %d pixels, grid %d x %d pixels (offscreen)\n",
-                shown.window().Width(), shown.window().Height(), shown.grid().Width(),
-                shown.grid().Height());
+    torvane::bench::PrintWindowSize(programs.begin()->second->window);
     programs.clear();
-  }
-  if (!user_folders.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove_all(user_folders, ignored);
   }
   return 0;
 }

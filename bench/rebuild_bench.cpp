@@ -17,7 +17,7 @@
 #include <sqlite3.h>
 
 #include "base/codec.h"
-#include "bench_support.h"
+#include "bench_run.h"
 #include "designer/field_list.h"
 #include "db/db.h"
 
@@ -87,10 +87,8 @@ void BM_RawRebuild(benchmark::State& state, const Dataset*) {
 
 int main(int argc, char** argv) {
   std::vector<char*> args;
-  const std::string folder = torvane::bench::TakeDataFolder(argc, argv, args);
-  if (folder.empty()) return 2;
-  dataset.path = folder + "/" + dataset.file;
-  working_copy = folder + "/rebuild_work.sdb";
+  if (int failed = torvane::bench::LocateDatasets(argc, argv, args, {&dataset})) return failed;
+  working_copy = std::filesystem::path(dataset.path).replace_filename("rebuild_work.sdb").string();
   std::filesystem::copy_file(dataset.path, working_copy,
                              std::filesystem::copy_options::overwrite_existing);
   {
@@ -105,24 +103,20 @@ int main(int argc, char** argv) {
   // Interleaved (below), so both sides meet the same state of the machine and of the file.
   torvane::bench::RegisterFastest("raw_rebuild", BM_RawRebuild, &dataset);
   torvane::bench::RegisterFastest("rebuild", BM_Rebuild, &dataset);
-  char interleave[] = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, interleave);
+  torvane::bench::InterleaveRepetitions(args);
   int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
   MinimumReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
+  torvane::bench::RunBenchmarks(count, args.data(), reporter);
   std::filesystem::remove(working_copy);
 
   const auto layer = reporter.Minimum("rebuild/1M");
   const auto raw = reporter.Minimum("raw_rebuild/1M");
-  const double wall = raw.real > 0 ? layer.real / raw.real : 0;
-  const double cpu = raw.cpu > 0 ? layer.cpu / raw.cpu : 0;
+  const torvane::bench::Comparison ratio = torvane::bench::Compare(layer, raw);
   std::printf(
       "\n| Figure | Rows | Layer min (ms) | Raw min (ms) | Ratio (wall) | Ratio (cpu) | Target |\n"
       "|---|---|---|---|---|---|---|\n"
       "| rebuild with an index and a trigger | 1M | %.1f | %.1f | %.3f | %.3f | <= 1.05x: %s |\n",
-      layer.real * 1e3, raw.real * 1e3, wall, cpu,
-      (wall <= 1.05 || cpu <= 1.05) ? "met" : "not met");
+      layer.real * 1e3, raw.real * 1e3, ratio.wall, ratio.cpu,
+      torvane::bench::Met(ratio.wall, ratio.cpu, 1.05) ? "met" : "not met");
   return 0;
 }

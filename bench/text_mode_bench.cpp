@@ -20,7 +20,6 @@
 // does not fall on one side of a comparison only; every figure is the fastest repetition.
 
 #include <malloc.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -44,7 +43,7 @@
 #include "app/text_encoding.h"
 #include "base/codec.h"
 #include "base/files.h"
-#include "bench_support.h"
+#include "bench_run.h"
 #include "db/db.h"
 #include "db/sql_name.h"
 #include "db/text_mode.h"
@@ -282,7 +281,7 @@ void BM_Detect(benchmark::State& state, const Dataset* data) {
 // the text mode told (it stays GBK, and the menu shows it) and without the backup copy. Kept in
 // step with OpenDatabase by hand; the figure with both is OpenDatabase itself.
 void OpenSteps(App& app, const std::string& path, bool backup, bool detect) {
-  if (backup) torvane::BackupDatabase(app, path);
+  if (backup) torvane::BackupDatabase(app, path, torvane::BackupPurpose::kOpen);
   app.state.Cursor.Close();
   app.state.RecordSet.Close();
   bool opened = app.state.Connection.Open(path, false);
@@ -384,7 +383,7 @@ void BM_WindowOpen(benchmark::State& state, const Dataset* data) {
 
 // "met" or "not met": within `limit` by the wall-clock or the processor-time figure.
 const char* Verdict(double wall, double cpu, double limit) {
-  return wall <= limit || cpu <= limit ? "met" : "not met";
+  return torvane::bench::Met(wall, cpu, limit) ? "met" : "not met";
 }
 
 // The target judged on the ratio of the two figures, or on the milliseconds added.
@@ -396,37 +395,29 @@ void PrintRatio(const MinimumReporter& reporter, const char* label, const std::s
   const Times a = reporter.Minimum(with);
   const Times b = reporter.Minimum(without);
   if (a.real <= 0 || b.real <= 0) return;
-  const double wall = a.real / b.real;
-  const double cpu = b.cpu > 0 ? a.cpu / b.cpu : 0;
-  const double added_wall = (a.real - b.real) * 1e3;
-  const double added_cpu = (a.cpu - b.cpu) * 1e3;
-  const char* verdict = limit <= 0                   ? ""
-                        : judged == Judged::kAddedMs ? Verdict(added_wall, added_cpu, limit)
-                                                     : Verdict(wall, cpu, limit);
+  const torvane::bench::Comparison c = torvane::bench::Compare(a, b);
+  const char* verdict = limit <= 0 ? ""
+                        : judged == Judged::kAddedMs
+                            ? Verdict(c.added_wall_ms, c.added_cpu_ms, limit)
+                            : Verdict(c.wall, c.cpu, limit);
   std::printf("| %s | %.3f | %.3f | %.3f | %.3f | %.3f | %s%s |\n", label, a.real * 1e3,
-              b.real * 1e3, added_wall, wall, cpu, target, verdict);
+              b.real * 1e3, c.added_wall_ms, c.wall, c.cpu, target, verdict);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  static char interleave[] = "--benchmark_enable_random_interleaving=true";
   std::vector<char*> args;
-  const std::string folder = torvane::bench::TakeDataFolder(argc, argv, args);
-  if (folder.empty()) return 2;
-  args.insert(args.begin() + 1, interleave);  // flags given after it override it
-  for (Dataset* d : {&browse_utf8, &browse_gbk, &open_narrow, &open_last_row, &open_window,
-                     &open_backup, &detect_10m, &detect_utf8, &detect_last_row}) {
-    d->path = folder + "/" + d->file;
-    if (!std::filesystem::exists(d->path)) {
-      std::fprintf(stderr, "missing %s (make it with make_bench_db)\n", d->path.c_str());
-      return 1;
-    }
+  if (int failed = torvane::bench::LocateDatasets(
+          argc, argv, args,
+          {&browse_utf8, &browse_gbk, &open_narrow, &open_last_row, &open_window, &open_backup,
+           &detect_10m, &detect_utf8, &detect_last_row})) {
+    return failed;
   }
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  torvane::bench::InterleaveRepetitions(args);
+  const torvane::bench::WindowRun run;
   // Freed heap stays with the process, as in browse_window_bench.
   ::mallopt(M_TRIM_THRESHOLD, 1 << 30);
-  const std::string user_folders = torvane::bench::RedirectUserFolders("text_mode_bench");
   int count = static_cast<int>(args.size());
   args.push_back(nullptr);
 
@@ -460,10 +451,8 @@ int main(int argc, char** argv) {
     RegisterFastest("window_open", BM_WindowOpen, &open_window);
     RegisterFastest("open_command", BM_OpenCommand, &open_backup);
     RegisterFastest("open_command_no_detection", BM_OpenCommandNoDetection, &open_backup);
-    benchmark::Initialize(&count, args.data());
     MinimumReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    torvane::bench::RunBenchmarks(count, args.data(), reporter);
 
     std::printf(
         "\n| Figure | UTF-8 mode / with detection, min (ms) | GBK mode / without, min (ms) | "
@@ -507,10 +496,6 @@ int main(int argc, char** argv) {
     open_program.reset();
     RemoveNewBackups();
     if (backup_folder_made) std::filesystem::remove(backup_folder, error);
-  }
-  if (!user_folders.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove_all(user_folders, ignored);
   }
   return 0;
 }

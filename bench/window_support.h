@@ -1,16 +1,19 @@
 #pragma once
 
 // What the benchmarks inside the real main window share: the program started on one database
-// file, and a folder of the run's own for what start-up registers.
+// file, the set-up of the run, and the window's size for the record.
 
 #include <stdlib.h>
 
+#include <cstdio>
 #include <string>
 
 #include "app/app_state.h"
 #include "app/database_commands.h"
 #include "app/schema_tree.h"
 #include "program/command_routing.h"
+#include "support/scripted_modal_services.h"
+#include "support/temp_dir.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 #include "ui/runtime.h"
@@ -23,7 +26,7 @@ namespace torvane::bench {
 // name lists, schema tree, commands enabled. Needs a running Runtime.
 struct StartedWindow {
   AppState state;
-  ScriptedModalServices services;
+  testing::ScriptedModalServices services;
   MainWindow window;
   App app{state, window, services};
   bool open = false;  // the file was opened
@@ -44,16 +47,27 @@ struct StartedWindow {
   StartedWindow& operator=(const StartedWindow&) = delete;
 };
 
-// Start-up registers the file type under the user's configuration and data folders: points both
-// into a new folder of the run's own and returns it ("" when it cannot be made).
-inline std::string RedirectUserFolders(const char* program) {
-  std::string pattern = std::string("/tmp/") + program + ".XXXXXX";
-  const char* dir = ::mkdtemp(pattern.data());
-  if (dir == nullptr) return "";
-  const std::string folder = dir;
-  ::setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
-  ::setenv("XDG_DATA_HOME", (folder + "/data").c_str(), 1);
-  return folder;
+// What a benchmark that starts the main window sets up first and takes down last: the offscreen
+// platform (unless QT_QPA_PLATFORM names another), and the user's configuration and data folders,
+// where start-up registers the file type, pointed into a temporary folder of the run's own that
+// goes with the object.
+class WindowRun {
+ public:
+  WindowRun() { ::setenv("QT_QPA_PLATFORM", "offscreen", 0); }
+  WindowRun(const WindowRun&) = delete;
+  WindowRun& operator=(const WindowRun&) = delete;
+
+ private:
+  testing::TempDir folder_;
+  testing::ScopedEnv config_{"XDG_CONFIG_HOME", folder_.system_path() + "/config"};
+  testing::ScopedEnv data_{"XDG_DATA_HOME", folder_.system_path() + "/data"};
+};
+
+// Prints the size of `window`'s main window and of its grid, for the figures' record.
+inline void PrintWindowSize(MainWindow& window) {
+  std::printf("\nmain window %d x %d pixels, grid %d x %d pixels (offscreen)\n",
+              window.window().Width(), window.window().Height(), window.grid().Width(),
+              window.grid().Height());
 }
 
 }  // namespace torvane::bench

@@ -2,14 +2,11 @@
 
 // The modal services: message box, input box, file dialogs, shell actions and the clipboard, behind
 // one interface so the logic runs the same against the real dialogs (QtModalServices) and against a
-// scripted double in tests (ScriptedModalServices). All texts are internal text (GB18030 bytes).
-// This header is Qt-free.
+// scripted double in the tests. All texts are internal text (GB18030 bytes). This header is
+// Qt-free.
 
-#include <deque>
-#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace torvane {
 
@@ -93,69 +90,6 @@ class QtModalServices : public ModalServices {
   void OpenWebAddress(const std::string& url) override;
   std::string ClipboardText() override;
   void SetClipboardText(const std::string& text) override;
-};
-
-// A test double: answers come from queues the test fills, every call is recorded. Without a queued
-// answer a message box returns Cancel when it has a Cancel button and OK otherwise, an input box
-// and a file dialog are cancelled.
-class ScriptedModalServices : public ModalServices {
- public:
-  struct MessageBoxCall {
-    std::string text;
-    int flags = 0;
-    std::string caption;
-  };
-  struct InputBoxCall {
-    std::string prompt;
-    std::string caption;
-    std::string initial;
-  };
-  // The dialog's settings as they were when it was shown.
-  using FileDialogCall = FileDialog;
-
-  ScriptedModalServices();
-  ~ScriptedModalServices() override;
-
-  // Queue the answer of the next box or dialog not yet answered.
-  void QueueMessageBoxAnswer(int code);
-  void QueueInputBoxAnswer(std::optional<std::string> text);
-  // A path confirms the dialog with that full path; nullopt cancels it.
-  void QueueFileDialogAnswer(std::optional<std::string> path);
-
-  // Answers still queued.
-  int PendingAnswers() const;
-
-  // Everything shown or done so far, in order.
-  const std::vector<MessageBoxCall>& message_boxes() const { return message_boxes_; }
-  const std::vector<InputBoxCall>& input_boxes() const { return input_boxes_; }
-  const std::vector<FileDialogCall>& file_dialogs() const { return file_dialogs_; }
-  const std::vector<std::string>& shell_edits() const { return shell_edits_; }
-  const std::vector<std::string>& web_addresses() const { return web_addresses_; }
-  // Forgets the recorded calls (queued answers stay).
-  void ClearRecords();
-
-  using ModalServices::InputBox;
-  using ModalServices::MessageBox;
-  int MessageBox(const std::string& text, int flags, const std::string& caption) override;
-  std::optional<std::string> InputBox(const std::string& prompt, const std::string& caption,
-                                      const std::string& initial) override;
-  bool ShowFileDialog(FileDialog& dialog) override;
-  void ShellEdit(const std::string& path) override;
-  void OpenWebAddress(const std::string& url) override;
-  // A clipboard of its own, starting empty.
-  std::string ClipboardText() override;
-  void SetClipboardText(const std::string& text) override;
-
- private:
-  std::deque<int> message_box_answers_;
-  std::deque<std::optional<std::string>> input_box_answers_;
-  std::deque<std::optional<std::string>> file_dialog_answers_;
-  std::vector<MessageBoxCall> message_boxes_;
-  std::vector<InputBoxCall> input_boxes_;
-  std::vector<FileDialogCall> file_dialogs_;
-  std::vector<std::string> shell_edits_;
-  std::vector<std::string> web_addresses_;
-  std::string clipboard_;
 };
 
 }  // namespace torvane

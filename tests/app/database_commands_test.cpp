@@ -209,7 +209,7 @@ TEST_F(AppTest, BackupsHoldEveryCommittedChangeAndNoOther) {
   // Another program left committed rows in the write-ahead log (it still has the file open, so the
   // log is not folded back into the file).
   const std::string wal = MakeDb("PRAGMA journal_mode = WAL; CREATE TABLE t(a);", "日志模式");
-  testing::OtherConnection writer(wal);
+  testing::RawDb writer(wal);
   writer.Run("PRAGMA wal_autocheckpoint = 0; INSERT INTO t VALUES('在日志里')");
   Start({wal});
   ASSERT_EQ(backups_made().size(), 1u);
@@ -291,7 +291,7 @@ TEST_F(AppTest, AnOpenThatCannotReadTheCatalogFails) {
   const std::string text = dir_.Path("文本.sdb");
   ASSERT_TRUE(WriteFile(text, Bytes(2048, 'x')));
   const std::string locked = MakeDb("CREATE TABLE t(a);", "锁定");
-  testing::OtherConnection other(locked);
+  testing::RawDb other(locked);
   other.Run("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE");
   const std::string empty = dir_.Path("空.sdb");
   ASSERT_TRUE(WriteFile(empty, Bytes()));

@@ -190,12 +190,8 @@ TEST_F(AppTest, GridEditOnALockedDatabaseReportsTheEngineError) {
   Start({path});
   SelectTreeItem("t");
   // Another connection holds the write lock (readers may still read).
-  struct Other {
-    sqlite3* db = nullptr;
-    ~Other() { sqlite3_close(db); }
-  } other;
-  ASSERT_EQ(sqlite3_open(SystemPath(path).c_str(), &other.db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  testing::RawDb other(path);
+  ASSERT_EQ(other.Exec("BEGIN IMMEDIATE"), "");
   // The lock is held throughout: waiting for it would only slow the test.
   state_.Connection.SetBusyTimeout(0);
 
@@ -210,7 +206,7 @@ TEST_F(AppTest, GridEditOnALockedDatabaseReportsTheEngineError) {
   EXPECT_EQ(services_.message_boxes()[0].flags, kMbOkStop);
   EXPECT_EQ(services_.message_boxes()[0].caption, "错误：");
   EXPECT_EQ(grid.CellText(1, 1), "old");  // the cell shows what the file holds
-  sqlite3_exec(other.db, "ROLLBACK", nullptr, nullptr, nullptr);
+  other.Run("ROLLBACK");
   EXPECT_EQ(QueryText(path, "SELECT a FROM t"), "old");
 }
 

@@ -218,7 +218,7 @@ TEST_F(InstalledTest, KeepsAnEntryTheUserWroteAndWritesAMissingIconToTheDataFold
 TEST_F(InstalledTest, ABackupFolderThatCannotBeMadeIsReportedAndTheDatabaseOpens) {
   // The data folder lies under a plain file, so nothing can be made there (root included).
   ASSERT_TRUE(WriteFile(dir_.Path("file"), Bytes{1}));
-  testing::ScopedEnv data("XDG_DATA_HOME", dir_.utf8() + "/file/data");
+  testing::ScopedEnv data("XDG_DATA_HOME", dir_.system_path() + "/file/data");
   const std::string path = MakeDb("CREATE TABLE t(a);");
   Start({path});
   EXPECT_EQ(state_.DatabasePath, path);
@@ -231,7 +231,7 @@ TEST_F(InstalledTest, ABackupFolderThatCannotBeMadeIsReportedAndTheDatabaseOpens
 
 TEST(ProgramPlaces, DecidedByLayout) {
   testing::TempDir dir;
-  testing::ScopedEnv data("XDG_DATA_HOME", dir.utf8() + "/data");
+  testing::ScopedEnv data("XDG_DATA_HOME", dir.system_path() + "/data");
   ASSERT_TRUE(CreateDirectories(dir.path() + "/usr/bin"));
   ASSERT_TRUE(CreateDirectories(dir.path() + "/usr/share/torvane"));
   ASSERT_TRUE(CreateDirectories(dir.path() + "/loose/bin"));
@@ -255,7 +255,7 @@ TEST(ProgramPlaces, DecidedByLayout) {
   }
 
   // Without XDG_DATA_HOME (or with a relative one), backups go under ~/.local/share.
-  testing::ScopedEnv home("HOME", dir.utf8() + "/home");
+  testing::ScopedEnv home("HOME", dir.system_path() + "/home");
   for (const char* value : {"", "relative/data"}) {
     testing::ScopedEnv unset("XDG_DATA_HOME", value);
     EXPECT_EQ(PlacesFor(dir.path() + "/usr/bin").backup_directory,

@@ -130,7 +130,7 @@ TEST_F(AppTest, ACommitRefusedForALockKeepsTheTransaction) {
   BeginTransactionCommand(app_);
   EditCell(1, 1, "new");
   {
-    testing::OtherConnection reader(path);
+    testing::RawDb reader(path);
     reader.Run("BEGIN; SELECT count(*) FROM t;");
     CommitTransactionCommand(app_);
     EXPECT_TRUE(state_.Connection.IsInTransaction());

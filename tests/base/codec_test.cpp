@@ -1,35 +1,17 @@
 #include "base/codec.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include <gtest/gtest.h>
 
+#include "support/hex.h"
+
 namespace torvane {
 namespace {
 
-// Bytes as hex, for naming a failing case.
-std::string Hex(const std::string& bytes) {
-  std::string hex;
-  char buffer[4];
-  for (unsigned char c : bytes) {
-    std::snprintf(buffer, sizeof buffer, "%02X ", c);
-    hex += buffer;
-  }
-  return hex;
-}
-
-std::string Hex(const std::u16string& units) {
-  std::string hex;
-  char buffer[8];
-  for (char16_t u : units) {
-    std::snprintf(buffer, sizeof buffer, "%04X ", static_cast<unsigned>(u));
-    hex += buffer;
-  }
-  return hex;
-}
+using testing::Hex;
 
 const std::string kGbReplacement = "\x84\x31\xA4\x37";  // U+FFFD
 
@@ -182,7 +164,7 @@ TEST(Codec, TypedTextWithoutAGb18030SpellingBecomesAReplacement) {
 TEST(Codec, EveryByteStringComesBackFromUtf16) {
   auto check = [](const std::string& bytes) {
     const std::string back = FromUtf16(ToUtf16(bytes));
-    if (back != bytes) ADD_FAILURE() << Hex(bytes) << "came back as " << Hex(back);
+    if (back != bytes) ADD_FAILURE() << Hex(bytes) << " came back as " << Hex(back);
     return back == bytes;
   };
   for (int a = 0; a < 256; ++a) {

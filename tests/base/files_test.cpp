@@ -7,24 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "base/codec.h"
+#include "support/temp_dir.h"
 
 namespace torvane {
 namespace {
 
-// A fresh temporary folder, removed with everything in it at the end of the test.
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/torvane-base-XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  // A path inside the folder, as internal text.
-  std::string Path(const std::string& name) const { return FromUtf8(path_) + "/" + name; }
-
- private:
-  std::string path_;
-};
+using testing::TempDir;
 
 TEST(Files, WriteReadCopyDeleteWithChinesePaths) {
   TempDir dir;

@@ -20,6 +20,7 @@ using testing::FaultFiles;
 using testing::FileCall;
 using testing::QueryText;
 using testing::ScopedFaultVfs;
+using testing::ScriptedModalServices;
 
 TEST(StatementKindOf, ReadsTheLeadingKeyword) {
   static const struct {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/codec.h"
 #include "base/files.h"
 #include "base/text.h"
 #include "console/sql_console.h"

@@ -11,7 +11,10 @@
 #include <gtest/gtest.h>
 
 #include "base/files.h"
-#include "db/test_support.h"
+#include "support/file_state.h"
+#include "support/raw_db.h"
+#include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 namespace torvane {
 namespace {

@@ -10,7 +10,10 @@
 
 #include "base/files.h"
 #include "db/db.h"
-#include "test_support.h"
+#include "support/file_state.h"
+#include "support/raw_db.h"
+#include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 namespace torvane {
 namespace {

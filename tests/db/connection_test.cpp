@@ -9,7 +9,9 @@
 #include "base/codec.h"
 #include "base/files.h"
 #include "base/text.h"
-#include "test_support.h"
+#include "support/file_state.h"
+#include "support/raw_db.h"
+#include "support/temp_dir.h"
 
 namespace torvane {
 namespace {

@@ -10,7 +10,8 @@
 
 #include "base/files.h"
 #include "db/db.h"
-#include "test_support.h"
+#include "support/file_state.h"
+#include "support/temp_dir.h"
 
 namespace torvane {
 namespace {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "db/connection.h"
-#include "db/test_support.h"
+#include "support/file_state.h"
+#include "support/raw_db.h"
+#include "support/temp_dir.h"
 
 namespace torvane {
 namespace {

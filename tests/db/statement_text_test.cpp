@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "db/db.h"
-#include "test_support.h"
+#include "support/statement_log.h"
 
 namespace torvane {
 namespace {

@@ -9,7 +9,7 @@
 #include "db/connection.h"
 #include "db/sql_name.h"
 #include "db/sql_tokens.h"
-#include "test_support.h"
+#include "support/temp_dir.h"
 
 namespace torvane {
 namespace {

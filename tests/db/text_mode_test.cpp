@@ -13,7 +13,10 @@
 #include "db/connection.h"
 #include "db/record_set.h"
 #include "db/table_cursor.h"
-#include "test_support.h"
+#include "support/file_state.h"
+#include "support/raw_db.h"
+#include "support/statement_log.h"
+#include "support/temp_dir.h"
 
 namespace torvane {
 namespace {

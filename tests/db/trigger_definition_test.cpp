@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "db/connection.h"
-#include "test_support.h"
+#include "support/temp_dir.h"
 
 namespace torvane {
 namespace {

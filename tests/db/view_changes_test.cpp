@@ -6,7 +6,9 @@
 
 #include "db/connection.h"
 #include "db/sql_name.h"
-#include "db/test_support.h"
+#include "support/file_state.h"
+#include "support/raw_db.h"
+#include "support/temp_dir.h"
 
 namespace torvane {
 namespace {

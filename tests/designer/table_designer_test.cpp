@@ -24,8 +24,8 @@ namespace {
 
 using testing::AppTest;
 using testing::MakeDatabase;
-using testing::OtherConnection;
 using testing::QueryText;
+using testing::RawDb;
 using Rows = std::vector<DefinitionRow>;
 
 TEST(KindFromDeclaredType, MapsDeclaredTypesToTypeNames) {

@@ -9,16 +9,18 @@
 #include "base/text.h"
 #include "editing/insert_record.h"
 #include "support/app_fixture.h"
+#include "support/hex.h"
 #include "ui/insert_dialog.h"
 
 namespace torvane {
 namespace {
 
 using testing::AppTest;
+using testing::Hex;
 using testing::MakeDatabase;
-using testing::OtherConnection;
 using testing::QueryBytes;
 using testing::QueryText;
+using testing::RawDb;
 
 // An uncompressed 24-bit BMP picture of width x height pixels, a colour gradient.
 Bytes MakeBmp(int width, int height) {
@@ -255,7 +257,7 @@ TEST_F(FieldPanelTest, AVanishedRecordFailsCleanly) {
   MakeDatabase(path_, "INSERT INTO 值(文本) VALUES('第二条');");
   SelectTreeItem("表 (1)");
   SelectTreeItem("值");
-  OtherConnection other(path_);
+  RawDb other(path_);
   other.Run("DELETE FROM 值 WHERE 文本 = '第二条'");
   window_.field_tabs().SetCurrentPage(0);
   services_.ClearRecords();
@@ -293,10 +295,9 @@ TEST_F(AppTest, EveryByteComesBackThroughTreeGridPanelAndDialog) {
   // A table named in UTF-8 ("中" is E4 B8 AD, not GB18030 text) holding every single byte value as
   // text, and a value cut inside a character.
   std::string sql = "CREATE TABLE \"\xE4\xB8\xAD\"(v TEXT, w TEXT);";
-  static const char kHex[] = "0123456789ABCDEF";
   for (int b = 1; b <= 0xFF; ++b) {
-    sql += std::string("INSERT INTO \"\xE4\xB8\xAD\" VALUES(CAST(x'") + kHex[b >> 4] +
-           kHex[b & 15] + "' AS TEXT), 'w');";
+    sql += "INSERT INTO \"\xE4\xB8\xAD\" VALUES(CAST(x'" +
+           Hex(std::string(1, static_cast<char>(b))) + "' AS TEXT), 'w');";
   }
   sql += "INSERT INTO \"\xE4\xB8\xAD\" VALUES(CAST(x'D6D0CE' AS TEXT), 'w');";
   const std::string path = MakeDb(sql);

@@ -13,8 +13,8 @@ namespace torvane {
 namespace {
 
 using testing::AppTest;
-using testing::OtherConnection;
 using testing::QueryText;
+using testing::RawDb;
 
 class ObjectCommandsTest : public AppTest {
  protected:
@@ -225,7 +225,7 @@ TEST_F(ObjectCommandsTest, ATemporaryViewStaysTemporary) {
   SelectTreeItem("临时视图");
   Run("修改视图", "SELECT a * 10 AS b FROM t");
   Run("修改视图名称", "临时二");
-  EXPECT_EQ(Names("view"), std::vector<std::string>{""});  // nothing reached the file
+  EXPECT_EQ(Names("view"), std::vector<std::string>{"<null>"});  // nothing reached the file
   EXPECT_EQ(TreeTexts(),
             (std::vector<std::string>{"表 (1)", "t", "视图 (0)", "临时视图 (1)", "临时二"}));
   SqliteDataset rows = state_.Connection.Query("SELECT b FROM temp.临时二");
@@ -263,7 +263,7 @@ TEST_F(ObjectCommandsTest, DropsAfterConfirmation) {
   EXPECT_EQ(LastLogLine(), "[×]删除失败！（use DROP VIEW to delete view v）");
   EXPECT_EQ(services_.message_boxes()[1].flags, kMbOkStop);
   Run("删除视图", std::nullopt, true);
-  EXPECT_EQ(Names("view"), std::vector<std::string>{""});
+  EXPECT_EQ(Names("view"), std::vector<std::string>{"<null>"});
   // The dropped view was the tree's last item: nothing is selected, and nothing of it is shown.
   EXPECT_EQ(window_.tree().SelectedIndex(), -1);
   EXPECT_EQ(window_.grid().CellText(0, 0), "无数据");

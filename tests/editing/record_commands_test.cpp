@@ -11,8 +11,8 @@ namespace torvane {
 namespace {
 
 using testing::AppTest;
-using testing::OtherConnection;
 using testing::QueryText;
+using testing::RawDb;
 
 TEST_F(AppTest, InsertEmptyRecordAppendsNullsAndShowsTheTableAgain) {
   const std::string path = MakeDb(
@@ -102,7 +102,7 @@ TEST_F(AppTest, DeleteFollowsTheRowTheUserSees) {
   SelectTreeItem("t");
   // Another program deletes the second record while the grid still shows it; the user then chooses
   // the third row.
-  OtherConnection other(path);
+  RawDb other(path);
   other.Run("DELETE FROM t WHERE a = '二'");
   EditCell(1, 1, "一改");  // a write reloads the cursor's list, so positions move
   window_.grid().SetCurrentCell(3, 1);
@@ -145,7 +145,7 @@ TEST_F(AppTest, GridEditsFollowRowIdsNotPositions) {
   EXPECT_EQ(QueryText(path, "SELECT b FROM c WHERE rowid = 1"), "改一");
 
   // Another program deletes the first record; later edits still reach the rows they show.
-  OtherConnection other(path);
+  RawDb other(path);
   other.Run("DELETE FROM c WHERE rowid = 1");
   EditCell(2, 2, "改二");
   EditCell(3, 2, "改三");

@@ -17,7 +17,7 @@ std::string FileText(const std::string& path) { return BytesToText(ReadFile(path
 
 TEST(DesktopIntegration, WritesMimePackageAndDesktopEntry) {
   TempDir dir;
-  ScopedEnv data("XDG_DATA_HOME", dir.utf8() + "/share");
+  ScopedEnv data("XDG_DATA_HOME", dir.system_path() + "/share");
   ASSERT_TRUE(InstallDesktopIntegration("/opt/torvane/torvane", "/opt/torvane/ZuveviRE.ico"));
   const std::string entry = FileText(DesktopEntryPath());
   EXPECT_NE(entry.find("Exec=/opt/torvane/torvane %f\n"), std::string::npos) << entry;
@@ -53,7 +53,7 @@ TEST(DesktopIntegration, ExecLineQuotesPathsThatNeedIt) {
 TEST(DesktopIntegration, UnwritableDataHomeFails) {
   TempDir dir;
   ASSERT_TRUE(WriteFile(dir.Path("file"), Bytes{1}));
-  ScopedEnv data("XDG_DATA_HOME", dir.utf8() + "/file");
+  ScopedEnv data("XDG_DATA_HOME", dir.system_path() + "/file");
   EXPECT_FALSE(InstallDesktopIntegration("/opt/torvane/torvane", "/i.ico"));
 }
 

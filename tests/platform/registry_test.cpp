@@ -14,7 +14,7 @@ using testing::TempDir;
 
 TEST(Registry, KeepsDefaultValuesUnderTheConfigHome) {
   TempDir dir;
-  ScopedEnv config("XDG_CONFIG_HOME", dir.utf8() + ToUtf8("/配置/深"));  // made on demand
+  ScopedEnv config("XDG_CONFIG_HOME", dir.system_path() + ToUtf8("/配置/深"));  // made on demand
   EXPECT_EQ(ReadRegistryDefault(".sdb"), "");
   EXPECT_TRUE(WriteRegistryDefault(".sdb\\", "ZuveviREFile"));
   EXPECT_TRUE(WriteRegistryDefault("ZuveviREFile\\", "Sqlite数据库文件"));
@@ -29,7 +29,7 @@ TEST(Registry, KeepsDefaultValuesUnderTheConfigHome) {
 
 TEST(Registry, RefusesTargetsThatNameNoDefaultValue) {
   TempDir dir;
-  ScopedEnv config("XDG_CONFIG_HOME", dir.utf8());
+  ScopedEnv config("XDG_CONFIG_HOME", dir.system_path());
   EXPECT_FALSE(WriteRegistryDefault("no-backslash", "x"));
   EXPECT_FALSE(WriteRegistryDefault("key\\named", "x"));
   EXPECT_FALSE(WriteRegistryDefault("\\", "x"));
@@ -40,7 +40,8 @@ TEST(Registry, RefusesTargetsThatNameNoDefaultValue) {
 TEST(Registry, UnwritablePlaceFailsQuietly) {
   TempDir dir;
   ASSERT_TRUE(WriteFile(dir.Path("file"), Bytes{1}));
-  ScopedEnv config("XDG_CONFIG_HOME", dir.utf8() + "/file");  // a file where a folder should be
+  ScopedEnv config("XDG_CONFIG_HOME",
+                   dir.system_path() + "/file");  // a file where a folder should be
   EXPECT_FALSE(WriteRegistryDefault(".sdb\\", "ZuveviREFile"));
   EXPECT_EQ(ReadRegistryDefault(".sdb"), "");
 }

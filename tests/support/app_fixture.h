@@ -2,17 +2,19 @@
 
 // A running main window on the offscreen platform with scripted modal services, user folders
 // redirected into a temporary folder, and helpers to make database files for the logic's tests.
+// Header-only: its literals are internal text, compiled with the logic's tests that include it.
 
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include "app/app_state.h"
 #include "app/database_commands.h"
 #include "base/files.h"
 #include "program/command_routing.h"
+#include "support/raw_db.h"
+#include "support/scripted_modal_services.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
@@ -20,77 +22,11 @@
 
 namespace torvane::testing {
 
-// Runs `sql` on the database file `path` through a connection of its own; fails the test on error.
-inline void MakeDatabase(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(SystemPath(path).c_str(), &db), SQLITE_OK);
-  char* error = nullptr;
-  const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-  const std::string message = error != nullptr ? error : "";
-  sqlite3_free(error);
-  sqlite3_close(db);
-  ASSERT_EQ(rc, SQLITE_OK) << message;
-}
-
-// The first column of the first row of `sql` on `path`, as text ("" for NULL or no row).
-inline std::string QueryText(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  std::string result;
-  if (sqlite3_open(SystemPath(path).c_str(), &db) == SQLITE_OK) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr) {
-      result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-    }
-    sqlite3_finalize(statement);
-  }
-  sqlite3_close(db);
-  return result;
-}
-
-// The first column of the first row of `sql` on `path`, as bytes (empty for NULL or no row).
-inline Bytes QueryBytes(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  Bytes result;
-  if (sqlite3_open(SystemPath(path).c_str(), &db) == SQLITE_OK) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW) {
-      const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(statement, 0));
-      result.assign(data, data + sqlite3_column_bytes(statement, 0));
-    }
-    sqlite3_finalize(statement);
-  }
-  sqlite3_close(db);
-  return result;
-}
-
-// Another program's connection to a database file, for changing it behind the program's back.
-class OtherConnection {
- public:
-  explicit OtherConnection(const std::string& path) {
-    EXPECT_EQ(sqlite3_open(SystemPath(path).c_str(), &db_), SQLITE_OK);
-  }
-  ~OtherConnection() { sqlite3_close(db_); }
-  OtherConnection(const OtherConnection&) = delete;
-  OtherConnection& operator=(const OtherConnection&) = delete;
-  // Runs `sql`; fails the test on error.
-  void Run(const std::string& sql) {
-    char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
-        << (error != nullptr ? error : "");
-    sqlite3_free(error);
-  }
-
- private:
-  sqlite3* db_ = nullptr;
-};
-
 class AppTest : public ::testing::Test {
  protected:
   AppTest()
-      : config_("XDG_CONFIG_HOME", dir_.utf8() + "/config"),
-        data_("XDG_DATA_HOME", dir_.utf8() + "/data") {}
+      : config_("XDG_CONFIG_HOME", dir_.system_path() + "/config"),
+        data_("XDG_DATA_HOME", dir_.system_path() + "/data") {}
 
   ~AppTest() override {
     // Backups land beside the test program: take back the ones this test made.

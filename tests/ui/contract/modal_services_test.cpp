@@ -22,10 +22,13 @@
 
 #include "base/codec.h"
 #include "modal_answer.h"
+#include "support/scripted_modal_services.h"
 #include "ui/modal_services.h"
 
 namespace torvane {
 namespace {
+
+using testing::ScriptedModalServices;
 
 std::string In(const char* utf8) { return FromUtf8(utf8); }
 

@@ -1,7 +1,6 @@
 // Internal text through the real widgets and back: every byte value, whether or not it starts a
 // character, comes back unchanged from edit boxes, grid cells and their editors, tree items and
 // combo box items, also after the user has typed next to it.
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,22 +16,14 @@
 
 #include "base/cell_texts.h"
 #include "base/codec.h"
+#include "support/hex.h"
 #include "ui/controls.h"
 #include "ui/runtime.h"
 
 namespace torvane {
 namespace {
 
-// Bytes as hex, for naming a failing case.
-std::string Hex(const std::string& bytes) {
-  std::string hex;
-  char buffer[4];
-  for (unsigned char c : bytes) {
-    std::snprintf(buffer, sizeof buffer, "%02X ", c);
-    hex += buffer;
-  }
-  return hex;
-}
+using testing::Hex;
 
 // Every byte value alone, then values whose bytes are not all characters. The zero byte does not
 // occur in text a widget shows, but the widgets carry it too.

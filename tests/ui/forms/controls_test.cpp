@@ -1,5 +1,6 @@
-// Every control that the program logic names exists in its window, with the kind, container and
-// designed properties the logic relies on, and is reachable through the window facades.
+// Every control of the layout tables exists in its window, with the kind, container and designed
+// properties the table gives it, and is reachable through the window facades under the name the
+// logic uses.
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "base/codec.h"
 #include "ui/controls.h"
 #include "ui/designer_dialog.h"
+#include "ui/forms/form_layout.h"
 #include "ui/insert_dialog.h"
 #include "ui/main_window.h"
 #include "ui/sql_dialog.h"
@@ -27,163 +29,43 @@
 namespace torvane {
 namespace {
 
-enum class K {
-  kLabel,
-  kButton,
-  kFlatButton,
-  kRadio,
-  kGroup,
-  kMultiLine,
-  kLine,
-  kCombo,
-  kTabs,
-  kPicture,
-  kToolbar,
-  kTree,
-  kGrid,
-  kSplitter,
-};
-
-// Designed properties beyond the kind.
-enum Detail : unsigned {
-  kNone = 0,
-  kReadOnly = 1,
-  kInteger = 2,
-  kDecimal = 4,
-  kChecked = 8,
-  kHidden = 16,
-};
-
-struct Case {
-  const char* name;
-  K kind;
-  const char* container;  // group box or tab page the control sits in; nullptr: the window
-  unsigned detail = kNone;
-};
-
-const Case kMainControls[] = {
-    {"工具条1", K::kToolbar, nullptr},
-    {"标签6", K::kLabel, nullptr},
-    {"标签1", K::kLabel, nullptr},
-    {"组合框_显示内容", K::kCombo, nullptr},
-    {"树型框1", K::kTree, nullptr},
-    {"分隔条1", K::kSplitter, nullptr},
-    {"分组框1", K::kGroup, nullptr},
-    {"编辑框_表或视图定义", K::kMultiLine, "分组框1", kReadOnly},
-    {"高级表格1", K::kGrid, nullptr},
-    {"编辑框_表基本信息", K::kLine, nullptr, kReadOnly},
-    {"标签2", K::kLabel, nullptr},
-    {"超级按钮_写日志到文件", K::kFlatButton, nullptr},
-    {"超级按钮_清除日志", K::kFlatButton, nullptr},
-    {"编辑框_操作日志", K::kMultiLine, nullptr, kReadOnly},
-    {"标签7", K::kLabel, nullptr},
-    {"标签8", K::kLabel, nullptr},
-    {"分组框_字段读写", K::kGroup, nullptr, kHidden},
-    {"标签4", K::kLabel, "分组框_字段读写"},
-    {"组合框_记录序号", K::kCombo, "分组框_字段读写"},
-    {"标签3", K::kLabel, "分组框_字段读写"},
-    {"组合框_字段名称", K::kCombo, "分组框_字段读写"},
-    {"高级选择夹1", K::kTabs, "分组框_字段读写"},
-    {"编辑框_文本字段值", K::kMultiLine, "文本型"},
-    {"按钮_从文件读入文本", K::kButton, "文本型"},
-    {"按钮_写文本到文件", K::kButton, "文本型"},
-    {"按钮_读文本字段值", K::kButton, "文本型"},
-    {"按钮_写文本字段值", K::kButton, "文本型"},
-    {"编辑框_整数字段值", K::kLine, "整数型", kInteger},
-    {"按钮_读整数字段值", K::kButton, "整数型"},
-    {"按钮_写整数字段值", K::kButton, "整数型"},
-    {"编辑框_小数字段值", K::kLine, "小数型", kDecimal},
-    {"按钮_读小数字段值", K::kButton, "小数型"},
-    {"按钮_写小数字段值", K::kButton, "小数型"},
-    {"按钮_写字节集字段值到文件", K::kButton, "字节集型"},
-    {"按钮_清除字节集字段", K::kButton, "字节集型"},
-    {"按钮_从文件写到字节集字段", K::kButton, "字节集型"},
-    {"标签5", K::kLabel, "字节集型"},
-    {"图片框_字节集预览", K::kPicture, "字节集型"},
-};
-
-const Case kSqlControls[] = {
-    {"标签1", K::kLabel, nullptr},
-    {"树型框1", K::kTree, nullptr},
-    {"标签2", K::kLabel, nullptr},
-    {"编辑框_SQL语句", K::kMultiLine, nullptr},
-    {"按钮_从文件导入", K::kButton, nullptr},
-    {"按钮_从模板导入", K::kButton, nullptr},
-    {"高级表格1", K::kGrid, nullptr, kHidden},
-    {"分组框1", K::kGroup, nullptr},
-    {"单选框_查询类SQL", K::kRadio, "分组框1", kChecked},
-    {"单选框_执行类SQL", K::kRadio, "分组框1"},
-    {"标签3", K::kLabel, nullptr},
-    {"按钮_确定", K::kButton, nullptr},
-    {"按钮_关闭", K::kButton, nullptr},
-};
-
-const Case kDesignerControls[] = {
-    {"高级表格1", K::kGrid, nullptr},
-    {"按钮_向前插入字段", K::kButton, nullptr},
-    {"按钮_向后插入字段", K::kButton, nullptr},
-    {"按钮_删除字段", K::kButton, nullptr},
-    {"按钮4", K::kButton, nullptr},
-    {"按钮5", K::kButton, nullptr},
-    {"按钮_确定", K::kButton, nullptr},
-    {"按钮_取消", K::kButton, nullptr},
-};
-
-const Case kInsertControls[] = {
-    {"标签1", K::kLabel, nullptr},
-    {"标签3", K::kLabel, nullptr},
-    {"高级表格1", K::kGrid, nullptr},
-    {"高级选择夹1", K::kTabs, nullptr},
-    {"标签_文本长度", K::kLabel, "文本型"},
-    {"编辑框_文本字段值", K::kMultiLine, "文本型"},
-    {"按钮_写文本字段值", K::kButton, "文本型"},
-    {"编辑框_整数字段值", K::kLine, "整数型", kInteger},
-    {"按钮_写整数字段值", K::kButton, "整数型"},
-    {"编辑框_小数字段值", K::kLine, "小数型", kDecimal},
-    {"按钮_写小数字段值", K::kButton, "小数型"},
-    {"标签_字节集长度", K::kLabel, "字节集型"},
-    {"按钮_清除字节集字段", K::kButton, "字节集型"},
-    {"按钮_从文件写到字节集字段", K::kButton, "字节集型"},
-    {"标签5", K::kLabel, "字节集型"},
-    {"图片框_字节集预览", K::kPicture, "字节集型"},
-    {"标签2", K::kLabel, nullptr},
-    {"按钮_确定", K::kButton, nullptr},
-    {"按钮_取消", K::kButton, nullptr},
-};
-
-// True when the widget is of the Qt class and the wrapper of the contract class agreed for `kind`.
-bool HasKind(QWidget* w, Control* c, K kind) {
+// True when the widget is of the Qt class and the wrapper of the contract class that a control of
+// layout kind `kind` is built as.
+bool HasKind(QWidget* w, Control* c, forms::Kind kind) {
+  using forms::Kind;
   switch (kind) {
-    case K::kLabel:
+    case Kind::kLabel:
+    case Kind::kDivider:
+    case Kind::kLinkLabel:
       return qobject_cast<QLabel*>(w) && dynamic_cast<Label*>(c);
-    case K::kButton:
+    case Kind::kButton:
       return qobject_cast<QPushButton*>(w) && !qobject_cast<QPushButton*>(w)->isFlat() &&
              dynamic_cast<Button*>(c);
-    case K::kFlatButton:
+    case Kind::kFlatButton:
       return qobject_cast<QPushButton*>(w) && qobject_cast<QPushButton*>(w)->isFlat() &&
              dynamic_cast<Button*>(c);
-    case K::kRadio:
+    case Kind::kRadioButton:
       return qobject_cast<QRadioButton*>(w) && dynamic_cast<RadioButton*>(c);
-    case K::kGroup:
+    case Kind::kGroupBox:
       return qobject_cast<QGroupBox*>(w) && dynamic_cast<GroupBox*>(c);
-    case K::kMultiLine:
+    case Kind::kMultiLineEdit:
       return qobject_cast<QPlainTextEdit*>(w) && dynamic_cast<EditBox*>(c);
-    case K::kLine:
+    case Kind::kLineEdit:
       return qobject_cast<QLineEdit*>(w) && dynamic_cast<EditBox*>(c);
-    case K::kCombo:
+    case Kind::kComboBox:
       return qobject_cast<QComboBox*>(w) && !qobject_cast<QComboBox*>(w)->isEditable() &&
              dynamic_cast<ComboBox*>(c);
-    case K::kTabs:
+    case Kind::kTabControl:
       return qobject_cast<QTabWidget*>(w) && dynamic_cast<TabControl*>(c);
-    case K::kPicture:
+    case Kind::kPictureBox:
       return qobject_cast<QLabel*>(w) && dynamic_cast<PictureBox*>(c);
-    case K::kToolbar:
+    case Kind::kToolbar:
       return qobject_cast<QToolBar*>(w) && dynamic_cast<Toolbar*>(c);
-    case K::kTree:
+    case Kind::kTree:
       return qobject_cast<QTreeWidget*>(w) && dynamic_cast<TreeView*>(c);
-    case K::kGrid:
+    case Kind::kGrid:
       return qobject_cast<QTableView*>(w) && dynamic_cast<Grid*>(c);
-    case K::kSplitter:
+    case Kind::kSplitter:
       return qobject_cast<QFrame*>(w) != nullptr && c != nullptr;
   }
   return false;
@@ -201,43 +83,48 @@ std::string ContainerOf(QWidget* w, QWidget* window) {
   return "";
 }
 
+// Every control of `form`'s layout table, found through the window facade by its name, is built
+// as the table says: its kind, the group box or tab page it sits in, and its designed state.
 template <class Facade>
-void CheckControls(Facade& window, const char* window_name, const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(window_name) + " / " + c.name);
-    Control* control = window.Find(FromUtf8(c.name));
+void CheckControls(Facade& window, const forms::FormSpec& form) {
+  ASSERT_FALSE(form.controls.empty());
+  for (const forms::ControlSpec& layout : form.controls) {
+    SCOPED_TRACE(std::string(form.name) + " / " + layout.name);
+    Control* control = window.Find(FromUtf8(layout.name));
     ASSERT_NE(control, nullptr);
     QWidget* widget = control->widget();
     ASSERT_NE(widget, nullptr);
-    EXPECT_EQ(control->Name(), FromUtf8(c.name));
-    EXPECT_TRUE(HasKind(widget, control, c.kind));
-    EXPECT_EQ(ContainerOf(widget, window.window().widget()), c.container ? c.container : "");
+    EXPECT_EQ(control->Name(), FromUtf8(layout.name));
+    EXPECT_TRUE(HasKind(widget, control, layout.kind));
+    // A control on a tab page sits in the page, which is named by its caption.
+    const char* container = layout.page ? layout.page : layout.container;
+    EXPECT_EQ(ContainerOf(widget, window.window().widget()), container ? container : "");
 
     auto* edit = dynamic_cast<EditBox*>(control);
     if (edit) {
-      EXPECT_EQ(edit->IsReadOnly(), (c.detail & kReadOnly) != 0);
-      InputKind expected = (c.detail & kInteger)   ? InputKind::kInteger
-                           : (c.detail & kDecimal) ? InputKind::kDecimal
-                                                   : InputKind::kPlain;
+      EXPECT_EQ(edit->IsReadOnly(), (layout.flags & forms::kReadOnly) != 0);
+      InputKind expected = (layout.flags & forms::kIntegerInput)   ? InputKind::kInteger
+                           : (layout.flags & forms::kDecimalInput) ? InputKind::kDecimal
+                                                                   : InputKind::kPlain;
       EXPECT_EQ(edit->GetInputKind(), expected);
       EXPECT_EQ(edit->Content(), "");
     }
     if (auto* radio = dynamic_cast<RadioButton*>(control)) {
-      EXPECT_EQ(radio->IsChecked(), (c.detail & kChecked) != 0);
+      EXPECT_EQ(radio->IsChecked(), (layout.flags & forms::kChecked) != 0);
     }
-    EXPECT_EQ(control->IsVisible(), (c.detail & kHidden) == 0);
+    EXPECT_EQ(control->IsVisible(), (layout.flags & forms::kHidden) == 0);
   }
 }
 
 TEST(WindowControls, EveryNamedControlHasItsKindContainerAndDesignedState) {
   MainWindow main;
-  CheckControls(main, "main", {std::begin(kMainControls), std::end(kMainControls)});
+  CheckControls(main, forms::MainForm());
   SqlDialog sql;
-  CheckControls(sql, "sql", {std::begin(kSqlControls), std::end(kSqlControls)});
+  CheckControls(sql, forms::SqlForm());
   DesignerDialog designer;
-  CheckControls(designer, "designer", {std::begin(kDesignerControls), std::end(kDesignerControls)});
+  CheckControls(designer, forms::DesignerForm());
   InsertDialog insert;
-  CheckControls(insert, "insert", {std::begin(kInsertControls), std::end(kInsertControls)});
+  CheckControls(insert, forms::InsertForm());
 }
 
 TEST(WindowControls, FindAnswersNullForUnknownNames) {
@@ -253,7 +140,9 @@ TEST(WindowControls, FindAnswersNullForUnknownNames) {
   EXPECT_EQ(sql.menu_item(FromUtf8("新建表...")), nullptr);
 }
 
-// The English accessors hand out the wrapper of the control with the matching name.
+// The English accessors hand out the wrapper of the control with the matching name. Which accessor
+// stands for which name is the facades' own choice, not the layout tables', so the pairs are
+// written out here.
 TEST(WindowControls, AccessorsReturnTheNamedControls) {
   MainWindow m;
   SqlDialog s;
@@ -333,37 +222,37 @@ TEST(WindowControls, AccessorsReturnTheNamedControls) {
   }
 }
 
+// The settings every file dialog of the layout tables is created with.
+void ExpectDesignedSettings(const FileDialog& dialog, const forms::FileDialogSpec& spec) {
+  SCOPED_TRACE(spec.name);
+  EXPECT_EQ(dialog.kind, spec.kind);
+  EXPECT_EQ(dialog.filter, FromUtf8(spec.filter));
+  EXPECT_EQ(dialog.default_extension, spec.default_extension);
+  EXPECT_EQ(dialog.file_name, "");
+  EXPECT_EQ(dialog.title, "");
+}
+
 TEST(WindowControls, FileDialogsKeepTheirDesignedSettings) {
   MainWindow main;
-  SqlDialog sql;
-  InsertDialog insert;
-  const struct {
-    FileDialog* dialog;
-    FileDialog* found;
-    FileDialogKind kind;
-    const char* filter;
-    const char* extension;
-  } cases[] = {
-      {&main.bytes_file_dialog(), main.FindFileDialog(FromUtf8("对话框_字节集读写")),
-       FileDialogKind::kOpen, "所有文件(*.*)|*.*", ""},
-      {&main.text_file_dialog(), main.FindFileDialog(FromUtf8("对话框_打开或保存文本")),
-       FileDialogKind::kSave, "文本文件(*.txt)|*.txt|所有文件(*.*)|*.*", "txt"},
-      {&main.database_file_dialog(), main.FindFileDialog(FromUtf8("对话框_打开或新建数据库")),
-       FileDialogKind::kOpen, "Sqlite数据库文件(*.sdb)|*.sdb|所有文件(*.*)|*.*", "sdb"},
-      {&sql.file_dialog(), &sql.file_dialog(), FileDialogKind::kOpen,
-       "SQL文件(*.sql)|*.sql|文本文件(*.txt)|*.txt|所有文件(*.*)|*.*", ""},
-      {&insert.file_dialog(), &insert.file_dialog(), FileDialogKind::kOpen, "所有文件(*.*)|*.*",
-       ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.filter);
-    EXPECT_EQ(c.dialog, c.found);
-    EXPECT_EQ(c.dialog->kind, c.kind);
-    EXPECT_EQ(c.dialog->filter, FromUtf8(c.filter));
-    EXPECT_EQ(c.dialog->default_extension, c.extension);
-    EXPECT_EQ(c.dialog->file_name, "");
-    EXPECT_EQ(c.dialog->title, "");
+  const forms::FormSpec& main_form = forms::MainForm();
+  ASSERT_FALSE(main_form.file_dialogs.empty());
+  for (const forms::FileDialogSpec& spec : main_form.file_dialogs) {
+    const FileDialog* dialog = main.FindFileDialog(FromUtf8(spec.name));
+    ASSERT_NE(dialog, nullptr) << spec.name;
+    ExpectDesignedSettings(*dialog, spec);
   }
+  // The accessors hand out the dialogs of the names the logic knows them by.
+  EXPECT_EQ(&main.bytes_file_dialog(), main.FindFileDialog(FromUtf8("对话框_字节集读写")));
+  EXPECT_EQ(&main.text_file_dialog(), main.FindFileDialog(FromUtf8("对话框_打开或保存文本")));
+  EXPECT_EQ(&main.database_file_dialog(), main.FindFileDialog(FromUtf8("对话框_打开或新建数据库")));
+  // The dialogs have one file dialog each.
+  SqlDialog sql;
+  ASSERT_EQ(forms::SqlForm().file_dialogs.size(), 1u);
+  ExpectDesignedSettings(sql.file_dialog(), forms::SqlForm().file_dialogs[0]);
+  InsertDialog insert;
+  ASSERT_EQ(forms::InsertForm().file_dialogs.size(), 1u);
+  ExpectDesignedSettings(insert.file_dialog(), forms::InsertForm().file_dialogs[0]);
+
   // The window keeps what the logic leaves in a dialog for its next show.
   main.database_file_dialog().file_name = FromUtf8("/tmp/数据.sdb");
   EXPECT_EQ(main.database_file_dialog().file_name, FromUtf8("/tmp/数据.sdb"));

@@ -3,15 +3,18 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QKeySequence>
 #include <QTabBar>
 #include <QTest>
 #include <QWidget>
 
 #include "base/codec.h"
+#include "support/layout_tables.h"
 #include "ui/controls.h"
 #include "ui/forms/form_controls.h"
 #include "ui/forms/form_layout.h"
@@ -60,73 +63,20 @@ std::string Joined(const std::vector<std::string>& names) {
   return text;
 }
 
-const std::vector<std::string> kMainOrder = {
-    "组合框_显示内容",
-    "树型框1",
-    "编辑框_表或视图定义",
-    "高级表格1",
-    "编辑框_表基本信息",
-    "组合框_记录序号",
-    "组合框_字段名称",
-    "高级选择夹1",
-    "编辑框_文本字段值",
-    "按钮_从文件读入文本",
-    "按钮_写文本到文件",
-    "按钮_读文本字段值",
-    "按钮_写文本字段值",
-    "编辑框_整数字段值",
-    "按钮_读整数字段值",
-    "按钮_写整数字段值",
-    "编辑框_小数字段值",
-    "按钮_读小数字段值",
-    "按钮_写小数字段值",
-    "按钮_写字节集字段值到文件",
-    "按钮_清除字节集字段",
-    "按钮_从文件写到字节集字段",
-    "超级按钮_写日志到文件",
-    "超级按钮_清除日志",
-    "编辑框_操作日志",
-    "标签7",
-    "标签8",
-};
-const std::vector<std::string> kSqlOrder = {
-    "树型框1",          "按钮_从文件导入",  "按钮_从模板导入", "编辑框_SQL语句", "高级表格1",
-    "单选框_查询类SQL", "单选框_执行类SQL", "按钮_确定",       "按钮_关闭",
-};
-const std::vector<std::string> kDesignerOrder = {
-    "高级表格1", "按钮_向前插入字段", "按钮_向后插入字段", "按钮_删除字段", "按钮4",
-    "按钮5",     "按钮_确定",         "按钮_取消",
-};
-const std::vector<std::string> kInsertOrder = {
-    "高级表格1",           "高级选择夹1",
-    "编辑框_文本字段值",   "按钮_写文本字段值",
-    "编辑框_整数字段值",   "按钮_写整数字段值",
-    "编辑框_小数字段值",   "按钮_写小数字段值",
-    "按钮_清除字节集字段", "按钮_从文件写到字节集字段",
-    "按钮_确定",           "按钮_取消",
-};
-
-// Each window's focus chain visits every control that takes the focus exactly once, in reading
-// order, independently of the order the controls were created in.
+// Each window's focus chain visits every control that takes the focus exactly once, in the reading
+// order of its layout table's Tab list, independently of the order the controls were created in.
 TEST(TabOrder, EachWindowVisitsEveryFocusableControlOnceInReadingOrder) {
-  const struct {
-    const forms::FormSpec& form;
-    const std::vector<std::string>& order;
-  } cases[] = {
-      {forms::MainForm(), kMainOrder},
-      {forms::SqlForm(), kSqlOrder},
-      {forms::DesignerForm(), kDesignerOrder},
-      {forms::InsertForm(), kInsertOrder},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.form.name);
-    forms::FormControls controls(c.form);
-    const std::vector<std::string> chain = TabChain(c.form, controls.widget());
-    EXPECT_EQ(chain, c.order) << Joined(chain);
+  for (const forms::FormSpec* form : testing::AllForms()) {
+    SCOPED_TRACE(form->name);
+    const std::vector<std::string> order(form->tab_order.begin(), form->tab_order.end());
+    ASSERT_FALSE(order.empty());
+    forms::FormControls controls(*form);
+    const std::vector<std::string> chain = TabChain(*form, controls.widget());
+    EXPECT_EQ(chain, order) << Joined(chain);
     EXPECT_EQ(std::set<std::string>(chain.begin(), chain.end()).size(), chain.size());
     // Every control of the layout that takes the focus is in the chain.
     const std::set<std::string> in_chain(chain.begin(), chain.end());
-    for (const forms::ControlSpec& layout : c.form.controls) {
+    for (const forms::ControlSpec& layout : form->controls) {
       QWidget* widget = controls.Find(layout.name)->widget();
       if (QWidget* proxy = widget->focusProxy()) widget = proxy;
       if ((widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus) {
@@ -158,7 +108,9 @@ std::vector<std::string> Walk(const forms::FormSpec& form, Qt::Key key, int coun
 }
 
 // With the keys themselves: Tab goes through the shown controls and comes round to the first,
-// Shift+Tab goes back the same way; a grid and a text box let Tab through.
+// Shift+Tab goes back the same way; a grid and a text box let Tab through. The walks are written
+// out rather than read from the layout's Tab list: which of its controls the keys reach (only the
+// shown page's, only the checked radio button of a group) is what these check.
 TEST(TabOrder, TabAndShiftTabWalkTheMainWindow) {
   MainWindow main;
   main.field_panel().SetVisible(true);
@@ -280,43 +232,53 @@ TEST(KeyboardActivation, DialogButtonsActOnEnterOnlyWithTheFocus) {
   window->hide();
 }
 
-// The main window's keys choose their menu items as a click would, and nothing while the item or
-// its menu is disabled; the menus still show no key.
+// The main window's keys of its layout table choose their menu items as a click would, and nothing
+// while the item or its menu is disabled; the menus still show no key.
 TEST(MainShortcuts, ChooseTheirMenuItems) {
   MainWindow main;
-  const struct {
-    Qt::Key key;
-    const char* item;
-    MainMenu menu;
-  } cases[] = {
-      {Qt::Key_N, "新建数据库...", MainMenu::kDatabase},
-      {Qt::Key_O, "打开数据库...", MainMenu::kDatabase},
-      {Qt::Key_W, "关闭数据库", MainMenu::kDatabase},
-      {Qt::Key_E, "执行SQL语句", MainMenu::kOther},
+  const forms::FormSpec& form = forms::MainForm();
+  ASSERT_FALSE(form.shortcuts.empty());
+  // The menu of the menu bar that holds the item captioned `item`.
+  auto menu_of = [&form](const char* item) {
+    for (std::size_t m = 0; m < form.menus.size(); ++m) {
+      for (const char* caption : form.menus[m].items) {
+        if (caption && std::string_view(caption) == item) return static_cast<MainMenu>(m);
+      }
+    }
+    ADD_FAILURE() << "no menu holds " << item;
+    return MainMenu::kHelp;
   };
   std::map<std::string, int> chosen;
-  for (const auto& c : cases) {
-    main.menu_item(T(c.item))->on_chosen = [&chosen, item = c.item] { ++chosen[item]; };
+  for (const forms::ShortcutSpec& shortcut : form.shortcuts) {
+    main.menu_item(T(shortcut.menu_item))->on_chosen = [&chosen, item = shortcut.menu_item] {
+      ++chosen[item];
+    };
   }
   QWidget* window = main.window().widget();
   ShowAndFocus(window, main.grid().widget());
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.item);
-    MenuItem* item = main.menu_item(T(c.item));
-    QTest::keyClick(QApplication::focusWidget(), c.key, Qt::ControlModifier);
-    EXPECT_EQ(chosen[c.item], 1);
+  for (const forms::ShortcutSpec& shortcut : form.shortcuts) {
+    SCOPED_TRACE(shortcut.keys);
+    const char* name = shortcut.menu_item;
+    const QKeySequence keys = QKeySequence::fromString(QString::fromUtf8(shortcut.keys));
+    ASSERT_EQ(keys.count(), 1);
+    const Qt::Key key = keys[0].key();
+    const Qt::KeyboardModifiers modifiers = keys[0].keyboardModifiers();
+    MenuItem* item = main.menu_item(T(name));
+    Menu& menu = main.menu(menu_of(name));
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    EXPECT_EQ(chosen[name], 1);
     item->SetEnabled(false);
-    QTest::keyClick(QApplication::focusWidget(), c.key, Qt::ControlModifier);
-    EXPECT_EQ(chosen[c.item], 1);
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    EXPECT_EQ(chosen[name], 1);
     item->SetEnabled(true);
-    main.menu(c.menu).SetEnabled(false);
-    QTest::keyClick(QApplication::focusWidget(), c.key, Qt::ControlModifier);
-    EXPECT_EQ(chosen[c.item], 1);
-    main.menu(c.menu).SetEnabled(true);
-    QTest::keyClick(QApplication::focusWidget(), c.key, Qt::ControlModifier);
-    EXPECT_EQ(chosen[c.item], 2);
+    menu.SetEnabled(false);
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    EXPECT_EQ(chosen[name], 1);
+    menu.SetEnabled(true);
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    EXPECT_EQ(chosen[name], 2);
     EXPECT_TRUE(item->action()->shortcut().isEmpty());
-    EXPECT_EQ(item->Text(), T(c.item));
+    EXPECT_EQ(item->Text(), T(name));
   }
   window->hide();
 }

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "base/codec.h"
+#include "support/layout_tables.h"
 #include "ui/controls.h"
 #include "ui/designer_dialog.h"
 #include "ui/forms/form_controls.h"
@@ -36,16 +37,8 @@ using forms::FormSpec;
 
 std::string T(const char* utf8) { return FromUtf8(utf8); }
 
-const FormSpec* const kForms[] = {&forms::MainForm(), &forms::SqlForm(), &forms::DesignerForm(),
-                                  &forms::InsertForm()};
-
-const ControlSpec& Layout(const FormSpec& form, std::string_view name) {
-  for (const ControlSpec& layout : form.controls) {
-    if (name == layout.name) return layout;
-  }
-  ADD_FAILURE() << "no control " << name;
-  return form.controls.front();
-}
+using testing::AllForms;
+using testing::LayoutOf;
 
 const AnchorSpec* Anchors(const FormSpec& form, std::string_view name) {
   for (const AnchorSpec& anchors : form.anchors) {
@@ -58,7 +51,7 @@ const AnchorSpec* Anchors(const FormSpec& form, std::string_view name) {
 // edge moved by its share of its container's growth (a tab page's controls: the tab control's).
 QRect Expected(const FormSpec& form, const ControlSpec& layout, QSize growth) {
   if (layout.container) {
-    const ControlSpec& outer = Layout(form, layout.container);
+    const ControlSpec& outer = LayoutOf(form, layout.container);
     growth = Expected(form, outer, growth).size() - QSize(outer.width, outer.height);
   }
   const QRect designed(layout.left, layout.top, layout.width, layout.height);
@@ -102,11 +95,11 @@ void ExpectTheTablesGeometry(const FormSpec& form, forms::FormControls& controls
 
 // The anchor tables name controls of their own form, and no edge overtakes the one opposite it.
 TEST(WindowAnchors, NameControlsAndNeverShrinkThem) {
-  for (const FormSpec* form : kForms) {
+  for (const FormSpec* form : AllForms()) {
     SCOPED_TRACE(form->name);
     for (const AnchorSpec& anchors : form->anchors) {
       SCOPED_TRACE(anchors.control);
-      EXPECT_STREQ(Layout(*form, anchors.control).name, anchors.control);
+      EXPECT_STREQ(LayoutOf(*form, anchors.control).name, anchors.control);
       for (int share : {anchors.left, anchors.top, anchors.right, anchors.bottom}) {
         EXPECT_GE(share, 0);
         EXPECT_LE(share, forms::kFollows);
@@ -122,7 +115,7 @@ TEST(WindowAnchors, NameControlsAndNeverShrinkThem) {
 // window went on the way.
 TEST(WindowLayout, WidgetsAreWhereTheTablesPutThemAtEverySize) {
   const QSize growths[] = {{0, 0}, {1, 1}, {3, 7}, {400, 300}, {807, 353}, {0, 120}, {250, 0}};
-  for (const FormSpec* form : kForms) {
+  for (const FormSpec* form : AllForms()) {
     SCOPED_TRACE(form->name);
     forms::FormControls controls(*form);
     QWidget* window = controls.widget();
@@ -137,7 +130,7 @@ TEST(WindowLayout, WidgetsAreWhereTheTablesPutThemAtEverySize) {
       if (layout.kind == forms::Kind::kGroupBox) widget->show();
     }
     for (QSize growth : growths) {
-      SCOPED_TRACE(testing::Message() << "grown by " << growth.width() << "x" << growth.height());
+      SCOPED_TRACE(::testing::Message() << "grown by " << growth.width() << "x" << growth.height());
       Grow(*form, window, growth);
       ASSERT_EQ(client->size(), DesignedClient(*form) + growth);
       ExpectTheTablesGeometry(*form, controls, growth);
@@ -151,7 +144,7 @@ TEST(WindowLayout, WidgetsAreWhereTheTablesPutThemAtEverySize) {
 // The designed size is the smallest: a window cannot be made smaller than it, only larger, and a
 // dialog, too, offers maximizing.
 TEST(WindowSize, TheDesignedSizeIsTheSmallest) {
-  for (const FormSpec* form : kForms) {
+  for (const FormSpec* form : AllForms()) {
     SCOPED_TRACE(form->name);
     forms::FormControls controls(*form);
     QWidget* window = controls.widget();

@@ -1,6 +1,7 @@
 // The windows as wholes: the created event, menus, toolbar, image list, designed initial state,
 // and the widgets' agreement with the layout tables they are built from.
 #include <array>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include <QToolButton>
 
 #include "base/codec.h"
+#include "support/layout_tables.h"
 #include "ui/controls.h"
 #include "ui/designer_dialog.h"
 #include "ui/forms/form_builder.h"
@@ -36,7 +38,11 @@
 namespace torvane {
 namespace {
 
+using testing::CaptionItems;
+using testing::LayoutOf;
+
 std::string T(const char* utf8) { return FromUtf8(utf8); }
+std::string T(const std::string& utf8) { return FromUtf8(utf8); }
 
 // Names of the controls the test checks inside the created handler: one per container kind.
 const char* const kMainProbe[] = {"工具条1",         "树型框1",           "高级表格1",
@@ -157,22 +163,25 @@ TEST(DialogKeys, CtrlEnterAndF5InTheSqlTextPressOk) {
   window->hide();
 }
 
+// The toolbar's positions are those of the layout table, with its captions, separators and
+// images. The logic binds the buttons by position, so the count and the separators' places are
+// checked as well.
 TEST(MainToolbar, HasThirteenPositionsWithSeparatorsAtThreeSevenEleven) {
   MainWindow main;
   Toolbar& toolbar = main.toolbar();
-  const char* captions[] = {"新建数据库", "打开数据库", "关闭数据库", "",         "新建表",
-                            "修改表",     "删除表",     "",           "新建视图", "修改视图",
-                            "删除视图",   "",           "执行SQL语句"};
+  const std::span<const forms::ToolbarButtonSpec> positions = forms::MainForm().toolbar;
+  ASSERT_EQ(positions.size(), 13u);
   ASSERT_EQ(toolbar.ButtonCount(), 13);
   auto* bar = qobject_cast<QToolBar*>(toolbar.widget());
   ASSERT_NE(bar, nullptr);
   for (int i = 0; i < 13; ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(toolbar.ButtonCaption(i), T(captions[i]));
-    EXPECT_EQ(bar->actions().at(i)->isSeparator(), i == 3 || i == 7 || i == 11);
-    // Only the first two buttons carry an image.
-    EXPECT_EQ(!bar->actions().at(i)->icon().isNull(), i <= 1);
-    if (i != 3 && i != 7 && i != 11) {
+    const forms::ToolbarButtonSpec& position = positions[i];
+    EXPECT_EQ(position.caption == nullptr, i == 3 || i == 7 || i == 11);
+    EXPECT_EQ(toolbar.ButtonCaption(i), T(position.caption ? position.caption : ""));
+    EXPECT_EQ(bar->actions().at(i)->isSeparator(), position.caption == nullptr);
+    EXPECT_EQ(!bar->actions().at(i)->icon().isNull(), position.image >= 0);
+    if (position.caption) {
       EXPECT_TRUE(toolbar.IsButtonEnabled(i));
     }
   }
@@ -192,35 +201,20 @@ TEST(MainToolbar, ClickingAButtonReportsItsIndex) {
   EXPECT_EQ(clicked, (std::vector<int>{12, 0, 5}));
 }
 
+// The menu bar holds the layout table's menus in its order, which MainMenu follows, each with the
+// table's items.
 TEST(MainMenu, MenusAndItemsInOrderWithoutShortcuts) {
   MainWindow main;
-  const struct {
-    MainMenu which;
-    const char* caption;
-    std::vector<const char*> items;  // nullptr: separator
-  } menus[] = {
-      {MainMenu::kDatabase,
-       "数据库",
-       {"新建数据库...", "打开数据库...", "关闭数据库", nullptr, "备份数据库", nullptr, "退出"}},
-      {MainMenu::kTable,
-       "表",
-       {"新建表...", "修改表...", "修改表名称", "删除表", nullptr, "插入空记录", "插入记录...",
-        "删除当前记录"}},
-      {MainMenu::kView, "视图", {"新建视图", "修改视图", "修改视图名称", "删除视图"}},
-      {MainMenu::kOther,
-       "其它操作",
-       {"执行SQL语句", nullptr, "开始事务", "提交事务", "回滚事务", nullptr, "取错误文本",
-        "取错误码", "取最新插入ID", nullptr, "文本编码..."}},
-      {MainMenu::kHelp, "帮助", {"关于"}},
-  };
+  const std::span<const forms::MenuSpec> menus = forms::MainForm().menus;
+  ASSERT_EQ(menus.size(), 5u);  // MainMenu's five
   auto* window = qobject_cast<QMainWindow*>(main.window().widget());
   ASSERT_NE(window, nullptr);
   const QList<QAction*> bar_actions = window->menuBar()->actions();
   ASSERT_EQ(bar_actions.size(), 5);
   for (int m = 0; m < 5; ++m) {
-    const auto& expected = menus[m];
+    const forms::MenuSpec& expected = menus[m];
     SCOPED_TRACE(expected.caption);
-    Menu& menu = main.menu(expected.which);
+    Menu& menu = main.menu(static_cast<MainMenu>(m));
     EXPECT_EQ(menu.Caption(), T(expected.caption));
     EXPECT_EQ(bar_actions[m]->menu(), menu.menu());
     EXPECT_TRUE(menu.IsEnabled());
@@ -255,11 +249,20 @@ TEST(MainMenu, ChoosingAnItemRaisesItsEvent) {
 TEST(SqlTemplateMenu, IsAPopUpMenuOutsideAnyMenuBar) {
   SqlDialog sql;
   Menu& menu = sql.template_menu();
-  EXPECT_EQ(menu.Caption(), T("SQL模板_右键菜单"));
-  ASSERT_EQ(menu.ItemCount(), 3);
-  EXPECT_EQ(menu.Item(0), sql.menu_item(T("应用选中行")));
-  EXPECT_EQ(menu.Item(1), nullptr);
-  EXPECT_EQ(menu.Item(2), sql.menu_item(T("关闭SQL模板")));
+  ASSERT_EQ(forms::SqlForm().menus.size(), 1u);
+  const forms::MenuSpec& expected = forms::SqlForm().menus[0];
+  EXPECT_EQ(menu.Caption(), T(expected.caption));
+  ASSERT_FALSE(expected.items.empty());
+  ASSERT_EQ(menu.ItemCount(), static_cast<int>(expected.items.size()));
+  for (int i = 0; i < menu.ItemCount(); ++i) {
+    SCOPED_TRACE(i);
+    if (!expected.items[i]) {
+      EXPECT_EQ(menu.Item(i), nullptr);
+      continue;
+    }
+    ASSERT_NE(menu.Item(i), nullptr);
+    EXPECT_EQ(menu.Item(i), sql.menu_item(T(expected.items[i])));
+  }
   EXPECT_FALSE(menu.IsOpen());
   EXPECT_EQ(sql.window().widget()->findChildren<QMenuBar*>().size(), 0);
 }
@@ -267,9 +270,9 @@ TEST(SqlTemplateMenu, IsAPopUpMenuOutsideAnyMenuBar) {
 TEST(WindowImageList, HoldsTheSharedPicturesOfToolbarAndTree) {
   MainWindow main;
   const ImageList& images = main.image_list();
-  EXPECT_EQ(images.Count(), 147);
-  EXPECT_EQ(images.Width(), 16);
-  EXPECT_EQ(images.Height(), 15);
+  EXPECT_EQ(images.Count(), forms::kImageCount);
+  EXPECT_EQ(images.Width(), forms::kImageWidth);
+  EXPECT_EQ(images.Height(), forms::kImageHeight);
   EXPECT_EQ(main.tree().GetImageList().data(), images.data());
   // The pictures the program uses by number are drawn and differ from each other.
   const QList<QPixmap>& pixmaps = ImageListPixmaps(images);
@@ -298,9 +301,11 @@ TEST(WindowImageList, TheTableImageHasABlueHeaderRow) {
 TEST(WindowInitialState, MainWindowAsCreated) {
   MainWindow main;
   ComboBox& filter = main.display_filter();
-  const char* items[] = {"显示所有表和视图", "显示表", "显示视图", "显示临时表", "显示临时视图"};
-  ASSERT_EQ(filter.ItemCount(), 5);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(filter.ItemText(i), T(items[i]));
+  const std::vector<std::string> items =
+      CaptionItems(LayoutOf(forms::MainForm(), "组合框_显示内容").caption);
+  ASSERT_FALSE(items.empty());
+  ASSERT_EQ(filter.ItemCount(), static_cast<int>(items.size()));
+  for (int i = 0; i < filter.ItemCount(); ++i) EXPECT_EQ(filter.ItemText(i), T(items[i]));
   EXPECT_EQ(filter.SelectedIndex(), 0);
   EXPECT_EQ(main.record_number_box().ItemCount(), 0);
   EXPECT_EQ(main.record_number_box().SelectedIndex(), -1);
@@ -316,13 +321,18 @@ TEST(WindowInitialState, MainWindowAsCreated) {
 TEST(WindowInitialState, TabPagesInOrder) {
   MainWindow main;
   InsertDialog insert;
-  for (TabControl* tabs : {&main.field_tabs(), &insert.value_tabs()}) {
-    ASSERT_EQ(tabs->PageCount(), 4);
-    EXPECT_EQ(tabs->PageCaption(0), T("文本型"));
-    EXPECT_EQ(tabs->PageCaption(1), T("整数型"));
-    EXPECT_EQ(tabs->PageCaption(2), T("小数型"));
-    EXPECT_EQ(tabs->PageCaption(3), T("字节集型"));
-    EXPECT_EQ(tabs->CurrentPage(), 0);
+  const struct {
+    TabControl* tabs;
+    const forms::FormSpec& form;
+  } cases[] = {{&main.field_tabs(), forms::MainForm()},
+               {&insert.value_tabs(), forms::InsertForm()}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.form.name);
+    const std::vector<std::string> pages = CaptionItems(LayoutOf(c.form, "高级选择夹1").caption);
+    ASSERT_FALSE(pages.empty());
+    ASSERT_EQ(c.tabs->PageCount(), static_cast<int>(pages.size()));
+    for (int i = 0; i < c.tabs->PageCount(); ++i) EXPECT_EQ(c.tabs->PageCaption(i), T(pages[i]));
+    EXPECT_EQ(c.tabs->CurrentPage(), 0);
   }
 }
 
@@ -333,41 +343,48 @@ TEST(WindowInitialState, GridsHaveTheirDesignedShape) {
   DesignerDialog designer;
   InsertDialog insert;
   const struct {
-    const char* window;
     Grid* grid;
-    int rows, columns, fixed_rows, fixed_columns, row_height, column_width;
-    bool editable;
+    const forms::FormSpec& form;
   } cases[] = {
-      {"main", &main.grid(), 5, 5, 1, 1, 20, 60, true},
-      {"sql", &sql.template_grid(), 2, 2, 0, 1, 50, 60, true},
-      {"designer", &designer.grid(), 2, 4, 1, 1, 24, 60, true},
-      {"insert", &insert.field_grid(), 5, 1, 0, 0, 20, 130, false},
+      {&main.grid(), forms::MainForm()},
+      {&sql.template_grid(), forms::SqlForm()},
+      {&designer.grid(), forms::DesignerForm()},
+      {&insert.field_grid(), forms::InsertForm()},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.window);
+    SCOPED_TRACE(c.form.name);
+    const forms::ControlSpec& layout = LayoutOf(c.form, "高级表格1");
+    const forms::GridDesign& design = layout.grid;
+    ASSERT_GT(design.columns, 0);
     Grid& grid = *c.grid;
-    EXPECT_EQ(grid.RowCount(), c.rows);
-    EXPECT_EQ(grid.ColumnCount(), c.columns);
-    EXPECT_EQ(grid.FixedRows(), c.fixed_rows);
-    EXPECT_EQ(grid.FixedColumns(), c.fixed_columns);
-    EXPECT_EQ(grid.RowHeight(0), c.row_height);
-    EXPECT_EQ(grid.ColumnWidth(c.columns - 1), c.column_width);
-    EXPECT_EQ(grid.IsEditable(), c.editable);
+    EXPECT_EQ(grid.RowCount(), design.rows);
+    EXPECT_EQ(grid.ColumnCount(), design.columns);
+    EXPECT_EQ(grid.FixedRows(), design.fixed_rows);
+    EXPECT_EQ(grid.FixedColumns(), design.fixed_columns);
+    EXPECT_EQ(grid.RowHeight(0), design.row_height);
+    EXPECT_EQ(grid.ColumnWidth(design.columns - 1), design.column_width);
+    EXPECT_EQ(grid.IsEditable(), (layout.flags & forms::kNotEditable) == 0);
     EXPECT_EQ(grid.CurrentRow(), -1);
     grid.SetFixedRows(0);
     grid.SetFixedColumns(0);
     grid.Clear();
-    EXPECT_EQ(grid.FixedRows(), c.fixed_rows);
-    EXPECT_EQ(grid.FixedColumns(), c.fixed_columns);
+    EXPECT_EQ(grid.FixedRows(), design.fixed_rows);
+    EXPECT_EQ(grid.FixedColumns(), design.fixed_columns);
   }
 }
 
 TEST(WindowInitialState, LinkLabelsLeadToTheirAddresses) {
   MainWindow main;
-  EXPECT_EQ(main.manual_link().Caption(), T("Torvane 使用说明"));
-  EXPECT_EQ(main.home_page_link().Caption(), T("SQLite 主页"));
+  const forms::ControlSpec& manual = LayoutOf(forms::MainForm(), "标签7");
+  const forms::ControlSpec& home_page = LayoutOf(forms::MainForm(), "标签8");
+  ASSERT_NE(manual.target, nullptr);
+  ASSERT_NE(home_page.target, nullptr);
+  EXPECT_EQ(main.manual_link().Caption(), T(manual.caption));
+  EXPECT_EQ(main.home_page_link().Caption(), T(home_page.caption));
+  EXPECT_EQ(main.manual_address(), T(manual.target));
+  EXPECT_EQ(main.home_page_address(), T(home_page.target));
+  // The build points the manual at the project's README.
   EXPECT_NE(main.manual_address().find("README.md"), std::string::npos);
-  EXPECT_EQ(main.home_page_address(), "https://www.sqlite.org/");
   int pressed = 0;
   main.home_page_link().on_left_pressed = [&] { ++pressed; };
   main.Show();
