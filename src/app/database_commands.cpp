@@ -205,11 +205,11 @@ bool BackupDatabase(App& app, const std::string& path, BackupPurpose purpose,
 void SetDatabaseCommandsEnabled(App& app, bool enabled) {
   // Buttons 0 and 1 (new, open) always work; the separators 3, 7 and 11 follow the others.
   for (int index = 2; index <= 12; ++index) app.window.toolbar().SetButtonEnabled(index, enabled);
-  app.window.menu_item("关闭数据库")->SetEnabled(enabled);
+  app.window.command_item(MainCommand::kCloseDatabase).SetEnabled(enabled);
   app.window.menu(MainMenu::kTable).SetEnabled(enabled);
   app.window.menu(MainMenu::kView).SetEnabled(enabled);
   app.window.menu(MainMenu::kOther).SetEnabled(enabled);
-  app.window.menu_item("备份数据库")->SetEnabled(enabled);
+  app.window.command_item(MainCommand::kBackupDatabase).SetEnabled(enabled);
 }
 
 void ResetPanels(App& app) {

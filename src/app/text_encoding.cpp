@@ -17,11 +17,11 @@ void ApplyDetectedTextMode(App& app) {
 }
 
 void ShowTextMode(App& app) {
-  MenuItem* item = app.window.menu_item(kTextModeItem);
-  if (item == nullptr) return;
+  MenuItem& item = app.window.command_item(MainCommand::kSwitchTextMode);
   const ZuveviRE& db = app.state.Connection;
-  item->SetText(db.IsOpen() ? "文本编码：" + TextModeName(db.GetTextMode()) + "..."
-                            : std::string(kTextModeItem));
+  // The item's caption is its designed text, whatever text it shows now.
+  item.SetText(db.IsOpen() ? "文本编码：" + TextModeName(db.GetTextMode()) + "..."
+                           : item.Caption());
 }
 
 void SwitchTextModeCommand(App& app) {

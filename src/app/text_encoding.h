@@ -9,9 +9,6 @@
 
 namespace torvane {
 
-// The caption of the menu item that shows and switches the text mode.
-inline constexpr char kTextModeItem[] = "文本编码...";
-
 // "GBK" or "UTF-8".
 std::string TextModeName(TextMode mode);
 

@@ -329,10 +329,8 @@ void ConnectSqlDialog(App& app, SqlDialog& d) {
   };
   d.template_grid().on_double_clicked = [&d] { ApplyTemplate(d); };
   d.template_grid().on_right_released = [&d] { d.template_menu().PopUp(); };
-  if (MenuItem* apply = d.menu_item("应用选中行")) apply->on_chosen = [&d] { ApplyTemplate(d); };
-  if (MenuItem* hide = d.menu_item("关闭SQL模板")) {
-    hide->on_chosen = [&d] { d.template_grid().SetVisible(false); };
-  }
+  d.apply_template_item().on_chosen = [&d] { ApplyTemplate(d); };
+  d.hide_templates_item().on_chosen = [&d] { d.template_grid().SetVisible(false); };
 }
 
 void SqlConsoleCommand(App& app) {

@@ -1,5 +1,7 @@
 #include "designer/field_list.h"
 
+#include "app/value_kinds.h"
+
 #include <utility>
 
 #include "base/text.h"
@@ -7,19 +9,7 @@
 namespace torvane {
 
 bool TypeCodeFromKind(const std::string& type_name, std::int32_t& code) {
-  static const struct {
-    const char* name;
-    FieldTypeCode code;
-  } kinds[] = {
-      {"主键（自增字段）", FieldTypeCode::kPrimaryKey},
-      {"", FieldTypeCode::kUntyped},
-      {"（通用型）", FieldTypeCode::kUntyped},
-      {"整数型", FieldTypeCode::kInteger},
-      {"小数型", FieldTypeCode::kDecimal},
-      {"文本型", FieldTypeCode::kText},
-      {"字节集型", FieldTypeCode::kBytes},
-  };
-  for (const auto& kind : kinds) {
+  for (const ValueKind& kind : kValueKinds) {
     if (type_name == kind.name) {
       code = static_cast<std::int32_t>(kind.code);
       return true;

@@ -7,6 +7,7 @@
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
+#include "app/value_kinds.h"
 #include "base/clock.h"
 #include "base/text.h"
 #include "db/table_definition.h"
@@ -21,10 +22,6 @@ namespace {
 constexpr int kNameColumn = 1;
 constexpr int kTypeColumn = 2;
 constexpr int kLengthColumn = 3;
-
-// The designer's type names, in the order of the type column's drop-down list.
-const char* const kTypeNames[] = {"",         "整数型",     "小数型",          "文本型",
-                                  "字节集型", "（通用型）", "主键（自增字段）"};
 
 FieldEntry EntryOfRow(Grid& grid, int row) {
   FieldEntry entry;
@@ -61,7 +58,7 @@ void SetUpGrid(Grid& grid) {
   }
   grid.SetColumnKind(kNameColumn, ColumnKind::kText);
   grid.ClearDropDownItems();
-  for (const char* name : kTypeNames) grid.AddDropDownItem(name);
+  for (const ValueKind& kind : kValueKinds) grid.AddDropDownItem(kind.name);
   grid.SetColumnKind(kTypeColumn, ColumnKind::kDropDown);
   grid.SetColumnKind(kLengthColumn, ColumnKind::kNumeric);
 }
@@ -332,16 +329,16 @@ std::string KindFromDeclaredType(const std::string& declared_type) {
   if (declared_type.empty() || declared_type == "none") return "";
   static const struct {
     const char* list;
-    const char* kind;
+    FieldTypeCode kind;
   } kinds[] = {
-      {"text,char,varchar,", "文本型"},
-      {"int,integer,int64,short,byte,", "整数型"},
-      {"numeric,double,float,", "小数型"},
-      {"blob,", "字节集型"},
-      {"integer primary key,", "主键（自增字段）"},
+      {"text,char,varchar,", FieldTypeCode::kText},
+      {"int,integer,int64,short,byte,", FieldTypeCode::kInteger},
+      {"numeric,double,float,", FieldTypeCode::kDecimal},
+      {"blob,", FieldTypeCode::kBytes},
+      {"integer primary key,", FieldTypeCode::kPrimaryKey},
   };
   for (const auto& kind : kinds) {
-    if (FindText(kind.list, declared_type + ",", 1, true) >= 1) return kind.kind;
+    if (FindText(kind.list, declared_type + ",", 1, true) >= 1) return NameOfKind(kind.kind);
   }
   return "";
 }

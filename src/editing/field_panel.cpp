@@ -8,6 +8,7 @@
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
+#include "app/value_kinds.h"
 #include "base/files.h"
 #include "base/text.h"
 #include "ui/main_window.h"
@@ -53,18 +54,7 @@ std::string WrittenValueForLog(App& app, PanelWrite what, const Bytes& bytes) {
 
 }  // namespace
 
-FieldTypeCode PanelKindOfPage(int page) {
-  switch (page) {
-    case 1:
-      return FieldTypeCode::kInteger;
-    case 2:
-      return FieldTypeCode::kDecimal;
-    case 3:
-      return FieldTypeCode::kBytes;
-    default:
-      return FieldTypeCode::kText;
-  }
-}
+FieldTypeCode PanelKindOfPage(int page) { return KindOfPage(page); }
 
 void ReadIntoPanel(App& app, FieldTypeCode kind, bool save_to_file) {
   MainWindow& w = app.window;

@@ -7,6 +7,7 @@
 #include "app/messages.h"
 #include "app/operation_log.h"
 #include "app/record_grid.h"
+#include "app/value_kinds.h"
 #include "base/files.h"
 #include "base/text.h"
 #include "db/field_info.h"
@@ -15,11 +16,6 @@
 
 namespace torvane {
 namespace {
-
-constexpr int kTextKind = static_cast<int>(FieldTypeCode::kText);
-constexpr int kIntegerKind = static_cast<int>(FieldTypeCode::kInteger);
-constexpr int kDecimalKind = static_cast<int>(FieldTypeCode::kDecimal);
-constexpr int kBytesKind = static_cast<int>(FieldTypeCode::kBytes);
 
 // The field number of the field list's current row: 1-based, 0 when there is no current row.
 int CurrentField(InsertDialog& d) { return d.field_grid().CurrentRow() + 1; }
@@ -71,20 +67,7 @@ void ShowField(App& app, InsertState& is, InsertDialog& d) {
   }
   const FieldAssignment* entry = EntryOf(app, is, field);
   if (entry == nullptr || entry->Kind == 0) return;
-  switch (entry->Kind) {
-    case kIntegerKind:
-      d.value_tabs().SetCurrentPage(1);
-      break;
-    case kDecimalKind:
-      d.value_tabs().SetCurrentPage(2);
-      break;
-    case kBytesKind:
-      d.value_tabs().SetCurrentPage(3);
-      break;
-    default:
-      d.value_tabs().SetCurrentPage(0);
-      break;
-  }
+  d.value_tabs().SetCurrentPage(PageOfKind(static_cast<FieldTypeCode>(entry->Kind)));
   d.text_value_box().SetContent(entry->Text);
   d.integer_value_box().SetContent(entry->Text);
   d.decimal_value_box().SetContent(entry->Text);
@@ -102,24 +85,22 @@ void Assign(App& app, InsertState& is, InsertDialog& d) {
   }
   SqliteTable& cursor = app.state.Cursor;
   bool ok = false;
-  switch (d.value_tabs().CurrentPage()) {
-    case 1:
-      entry->Kind = kIntegerKind;
+  const FieldTypeCode kind = KindOfPage(d.value_tabs().CurrentPage());
+  entry->Kind = static_cast<int>(kind);
+  switch (kind) {
+    case FieldTypeCode::kInteger:
       entry->Text = d.integer_value_box().Content();
       ok = cursor.SetField(field, entry->Text);
       break;
-    case 2:
-      entry->Kind = kDecimalKind;
+    case FieldTypeCode::kDecimal:
       entry->Text = d.decimal_value_box().Content();
       ok = cursor.SetField(field, entry->Text);
       break;
-    case 3:
-      entry->Kind = kBytesKind;
+    case FieldTypeCode::kBytes:
       entry->Value = d.picture_box().Picture();
       ok = cursor.SetField(field, entry->Value);
       break;
     default:
-      entry->Kind = kTextKind;
       entry->Text = d.text_value_box().Content();
       ok = cursor.SetField(field, entry->Text);
       break;

@@ -1,6 +1,7 @@
 #include "program/command_routing.h"
 
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include "app/database_commands.h"
@@ -22,53 +23,19 @@
 namespace torvane {
 namespace {
 
-// The menu item each toolbar button from 4 on stands for.
-const char* ToolbarMenuItem(int index) {
-  switch (index) {
-    case 4:
-      return "新建表...";
-    case 5:
-      return "修改表...";
-    case 6:
-      return "删除表";
-    case 8:
-      return "新建视图";
-    case 9:
-      return "修改视图";
-    case 10:
-      return "删除视图";
-    case 12:
-      return "执行SQL语句";
-    default:
-      return nullptr;
-  }
-}
-
-void Bind(App& app, const std::string& caption, void (*command)(App&)) {
-  MenuItem* item = app.window.menu_item(caption);
-  if (item != nullptr) item->on_chosen = [&app, command] { command(app); };
+void Bind(App& app, MainCommand which, void (*command)(App&)) {
+  app.window.command_item(which).on_chosen = [&app, command] { command(app); };
 }
 
 }  // namespace
 
 void OnToolbarButtonClicked(App& app, int index) {
-  switch (index) {
-    case 0:
-      NewDatabaseCommand(app);
-      return;
-    case 1:
-      OpenDatabaseCommand(app);
-      return;
-    case 2:
-      CloseDatabase(app);
-      return;
-    default:
-      break;
-  }
-  const char* caption = ToolbarMenuItem(index);
-  if (caption == nullptr) return;
-  MenuItem* item = app.window.menu_item(caption);
-  if (item != nullptr && item->on_chosen) item->on_chosen();
+  // A button does what its menu item does, even while the item is disabled: the toolbar keeps its
+  // own enabled state.
+  const std::optional<MainCommand> command = app.window.toolbar_command(index);
+  if (!command) return;
+  MenuItem& item = app.window.command_item(*command);
+  if (item.on_chosen) item.on_chosen();
 }
 
 void ConnectMainWindow(App& app, const CommandLine& line) {
@@ -129,31 +96,31 @@ void ConnectMainWindow(App& app, const CommandLine& line) {
     app.services.OpenWebAddress(app.window.home_page_address());
   };
 
-  Bind(app, "新建数据库...", NewDatabaseCommand);
-  Bind(app, "打开数据库...", OpenDatabaseCommand);
-  Bind(app, "关闭数据库", CloseCommand);
-  Bind(app, "备份数据库", BackupCommand);
-  Bind(app, "退出", ExitCommand);
-  Bind(app, "新建表...", NewTableCommand);
-  Bind(app, "修改表...", AlterTableCommand);
-  Bind(app, "修改表名称", [](App& a) { RenameObject(a, ObjectKind::kTable); });
-  Bind(app, "删除表", [](App& a) { DropObject(a, ObjectKind::kTable); });
-  Bind(app, "插入空记录", InsertEmptyRecord);
-  Bind(app, "插入记录...", InsertRecordCommand);
-  Bind(app, "删除当前记录", DeleteCurrentRecord);
-  Bind(app, "新建视图", CreateViewCommand);
-  Bind(app, "修改视图", AlterViewCommand);
-  Bind(app, "修改视图名称", [](App& a) { RenameObject(a, ObjectKind::kView); });
-  Bind(app, "删除视图", [](App& a) { DropObject(a, ObjectKind::kView); });
-  Bind(app, "执行SQL语句", SqlConsoleCommand);
-  Bind(app, "开始事务", BeginTransactionCommand);
-  Bind(app, "提交事务", CommitTransactionCommand);
-  Bind(app, "回滚事务", RollbackTransactionCommand);
-  Bind(app, "取错误文本", ShowErrorTextCommand);
-  Bind(app, "取错误码", ShowErrorCodeCommand);
-  Bind(app, "取最新插入ID", ShowLastInsertIdCommand);
-  Bind(app, kTextModeItem, SwitchTextModeCommand);
-  Bind(app, "关于", AboutCommand);
+  Bind(app, MainCommand::kNewDatabase, NewDatabaseCommand);
+  Bind(app, MainCommand::kOpenDatabase, OpenDatabaseCommand);
+  Bind(app, MainCommand::kCloseDatabase, CloseCommand);
+  Bind(app, MainCommand::kBackupDatabase, BackupCommand);
+  Bind(app, MainCommand::kExit, ExitCommand);
+  Bind(app, MainCommand::kNewTable, NewTableCommand);
+  Bind(app, MainCommand::kAlterTable, AlterTableCommand);
+  Bind(app, MainCommand::kRenameTable, [](App& a) { RenameObject(a, ObjectKind::kTable); });
+  Bind(app, MainCommand::kDropTable, [](App& a) { DropObject(a, ObjectKind::kTable); });
+  Bind(app, MainCommand::kInsertEmptyRecord, InsertEmptyRecord);
+  Bind(app, MainCommand::kInsertRecord, InsertRecordCommand);
+  Bind(app, MainCommand::kDeleteRecord, DeleteCurrentRecord);
+  Bind(app, MainCommand::kNewView, CreateViewCommand);
+  Bind(app, MainCommand::kAlterView, AlterViewCommand);
+  Bind(app, MainCommand::kRenameView, [](App& a) { RenameObject(a, ObjectKind::kView); });
+  Bind(app, MainCommand::kDropView, [](App& a) { DropObject(a, ObjectKind::kView); });
+  Bind(app, MainCommand::kSqlConsole, SqlConsoleCommand);
+  Bind(app, MainCommand::kBeginTransaction, BeginTransactionCommand);
+  Bind(app, MainCommand::kCommitTransaction, CommitTransactionCommand);
+  Bind(app, MainCommand::kRollbackTransaction, RollbackTransactionCommand);
+  Bind(app, MainCommand::kShowErrorText, ShowErrorTextCommand);
+  Bind(app, MainCommand::kShowErrorCode, ShowErrorCodeCommand);
+  Bind(app, MainCommand::kShowLastInsertId, ShowLastInsertIdCommand);
+  Bind(app, MainCommand::kSwitchTextMode, SwitchTextModeCommand);
+  Bind(app, MainCommand::kAbout, AboutCommand);
 }
 
 }  // namespace torvane

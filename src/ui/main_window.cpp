@@ -5,9 +5,56 @@
 #include <QWidget>
 
 #include "base/codec.h"
+#include "ui/forms/control_names.h"
 #include "ui/forms/form_controls.h"
 
 namespace torvane {
+
+namespace {
+
+namespace names = forms::main_names;
+
+// Each command with the caption of its menu item.
+struct CommandCaption {
+  MainCommand command;
+  const char* caption;
+};
+constexpr CommandCaption kCommandCaptions[] = {
+    {MainCommand::kNewDatabase, names::kNewDatabaseItem},
+    {MainCommand::kOpenDatabase, names::kOpenDatabaseItem},
+    {MainCommand::kCloseDatabase, names::kCloseDatabaseItem},
+    {MainCommand::kBackupDatabase, names::kBackupDatabaseItem},
+    {MainCommand::kExit, names::kExitItem},
+    {MainCommand::kNewTable, names::kNewTableItem},
+    {MainCommand::kAlterTable, names::kAlterTableItem},
+    {MainCommand::kRenameTable, names::kRenameTableItem},
+    {MainCommand::kDropTable, names::kDropTableItem},
+    {MainCommand::kInsertEmptyRecord, names::kInsertEmptyRecordItem},
+    {MainCommand::kInsertRecord, names::kInsertRecordItem},
+    {MainCommand::kDeleteRecord, names::kDeleteRecordItem},
+    {MainCommand::kNewView, names::kNewViewItem},
+    {MainCommand::kAlterView, names::kAlterViewItem},
+    {MainCommand::kRenameView, names::kRenameViewItem},
+    {MainCommand::kDropView, names::kDropViewItem},
+    {MainCommand::kSqlConsole, names::kSqlConsoleItem},
+    {MainCommand::kBeginTransaction, names::kBeginTransactionItem},
+    {MainCommand::kCommitTransaction, names::kCommitTransactionItem},
+    {MainCommand::kRollbackTransaction, names::kRollbackTransactionItem},
+    {MainCommand::kShowErrorText, names::kErrorTextItem},
+    {MainCommand::kShowErrorCode, names::kErrorCodeItem},
+    {MainCommand::kShowLastInsertId, names::kLastInsertIdItem},
+    {MainCommand::kSwitchTextMode, names::kTextModeItem},
+    {MainCommand::kAbout, names::kAboutItem},
+};
+
+const char* CaptionOf(MainCommand command) {
+  for (const CommandCaption& entry : kCommandCaptions) {
+    if (entry.command == command) return entry.caption;
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 struct MainWindow::Impl {
   forms::FormControls form{forms::MainForm()};
@@ -34,64 +81,93 @@ void MainWindow::Show() {
 }
 
 Window& MainWindow::window() { return impl_->form.window(); }
-Toolbar& MainWindow::toolbar() { return impl_->form.Get<Toolbar>("工具条1"); }
-ComboBox& MainWindow::display_filter() { return impl_->form.Get<ComboBox>("组合框_显示内容"); }
-TreeView& MainWindow::tree() { return impl_->form.Get<TreeView>("树型框1"); }
-EditBox& MainWindow::definition_box() { return impl_->form.Get<EditBox>("编辑框_表或视图定义"); }
-Grid& MainWindow::grid() { return impl_->form.Get<Grid>("高级表格1"); }
-EditBox& MainWindow::info_box() { return impl_->form.Get<EditBox>("编辑框_表基本信息"); }
-Button& MainWindow::save_log_button() { return impl_->form.Get<Button>("超级按钮_写日志到文件"); }
-Button& MainWindow::clear_log_button() { return impl_->form.Get<Button>("超级按钮_清除日志"); }
-EditBox& MainWindow::log_box() { return impl_->form.Get<EditBox>("编辑框_操作日志"); }
+Toolbar& MainWindow::toolbar() { return impl_->form.Get<Toolbar>(names::kToolbar); }
+ComboBox& MainWindow::display_filter() { return impl_->form.Get<ComboBox>(names::kDisplayFilter); }
+TreeView& MainWindow::tree() { return impl_->form.Get<TreeView>(names::kTree); }
+EditBox& MainWindow::definition_box() { return impl_->form.Get<EditBox>(names::kDefinitionBox); }
+Grid& MainWindow::grid() { return impl_->form.Get<Grid>(names::kGrid); }
+EditBox& MainWindow::info_box() { return impl_->form.Get<EditBox>(names::kInfoBox); }
+Button& MainWindow::save_log_button() { return impl_->form.Get<Button>(names::kSaveLogButton); }
+Button& MainWindow::clear_log_button() { return impl_->form.Get<Button>(names::kClearLogButton); }
+EditBox& MainWindow::log_box() { return impl_->form.Get<EditBox>(names::kLogBox); }
 
-GroupBox& MainWindow::field_panel() { return impl_->form.Get<GroupBox>("分组框_字段读写"); }
-ComboBox& MainWindow::record_number_box() { return impl_->form.Get<ComboBox>("组合框_记录序号"); }
-ComboBox& MainWindow::field_name_box() { return impl_->form.Get<ComboBox>("组合框_字段名称"); }
-TabControl& MainWindow::field_tabs() { return impl_->form.Get<TabControl>("高级选择夹1"); }
-EditBox& MainWindow::text_value_box() { return impl_->form.Get<EditBox>("编辑框_文本字段值"); }
+GroupBox& MainWindow::field_panel() { return impl_->form.Get<GroupBox>(names::kFieldPanel); }
+ComboBox& MainWindow::record_number_box() {
+  return impl_->form.Get<ComboBox>(names::kRecordNumberBox);
+}
+ComboBox& MainWindow::field_name_box() { return impl_->form.Get<ComboBox>(names::kFieldNameBox); }
+TabControl& MainWindow::field_tabs() { return impl_->form.Get<TabControl>(names::kFieldTabs); }
+EditBox& MainWindow::text_value_box() { return impl_->form.Get<EditBox>(names::kTextValueBox); }
 Button& MainWindow::read_text_from_file_button() {
-  return impl_->form.Get<Button>("按钮_从文件读入文本");
+  return impl_->form.Get<Button>(names::kReadTextFromFileButton);
 }
 Button& MainWindow::write_text_to_file_button() {
-  return impl_->form.Get<Button>("按钮_写文本到文件");
+  return impl_->form.Get<Button>(names::kWriteTextToFileButton);
 }
-Button& MainWindow::read_text_button() { return impl_->form.Get<Button>("按钮_读文本字段值"); }
-Button& MainWindow::write_text_button() { return impl_->form.Get<Button>("按钮_写文本字段值"); }
-EditBox& MainWindow::integer_value_box() { return impl_->form.Get<EditBox>("编辑框_整数字段值"); }
-Button& MainWindow::read_integer_button() { return impl_->form.Get<Button>("按钮_读整数字段值"); }
-Button& MainWindow::write_integer_button() { return impl_->form.Get<Button>("按钮_写整数字段值"); }
-EditBox& MainWindow::decimal_value_box() { return impl_->form.Get<EditBox>("编辑框_小数字段值"); }
-Button& MainWindow::read_decimal_button() { return impl_->form.Get<Button>("按钮_读小数字段值"); }
-Button& MainWindow::write_decimal_button() { return impl_->form.Get<Button>("按钮_写小数字段值"); }
+Button& MainWindow::read_text_button() { return impl_->form.Get<Button>(names::kReadTextButton); }
+Button& MainWindow::write_text_button() { return impl_->form.Get<Button>(names::kWriteTextButton); }
+EditBox& MainWindow::integer_value_box() {
+  return impl_->form.Get<EditBox>(names::kIntegerValueBox);
+}
+Button& MainWindow::read_integer_button() {
+  return impl_->form.Get<Button>(names::kReadIntegerButton);
+}
+Button& MainWindow::write_integer_button() {
+  return impl_->form.Get<Button>(names::kWriteIntegerButton);
+}
+EditBox& MainWindow::decimal_value_box() {
+  return impl_->form.Get<EditBox>(names::kDecimalValueBox);
+}
+Button& MainWindow::read_decimal_button() {
+  return impl_->form.Get<Button>(names::kReadDecimalButton);
+}
+Button& MainWindow::write_decimal_button() {
+  return impl_->form.Get<Button>(names::kWriteDecimalButton);
+}
 Button& MainWindow::write_bytes_to_file_button() {
-  return impl_->form.Get<Button>("按钮_写字节集字段值到文件");
+  return impl_->form.Get<Button>(names::kWriteBytesToFileButton);
 }
-Button& MainWindow::clear_bytes_button() { return impl_->form.Get<Button>("按钮_清除字节集字段"); }
+Button& MainWindow::clear_bytes_button() {
+  return impl_->form.Get<Button>(names::kClearBytesButton);
+}
 Button& MainWindow::read_bytes_from_file_button() {
-  return impl_->form.Get<Button>("按钮_从文件写到字节集字段");
+  return impl_->form.Get<Button>(names::kReadBytesFromFileButton);
 }
-PictureBox& MainWindow::picture_box() { return impl_->form.Get<PictureBox>("图片框_字节集预览"); }
+PictureBox& MainWindow::picture_box() { return impl_->form.Get<PictureBox>(names::kPictureBox); }
 
-FileDialog& MainWindow::bytes_file_dialog() { return impl_->form.file_dialog("对话框_字节集读写"); }
+FileDialog& MainWindow::bytes_file_dialog() {
+  return impl_->form.file_dialog(names::kBytesFileDialog);
+}
 FileDialog& MainWindow::text_file_dialog() {
-  return impl_->form.file_dialog("对话框_打开或保存文本");
+  return impl_->form.file_dialog(names::kTextFileDialog);
 }
 FileDialog& MainWindow::database_file_dialog() {
-  return impl_->form.file_dialog("对话框_打开或新建数据库");
+  return impl_->form.file_dialog(names::kDatabaseFileDialog);
 }
 
-Label& MainWindow::manual_link() { return impl_->form.Get<Label>("标签7"); }
-Label& MainWindow::home_page_link() { return impl_->form.Get<Label>("标签8"); }
+Label& MainWindow::manual_link() { return impl_->form.Get<Label>(names::kManualLink); }
+Label& MainWindow::home_page_link() { return impl_->form.Get<Label>(names::kHomePageLink); }
 std::string MainWindow::manual_address() const {
-  return impl_->form.LinkTarget(impl_->form.Get<Label>("标签7"));
+  return impl_->form.LinkTarget(impl_->form.Get<Label>(names::kManualLink));
 }
 std::string MainWindow::home_page_address() const {
-  return impl_->form.LinkTarget(impl_->form.Get<Label>("标签8"));
+  return impl_->form.LinkTarget(impl_->form.Get<Label>(names::kHomePageLink));
 }
 
 Menu& MainWindow::menu(MainMenu which) { return impl_->form.menu(static_cast<int>(which)); }
+MenuItem& MainWindow::command_item(MainCommand command) {
+  return impl_->form.menu_item(CaptionOf(command));
+}
+std::optional<MainCommand> MainWindow::toolbar_command(int index) const {
+  const char* caption = impl_->form.ToolbarMenuItem(index);
+  if (caption == nullptr) return std::nullopt;
+  for (const CommandCaption& entry : kCommandCaptions) {
+    if (std::string_view(entry.caption) == caption) return entry.command;
+  }
+  return std::nullopt;
+}
 MenuItem* MainWindow::menu_item(const std::string& caption) {
-  return impl_->form.FindMenuItem(caption);
+  return impl_->form.FindMenuItem(ToUtf8(caption));
 }
 
 const ImageList& MainWindow::image_list() const { return impl_->form.images(); }

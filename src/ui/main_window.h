@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ui/controls.h"
@@ -20,6 +21,36 @@ enum class MainMenu {
   kView,      // "视图"
   kOther,     // "其它操作"
   kHelp,      // "帮助"
+};
+
+// The commands of the menu bar, one per menu item, in menu order. The logic binds and enables
+// them by these values; only the window knows their captions.
+enum class MainCommand {
+  kNewDatabase,  // "新建数据库..."
+  kOpenDatabase,  // "打开数据库..."
+  kCloseDatabase,  // "关闭数据库"
+  kBackupDatabase,  // "备份数据库"
+  kExit,  // "退出"
+  kNewTable,  // "新建表..."
+  kAlterTable,  // "修改表..."
+  kRenameTable,  // "修改表名称"
+  kDropTable,  // "删除表"
+  kInsertEmptyRecord,  // "插入空记录"
+  kInsertRecord,  // "插入记录..."
+  kDeleteRecord,  // "删除当前记录"
+  kNewView,  // "新建视图"
+  kAlterView,  // "修改视图"
+  kRenameView,  // "修改视图名称"
+  kDropView,  // "删除视图"
+  kSqlConsole,  // "执行SQL语句"
+  kBeginTransaction,  // "开始事务"
+  kCommitTransaction,  // "提交事务"
+  kRollbackTransaction,  // "回滚事务"
+  kShowErrorText,  // "取错误文本"
+  kShowErrorCode,  // "取错误码"
+  kShowLastInsertId,  // "取最新插入ID"
+  kSwitchTextMode,  // "文本编码..."
+  kAbout,  // "关于"
 };
 
 class MainWindow {
@@ -100,6 +131,10 @@ class MainWindow {
 
   // A menu of the menu bar; 表 and 视图 also pop up over the tree and the grid.
   Menu& menu(MainMenu which);
+  // The menu item of `command`. Every command has one.
+  MenuItem& command_item(MainCommand command);
+  // The command toolbar button `index` stands for; none for a separator or no such button.
+  std::optional<MainCommand> toolbar_command(int index) const;
   // The menu item captioned `caption` (for example "新建表..."); nullptr when there is none.
   MenuItem* menu_item(const std::string& caption);
 

@@ -5,9 +5,12 @@
 #include <QWidget>
 
 #include "base/codec.h"
+#include "ui/forms/control_names.h"
 #include "ui/forms/form_controls.h"
 
 namespace torvane {
+
+namespace names = forms::sql_names;
 
 struct SqlDialog::Impl {
   forms::FormControls form{forms::SqlForm()};
@@ -30,21 +33,33 @@ SqlDialog::~SqlDialog() = default;
 int SqlDialog::ShowModal() { return impl_->form.ShowModal(on_created); }
 
 Window& SqlDialog::window() { return impl_->form.window(); }
-TreeView& SqlDialog::tree() { return impl_->form.Get<TreeView>("树型框1"); }
-EditBox& SqlDialog::sql_box() { return impl_->form.Get<EditBox>("编辑框_SQL语句"); }
-Button& SqlDialog::import_file_button() { return impl_->form.Get<Button>("按钮_从文件导入"); }
-Button& SqlDialog::import_template_button() { return impl_->form.Get<Button>("按钮_从模板导入"); }
-Grid& SqlDialog::template_grid() { return impl_->form.Get<Grid>("高级表格1"); }
-GroupBox& SqlDialog::kind_group() { return impl_->form.Get<GroupBox>("分组框1"); }
-RadioButton& SqlDialog::query_radio() { return impl_->form.Get<RadioButton>("单选框_查询类SQL"); }
-RadioButton& SqlDialog::execute_radio() { return impl_->form.Get<RadioButton>("单选框_执行类SQL"); }
-Button& SqlDialog::ok_button() { return impl_->form.Get<Button>("按钮_确定"); }
-Button& SqlDialog::close_button() { return impl_->form.Get<Button>("按钮_关闭"); }
-FileDialog& SqlDialog::file_dialog() { return impl_->form.file_dialog("通用对话框1"); }
+TreeView& SqlDialog::tree() { return impl_->form.Get<TreeView>(names::kTree); }
+EditBox& SqlDialog::sql_box() { return impl_->form.Get<EditBox>(names::kSqlBox); }
+Button& SqlDialog::import_file_button() {
+  return impl_->form.Get<Button>(names::kImportFileButton);
+}
+Button& SqlDialog::import_template_button() {
+  return impl_->form.Get<Button>(names::kImportTemplateButton);
+}
+Grid& SqlDialog::template_grid() { return impl_->form.Get<Grid>(names::kTemplateGrid); }
+GroupBox& SqlDialog::kind_group() { return impl_->form.Get<GroupBox>(names::kKindGroup); }
+RadioButton& SqlDialog::query_radio() { return impl_->form.Get<RadioButton>(names::kQueryRadio); }
+RadioButton& SqlDialog::execute_radio() {
+  return impl_->form.Get<RadioButton>(names::kExecuteRadio);
+}
+Button& SqlDialog::ok_button() { return impl_->form.Get<Button>(names::kOkButton); }
+Button& SqlDialog::close_button() { return impl_->form.Get<Button>(names::kCloseButton); }
+FileDialog& SqlDialog::file_dialog() { return impl_->form.file_dialog(names::kFileDialog); }
 
 Menu& SqlDialog::template_menu() { return impl_->form.menu(0); }
+MenuItem& SqlDialog::apply_template_item() {
+  return impl_->form.menu_item(names::kApplyTemplateItem);
+}
+MenuItem& SqlDialog::hide_templates_item() {
+  return impl_->form.menu_item(names::kHideTemplatesItem);
+}
 MenuItem* SqlDialog::menu_item(const std::string& caption) {
-  return impl_->form.FindMenuItem(caption);
+  return impl_->form.FindMenuItem(ToUtf8(caption));
 }
 
 Control* SqlDialog::Find(const std::string& name) { return impl_->form.Find(ToUtf8(name)); }

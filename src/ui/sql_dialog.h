@@ -43,6 +43,8 @@ class SqlDialog {
 
   // "SQL模板_右键菜单": 应用选中行, a separator, 关闭SQL模板.
   Menu& template_menu();
+  MenuItem& apply_template_item();  // "应用选中行"
+  MenuItem& hide_templates_item();  // "关闭SQL模板"
   // The pop-up menu's item captioned `caption`; nullptr when there is none.
   MenuItem* menu_item(const std::string& caption);
 

@@ -33,7 +33,7 @@ class TextEncodingTest : public AppTest {
   std::string Hex(const std::string& column) {
     return QueryText(path_, U8(u8"SELECT hex(") + column + U8(u8") FROM 学生"));
   }
-  MenuItem& ModeItem() { return *window_.menu_item(kTextModeItem); }
+  MenuItem& ModeItem() { return window_.command_item(MainCommand::kSwitchTextMode); }
 
   std::string path_;
 };

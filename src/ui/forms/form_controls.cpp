@@ -86,7 +86,8 @@ void FormControls::WidgetDeleter::operator()(QWidget* widget) const { delete wid
 FormControls::FormControls(const FormSpec& form)
     : images_(UsesImages(form) ? MakeImageList(PaintImages()) : ImageList()),
       widget_(CreateWindow(form, ImageListPixmaps(images_))),
-      window_(std::make_unique<Window>(widget_.get())) {
+      window_(std::make_unique<Window>(widget_.get())),
+      toolbar_(form.toolbar) {
   for (const ControlSpec& layout : form.controls) {
     QWidget* widget = widget_->findChild<QWidget*>(Utf8(layout.name));
     Expect(widget != nullptr, layout.name);
@@ -106,7 +107,7 @@ FormControls::FormControls(const FormSpec& form)
     menus_.push_back(std::make_unique<Menu>(menu));
   }
   for (const ShortcutSpec& layout : form.shortcuts) {
-    MenuItem* item = FindMenuItem(FromUtf8(layout.menu_item));
+    MenuItem* item = FindMenuItem(layout.menu_item);
     Expect(item != nullptr, layout.menu_item);
     // The menus keep showing no key: the key lives on the window and chooses the item as a click
     // would, which a disabled item or menu refuses.
@@ -145,10 +146,23 @@ Control* FormControls::Find(const std::string& name) const {
 }
 
 MenuItem* FormControls::FindMenuItem(const std::string& caption) const {
+  // The menu items themselves speak internal text, like every contract class.
+  const std::string internal = FromUtf8(caption);
   for (const auto& menu : menus_) {
-    if (MenuItem* item = menu->Item(caption)) return item;
+    if (MenuItem* item = menu->Item(internal)) return item;
   }
   return nullptr;
+}
+
+MenuItem& FormControls::menu_item(const char* caption) const {
+  MenuItem* item = FindMenuItem(caption);
+  Expect(item != nullptr, caption);
+  return *item;
+}
+
+const char* FormControls::ToolbarMenuItem(int index) const {
+  if (index < 0 || index >= static_cast<int>(toolbar_.size())) return nullptr;
+  return toolbar_[index].menu_item;
 }
 
 FileDialog& FormControls::file_dialog(const char* name) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -49,8 +50,13 @@ class FormControls {
   // Menus in layout order: the menu bar's, or a dialog's pop-up menus.
   int MenuCount() const { return static_cast<int>(menus_.size()); }
   Menu& menu(int index) const { return *menus_.at(index); }
-  // The item captioned `caption` (internal text) in any of the window's menus; nullptr when none.
+  // The item captioned `caption` (UTF-8) in any of the window's menus; nullptr when none.
   MenuItem* FindMenuItem(const std::string& caption) const;
+  // The item captioned `caption` (UTF-8), which the layout table must list.
+  MenuItem& menu_item(const char* caption) const;
+  // The caption (UTF-8) of the menu item toolbar button `index` stands for; nullptr for a
+  // separator, a button that stands for none, or no such button.
+  const char* ToolbarMenuItem(int index) const;
 
   // The file dialog named `name` (UTF-8), which the layout table must list.
   FileDialog& file_dialog(const char* name);
@@ -76,6 +82,7 @@ class FormControls {
   std::map<std::string, std::unique_ptr<Control>> controls_;
   std::vector<std::unique_ptr<Menu>> menus_;
   std::map<std::string, FileDialog> file_dialogs_;
+  std::span<const ToolbarButtonSpec> toolbar_;  // the layout table's: static, as all of them
   bool created_ = false;
 };
 
