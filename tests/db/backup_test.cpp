@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "base/files.h"
 #include "support/file_state.h"
+#include "support/locking_process.h"
 #include "support/raw_db.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
@@ -103,40 +103,17 @@ TEST_F(Backup, LeftoversOfKilledBackupsAreRemovedOnlyWhenTheirProgramIsGone) {
 // Another program writing the file when the backup starts: the copy holds the state before its
 // commit or after it, whole, and the backup does not fail for the lock.
 TEST_F(Backup, AWriteInProgressGivesAWholeCopy) {
-  int ready[2], release[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  ASSERT_EQ(::pipe(release), 0);
-  const std::string path = SystemPath(source_);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    sqlite3* db = nullptr;
-    char byte = 0;
-    const bool locked = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-                        sqlite3_exec(db, "BEGIN EXCLUSIVE; INSERT INTO t VALUES('三')", nullptr,
-                                     nullptr, nullptr) == SQLITE_OK;
-    byte = locked ? 'L' : 'F';
-    (void)!::write(ready[1], &byte, 1);
-    (void)!::read(release[0], &byte, 1);
-    ::usleep(300 * 1000);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    ::_exit(0);
-  }
-  char state = 0;
-  ASSERT_EQ(::read(ready[0], &state, 1), 1);
-  ASSERT_EQ(state, 'L');
-  const char go = 'g';
-  ASSERT_EQ(::write(release[1], &go, 1), 1);
+  testing::LockingProcess other(SystemPath(source_), "BEGIN EXCLUSIVE; INSERT INTO t VALUES('三')",
+                                "COMMIT", 300);
+  ASSERT_TRUE(other.holds());
+  other.Release();
   std::string error;
   EXPECT_TRUE(BackupDatabaseFile(source_, target_, error)) << error;
-  int status = 0;
-  ::waitpid(child, &status, 0);
+  other.Wait();
   RawDb copy(target_);
   const std::string rows = copy.Value("SELECT group_concat(a) FROM t");
   EXPECT_TRUE(rows == "一,二" || rows == "一,二,三") << rows;
   EXPECT_EQ(copy.Value("PRAGMA integrity_check"), "ok");
-  for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
 }
 
 }  // namespace

@@ -3,14 +3,13 @@
 // written that was not asked for.
 
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "base/files.h"
 #include "db/db.h"
 #include "support/file_state.h"
+#include "support/locking_process.h"
 #include "support/raw_db.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
@@ -162,28 +161,8 @@ TEST_F(BadFiles, WritesWaitForNobodyWhileAnotherConnectionWrites) {
 }
 
 TEST_F(BadFiles, LockedByAnotherProcess) {
-  int ready[2], release[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  ASSERT_EQ(::pipe(release), 0);
-  const std::string path = system_path();
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    sqlite3* db = nullptr;
-    char byte = 0;
-    const bool locked =
-        sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-        sqlite3_exec(db, "BEGIN EXCLUSIVE; DELETE FROM t", nullptr, nullptr, nullptr) == SQLITE_OK;
-    byte = locked ? 'L' : 'F';
-    (void)!::write(ready[1], &byte, 1);
-    (void)!::read(release[0], &byte, 1);
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    ::_exit(0);
-  }
-  char state = 0;
-  ASSERT_EQ(::read(ready[0], &state, 1), 1);
-  ASSERT_EQ(state, 'L');
+  testing::LockingProcess other(system_path(), "BEGIN EXCLUSIVE; DELETE FROM t", "ROLLBACK");
+  ASSERT_TRUE(other.holds());
 
   ZuveviRE db;
   ASSERT_TRUE(db.Open(path_, false));
@@ -194,48 +173,23 @@ TEST_F(BadFiles, LockedByAnotherProcess) {
   SqliteTable cursor;
   EXPECT_FALSE(cursor.Open("t", db));
 
-  const char go = 'g';
-  ASSERT_EQ(::write(release[1], &go, 1), 1);
-  int status = 0;
-  ::waitpid(child, &status, 0);
+  other.Wait();
   // The other process rolled back: everything is as before, and usable.
   ASSERT_TRUE(cursor.Open("t", db));
   EXPECT_EQ(cursor.GetRecordCount(), 2);
-  for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
 }
 
 // Another program that holds the file locked for a moment (its own short write) is waited for: the
 // write that comes meanwhile succeeds once the lock is gone, instead of failing at once.
 TEST_F(BadFiles, AShortLockIsWaitedFor) {
-  int ready[2], release[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  ASSERT_EQ(::pipe(release), 0);
-  const std::string path = system_path();
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    sqlite3* db = nullptr;
-    char byte = 0;
-    const bool locked = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-                        sqlite3_exec(db, "BEGIN EXCLUSIVE; UPDATE t SET b = 'other'", nullptr,
-                                     nullptr, nullptr) == SQLITE_OK;
-    byte = locked ? 'L' : 'F';
-    (void)!::write(ready[1], &byte, 1);
-    (void)!::read(release[0], &byte, 1);
-    // Still held a moment after the parent starts writing.
-    ::usleep(300 * 1000);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    ::_exit(0);
-  }
-  char state = 0;
-  ASSERT_EQ(::read(ready[0], &state, 1), 1);
-  ASSERT_EQ(state, 'L');
+  // Still held a moment after the test starts writing.
+  testing::LockingProcess other(system_path(), "BEGIN EXCLUSIVE; UPDATE t SET b = 'other'",
+                                "COMMIT", 300);
+  ASSERT_TRUE(other.holds());
 
   ZuveviRE db;
   ASSERT_TRUE(db.Open(path_, false));
-  const char go = 'g';
-  ASSERT_EQ(::write(release[1], &go, 1), 1);
+  other.Release();
   EXPECT_TRUE(db.Execute("INSERT INTO t VALUES (5, 'five')")) << db.GetErrorText();
   SqliteTable cursor;
   ASSERT_TRUE(cursor.Open("t", db));
@@ -243,11 +197,9 @@ TEST_F(BadFiles, AShortLockIsWaitedFor) {
   ASSERT_TRUE(cursor.Edit());
   ASSERT_TRUE(cursor.SetField("b", "mine"));
   EXPECT_TRUE(cursor.Update()) << db.GetErrorText();
-  int status = 0;
-  ::waitpid(child, &status, 0);
+  other.Wait();
   RawDb check(path_);
   EXPECT_EQ(check.Value("SELECT group_concat(b) FROM t"), "mine,other,five");
-  for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
 }
 
 }  // namespace
