@@ -101,32 +101,45 @@ std::string TrimBlanks(std::string_view text) {
   return std::string(text.substr(begin, end - begin));
 }
 
-double ToNumber(std::string_view text) {
-  // Only the leading decimal number counts: white space, a sign, digits with at most one point,
-  // and an exponent when digits follow it. Hexadecimal, "inf" and "nan" read as 0, as a decimal
-  // reading of the text gives. Converted in the C locale whatever the process locale is (the
-  // widget toolkit sets it from the environment, which could make "1.5" read as 1).
+NumberSpan LeadingNumber(std::string_view text) {
+  NumberSpan span;
   std::size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-  const std::size_t start = i;
+  span.begin = i;
+  span.end = i;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   std::size_t digits = 0;
   while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+  span.integral = digits > 0;
   if (i < text.size() && text[i] == '.') {
+    span.integral = false;
     ++i;
     while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
   }
-  if (digits == 0) return 0;
+  if (digits == 0) {
+    span.integral = false;
+    return span;
+  }
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
     std::size_t j = i + 1;
     if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
     if (j < text.size() && text[j] >= '0' && text[j] <= '9') {
       while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j;
       i = j;
+      span.integral = false;
     }
   }
+  span.end = i;
+  return span;
+}
+
+double ToNumber(std::string_view text) {
+  // Converted in the C locale whatever the process locale is (the widget toolkit sets it from the
+  // environment, which could make "1.5" read as 1).
+  const NumberSpan span = LeadingNumber(text);
+  if (span.begin == span.end) return 0;
   static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  const std::string number(text.substr(start, i - start));
+  const std::string number(text.substr(span.begin, span.end - span.begin));
   return strtod_l(number.c_str(), nullptr, c_locale);
 }
 

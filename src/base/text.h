@@ -41,8 +41,18 @@ std::string TextPrefix(std::string_view text, int max_bytes);
 // `text` without blanks (0x20) and full-width blanks (A1 A1) at both ends.
 std::string TrimBlanks(std::string_view text);
 
-// The leading numeric part of `text` read as a decimal number, as atof reads it in the C locale
-// (leading white space skipped; 0 when there is no numeric part; no hexadecimal, "inf" or "nan").
+// Where the leading decimal number of `text` lies: after white space, a sign, digits with at most
+// one point, and an exponent when digits follow its letter. No hexadecimal, "inf" or "nan". The one
+// reading of a text's number for the grid's number columns, the field panel and the conversions.
+struct NumberSpan {
+  std::size_t begin = 0;  // its sign or first digit
+  std::size_t end = 0;    // one past it; begin == end when the text has no number
+  bool integral = false;  // an optional sign and digits, without a point or an exponent
+};
+NumberSpan LeadingNumber(std::string_view text);
+
+// The leading number of `text` (LeadingNumber) as a double, as atof reads it in the C locale; 0
+// when there is none.
 double ToNumber(std::string_view text);
 
 // An integer in decimal.

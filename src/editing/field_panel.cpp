@@ -97,19 +97,11 @@ void RefreshFieldPanel(App& app) {
 PanelNumber IntegerBoxValue(const std::string& text) {
   PanelNumber value;
   value.number = ToNumber(text);
-  // The leading number, as ToNumber reads it: white space, a sign, digits.
-  std::size_t at = 0;
-  while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
-  bool negative = false;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-  std::size_t end = at;
-  while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
   // A fraction or an exponent makes it a decimal number, which the double already is.
-  if (end == at ||
-      (end < text.size() && (text[end] == '.' || text[end] == 'e' || text[end] == 'E'))) {
-    return value;
-  }
-  const std::string digits = (negative ? "-" : "") + text.substr(at, end - at);
+  const NumberSpan span = LeadingNumber(text);
+  if (!span.integral) return value;
+  std::string digits(text.substr(span.begin, span.end - span.begin));
+  if (digits[0] == '+') digits.erase(0, 1);
   std::int64_t integer = 0;
   const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), integer);
   if (error != std::errc() || stop != digits.data() + digits.size()) return value;

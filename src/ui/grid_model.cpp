@@ -32,16 +32,9 @@ class NoCells : public CellTexts {
 }  // namespace
 
 bool AcceptsNumber(const std::string& text) {
-  if (text.empty() || text == "0") return true;
-  // The leading part must start with a digit or a point: the C library would also read "nan" and
-  // "inf", which are not numbers a user means.
-  size_t at = 0;
-  while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-  if (at >= text.size() || !(std::isdigit(static_cast<unsigned char>(text[at])) || text[at] == '.'))
-    return false;
-  const double value = ToNumber(text);
-  return value != 0.0 && !std::isnan(value);
+  // A number the user means: not 0 unless written "0" (which an empty cell also stands for). The
+  // leading number has no "nan" or "inf", which the C library would read.
+  return text.empty() || text == "0" || ToNumber(text) != 0.0;
 }
 
 std::string RowNumberText(int row, bool header) {

@@ -130,6 +130,30 @@ TEST(Text, NumbersFollowAtofAndPercentG) {
   };
   for (const auto& c : reads) EXPECT_DOUBLE_EQ(ToNumber(c.text), c.value) << c.text;
 
+  // Where the number lies, and whether it is written as an integer (the field panel keeps such a
+  // number exact beyond a double's 53 bits).
+  static const struct {
+    const char* text;
+    const char* number;
+    bool integral;
+  } spans[] = {
+      {"  -12abc", "-12", true},
+      {"+7", "+7", true},
+      {"5.", "5.", false},
+      {"5e", "5", true},
+      {"5e3", "5e3", false},
+      {".5", ".5", false},
+      {"abc", "", false},
+      {"-", "", false},
+      {"9007199254740993", "9007199254740993", true},
+  };
+  for (const auto& c : spans) {
+    const std::string_view text = c.text;
+    const NumberSpan span = LeadingNumber(text);
+    EXPECT_EQ(text.substr(span.begin, span.end - span.begin), c.number) << c.text;
+    EXPECT_EQ(span.integral, c.integral) << c.text;
+  }
+
   static const struct {
     double value;
     const char* text;
