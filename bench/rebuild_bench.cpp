@@ -18,8 +18,8 @@
 
 #include "base/codec.h"
 #include "bench_run.h"
-#include "designer/field_list.h"
 #include "db/db.h"
+#include "designer/field_list.h"
 
 namespace {
 
@@ -64,7 +64,9 @@ void BM_Rebuild(benchmark::State& state, const Dataset*) {
   const std::vector<std::string> plan = Plan();
   for (auto _ : state) {
     const torvane::RebuildResult result = torvane::RunRebuild(db, "t", plan);
-    if (!result.ok || !result.left_out.empty()) state.SkipWithError(result.error.c_str());
+    if (!result.status.ok() || !result.left_out.empty()) {
+      state.SkipWithError(result.status.message().c_str());
+    }
   }
 }
 

@@ -176,10 +176,12 @@ bool BackupDatabase(App& app, const std::string& path, BackupPurpose purpose,
     error = "无法建立备份文件夹 " + folder + "：" + made.message();
   } else {
     RemoveLeftoverBackups(folder);
-    if (BackupDatabaseFile(path, target, error)) {
+    const Status copied = BackupDatabaseFile(path, target);
+    if (copied.ok()) {
       AppendLog(app, "已将数据库文件备份到：" + target);
       return true;
     }
+    error = copied.message();
   }
   // Every open promises a backup: one that could not be made must not go unnoticed.
   std::string message = "未能将数据库文件备份到：" + target + "\r\n\r\n原因：" + error;

@@ -203,8 +203,8 @@ bool LockedCopy(const std::string& source, const std::string& target, std::strin
 
 }  // namespace
 
-bool BackupDatabaseFile(const std::string& source, const std::string& target, std::string& error) {
-  error.clear();
+Status BackupDatabaseFile(const std::string& source, const std::string& target) {
+  std::string error;
   const std::string folder = FolderOf(target);
   const std::string partial = PartialName(folder);
   bool ok;
@@ -222,7 +222,7 @@ bool BackupDatabaseFile(const std::string& source, const std::string& target, st
     for (const char* suffix : {"", "-journal"}) {
       if (FileExists(partial + suffix)) DeleteFile(partial + suffix);
     }
-    return false;
+    return Status::Failure(error);
   }
   // The new name is kept by the folder, which is flushed too.
   const int dir = ::open(SystemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -230,7 +230,7 @@ bool BackupDatabaseFile(const std::string& source, const std::string& target, st
     ::fsync(dir);
     ::close(dir);
   }
-  return true;
+  return Status();
 }
 
 int RemoveLeftoverBackups(const std::string& folder) {

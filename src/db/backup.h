@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "base/status.h"
+
 namespace torvane {
 
 // Copies the database file `source` to `target` (created or replaced), whole or not at all: the
@@ -18,9 +20,9 @@ namespace torvane {
 // cache, or one a crashed program left) is copied together with its journal, which the engine then
 // rolls back in the copy. A file the engine cannot read as a database is copied as it is.
 //
-// False, with `error` giving the system's or the engine's reason, when the copy could not be made;
-// nothing is then left behind. Names are internal text.
-bool BackupDatabaseFile(const std::string& source, const std::string& target, std::string& error);
+// A failure gives the system's or the engine's reason when the copy could not be made; nothing is
+// then left behind. Names are internal text.
+Status BackupDatabaseFile(const std::string& source, const std::string& target);
 
 // Removes from `folder` the temporary files of backups whose program no longer runs (killed
 // half-way); returns how many were removed.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "db/engine.h"
 #include "db/field_info.h"
 #include "db/record_set.h"
@@ -85,6 +86,10 @@ class ZuveviRE {
   [[nodiscard]] std::string GetErrorText() const;
   // The engine's result code for that call; 0 when not open.
   [[nodiscard]] int GetErrorCode() const;
+  // That call's failure as a Status: the engine's message and result code.
+  [[nodiscard]] Status LastFailure() const {
+    return Status::Failure(GetErrorText(), GetErrorCode());
+  }
   // Row id of the last row inserted on this connection; 0 when not open.
   [[nodiscard]] std::int64_t GetLastInsertRowId() const;
 

@@ -5,6 +5,8 @@
 #include <optional>
 #include <utility>
 
+#include <sqlite3.h>
+
 #include "base/text.h"
 #include "db/command_transaction.h"
 #include "db/connection.h"
@@ -59,16 +61,16 @@ RebuildResult Run(ZuveviRE& db, const std::string& table, const std::vector<std:
   RebuildResult result;
   const std::optional<TextTable> enforcement = Rows(db, "PRAGMA foreign_keys");
   if (!enforcement) {
-    result.error = db.GetErrorText();
+    result.status = db.LastFailure();
     return result;
   }
   const bool foreign_keys = enforcement->rows() > 0 && enforcement->at(0, 0) == "1";
   if (foreign_keys && db.IsInTransaction()) {
     // Enforcement cannot be turned off inside a transaction, and with it on, dropping the table
     // would delete the rows of other tables that refer to it.
-    result.error =
+    result.status = Status::Failure(
         "外键约束已开启，且有尚未结束的事务：修改表会删除引用此表的其它表中的记录。"
-        "请先提交或回滚事务，再修改表。";
+        "请先提交或回滚事务，再修改表。");
     return result;
   }
   // What already fails before the change is not the change's doing.
@@ -77,13 +79,13 @@ RebuildResult Run(ZuveviRE& db, const std::string& table, const std::vector<std:
 
   CommandTransaction transaction(db);
   bool ok = transaction.Begin();
-  auto fail = [&](std::string error) {
-    result.error = std::move(error);
+  auto fail = [&](Status failure) {
+    result.status = std::move(failure);
     ok = false;
   };
-  if (!ok) result.error = db.GetErrorText();
+  if (!ok) result.status = db.LastFailure();
   for (std::size_t i = 0; ok && i < renames.size(); ++i) {
-    if (!db.Execute(renames[i])) fail(db.GetErrorText());
+    if (!db.Execute(renames[i])) fail(db.LastFailure());
   }
   // The indexes and triggers go with the table when it is dropped; their definitions, read after
   // the renames so they carry the new names, come back after the rows, so no trigger fires on the
@@ -95,7 +97,7 @@ RebuildResult Run(ZuveviRE& db, const std::string& table, const std::vector<std:
     dependents =
         Rows(db, "SELECT type, name, sql FROM main.sqlite_master WHERE tbl_name = " + quoted_name +
                      " AND type IN ('index', 'trigger') AND sql IS NOT NULL ORDER BY rowid");
-    if (!dependents) fail(db.GetErrorText());
+    if (!dependents) fail(db.LastFailure());
     // The AUTOINCREMENT counter goes with the table too. Without such a table there is none.
     const std::optional<TextTable> counter =
         Rows(db, "SELECT seq FROM main.sqlite_sequence WHERE name = " + quoted_name);
@@ -104,10 +106,10 @@ RebuildResult Run(ZuveviRE& db, const std::string& table, const std::vector<std:
   RebuildPlan planned;
   if (ok) {
     planned = plan(db.GetTableSql(table));
-    if (!planned.error.empty()) fail(planned.error);
+    if (!planned.status.ok()) fail(planned.status);
   }
   for (std::size_t i = 0; ok && i < planned.statements.size(); ++i) {
-    if (!db.Execute(planned.statements[i])) fail(db.GetErrorText());
+    if (!db.Execute(planned.statements[i])) fail(db.LastFailure());
   }
   if (ok) {
     result.left_out = planned.left_out;
@@ -134,7 +136,7 @@ RebuildResult Run(ZuveviRE& db, const std::string& table, const std::vector<std:
             " WHERE NOT EXISTS (SELECT 1 FROM main.sqlite_sequence WHERE name = " + quoted_name +
             "); UPDATE main.sqlite_sequence SET seq = max(seq, " + sequence +
             ") WHERE name = " + quoted_name)) {
-      fail(db.GetErrorText());
+      fail(db.LastFailure());
     }
   }
   if (ok && before.ok) {
@@ -144,7 +146,7 @@ RebuildResult Run(ZuveviRE& db, const std::string& table, const std::vector<std:
     std::vector<BrokenObject> problems;
     std::vector<SchemaObject> objects;
     const std::vector<BrokenObject> broken = NewlyBroken(before, CheckSchema(db));
-    if (!broken.empty() && !ReadViewsAndTriggers(db, objects)) fail(db.GetErrorText());
+    if (!broken.empty() && !ReadViewsAndTriggers(db, objects)) fail(db.LastFailure());
     for (const BrokenObject& object : broken) {
       if (!ok) break;
       const auto stored = std::find_if(objects.begin(), objects.end(), [&](const SchemaObject& o) {
@@ -157,31 +159,34 @@ RebuildResult Run(ZuveviRE& db, const std::string& table, const std::vector<std:
         continue;
       }
       if (!db.Execute(DropStatement(*stored))) {
-        fail(db.GetErrorText());
+        fail(db.LastFailure());
         break;
       }
       result.left_out.push_back(KindWord(object.type) + object.name + "（用到了已删除的字段 " +
                                 deleted + "）");
     }
     if (ok && !problems.empty()) {
-      fail("修改后以下视图或触发器将无法使用：" + DescribeObjects(problems) + "。");
+      fail(
+          Status::Failure("修改后以下视图或触发器将无法使用：" + DescribeObjects(problems) + "。"));
     }
   }
   if (ok && foreign_keys) {
     const std::optional<TextTable> violations = Rows(db, "PRAGMA foreign_key_check");
     if (!violations || violations->rows() > 0) {
-      fail(violations ? "FOREIGN KEY constraint failed: " + std::string(violations->at(0, 0)) +
-                            " -> " + std::string(violations->at(0, 2))
-                      : db.GetErrorText());
+      // The engine's own code for a broken foreign key, as a statement would have failed with.
+      fail(violations ? Status::Failure(
+                            "FOREIGN KEY constraint failed: " + std::string(violations->at(0, 0)) +
+                                " -> " + std::string(violations->at(0, 2)),
+                            SQLITE_CONSTRAINT_FOREIGNKEY)
+                      : db.LastFailure());
     }
   }
-  if (ok && !transaction.Commit()) fail(db.GetErrorText());
+  if (ok && !transaction.Commit()) fail(db.LastFailure());
   if (!ok) {
     transaction.Rollback();
     result.left_out.clear();
   }
   if (foreign_keys) db.Execute("PRAGMA foreign_keys = ON");
-  result.ok = ok;
   return result;
 }
 
@@ -249,14 +254,15 @@ RebuildPlan PlanRebuild(const std::string& table, const std::string& definition,
   RebuildPlan plan;
   const TableDefinition read = ReadTableDefinition(definition);
   if (!read.ok) {
-    plan.error = "无法读取表 " + table + " 的定义，表未作任何修改。";
+    plan.status = Status::Failure("无法读取表 " + table + " 的定义，表未作任何修改。");
     return plan;
   }
   const int column_count = static_cast<int>(read.columns.size());
   std::vector<bool> kept(read.columns.size(), false);
   for (const RebuildField& field : fields) {
     if (field.existing >= column_count) {
-      plan.error = "表 " + table + " 的字段与设计中的字段对不上，表未作任何修改。";
+      plan.status =
+          Status::Failure("表 " + table + " 的字段与设计中的字段对不上，表未作任何修改。");
       return plan;
     }
     if (field.existing >= 0) kept[field.existing] = true;
@@ -356,7 +362,7 @@ RebuildResult RunRebuild(ZuveviRE& db, const std::string& table,
   return Run(
       db, table, {},
       [&](const std::string&) {
-        return RebuildPlan{statements, {}, ""};
+        return RebuildPlan{statements, {}, Status()};
       },
       deleted_columns);
 }
@@ -369,8 +375,8 @@ RebuildResult RebuildTableLayout(ZuveviRE& db, const std::string& table,
   const std::string difference = ColumnDifference(read, ReadEngineColumns(db, table));
   if (!difference.empty()) {
     // Which data goes where, and what the table's constraints are, would only be guessed.
-    result.error =
-        "无法按数据库引擎的方式读出表 " + table + " 的定义（" + difference + "），表未作任何修改。";
+    result.status = Status::Failure("无法按数据库引擎的方式读出表 " + table + " 的定义（" +
+                                    difference + "），表未作任何修改。");
     return result;
   }
   const int column_count = static_cast<int>(read.columns.size());
@@ -379,7 +385,8 @@ RebuildResult RebuildTableLayout(ZuveviRE& db, const std::string& table,
   bool clash = false;
   for (const RebuildField& field : fields) {
     if (field.existing >= column_count) {
-      result.error = "表 " + table + " 的字段与设计中的字段对不上，表未作任何修改。";
+      result.status =
+          Status::Failure("表 " + table + " 的字段与设计中的字段对不上，表未作任何修改。");
       return result;
     }
     if (field.existing < 0) continue;
@@ -430,7 +437,7 @@ RebuildResult RebuildTableLayout(ZuveviRE& db, const std::string& table,
           pairs.old_columns.push_back(now.columns[field.existing].name);
           pairs.new_columns.push_back(field.field.Name);
         }
-        return RebuildPlan{RebuildStatements(table, temporary, designed, pairs), {}, ""};
+        return RebuildPlan{RebuildStatements(table, temporary, designed, pairs), {}, Status()};
       },
       deleted);
 }

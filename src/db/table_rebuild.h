@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "db/field_info.h"
 
 namespace torvane {
@@ -59,21 +60,20 @@ struct RebuildField {
 // every kept column keeps its definition text (its type replaced when retyped), new fields are
 // written as CreateTableStatement writes them, table constraints and the WITHOUT ROWID and STRICT
 // options stay. The row ids are copied along where the table has them. A table constraint that
-// names a column no field keeps is left out and described in `left_out`. Empty, with `error`
+// names a column no field keeps is left out and described in `left_out`. Empty, with `status`
 // saying why, when the definition cannot be read.
 struct RebuildPlan {
   std::vector<std::string> statements;
   std::vector<std::string> left_out;
-  std::string error;
+  Status status;
 };
 RebuildPlan PlanRebuild(const std::string& table, const std::string& definition,
                         const std::vector<RebuildField>& fields, const std::string& temporary);
 
 // The result of a rebuild.
 struct RebuildResult {
-  bool ok = false;
-  // Why it failed: the engine's message of the statement that failed, or the program's own.
-  std::string error;
+  // Why it failed: the engine's failure of the statement that failed, or the program's own.
+  Status status;
   // What the rebuild left out because it named a deleted column, each described with the reason
   // ("索引 x（用到了已删除的字段 c）"), on success.
   std::vector<std::string> left_out;

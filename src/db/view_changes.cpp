@@ -85,12 +85,12 @@ ViewChange RunChecked(ZuveviRE& db, const std::vector<std::string>& statements) 
   const SchemaCheck before = CheckSchema(db);
   CommandTransaction transaction(db);
   if (!transaction.Begin()) {
-    change.error = db.GetErrorText();
+    change.status = db.LastFailure();
     return change;
   }
   for (const std::string& statement : statements) {
     if (!db.Execute(statement)) {
-      change.error = db.GetErrorText();
+      change.status = db.LastFailure();
       transaction.Rollback();
       return change;
     }
@@ -100,17 +100,17 @@ ViewChange RunChecked(ZuveviRE& db, const std::vector<std::string>& statements) 
     change.broken = NewlyBroken(before, after);
     if (!change.broken.empty()) {
       transaction.Rollback();
-      change.error = "以下视图或触发器将无法使用：" + DescribeObjects(change.broken) +
-                     "。操作已撤销，数据库未作任何修改。";
+      change.status =
+          Status::Failure("以下视图或触发器将无法使用：" + DescribeObjects(change.broken) +
+                          "。操作已撤销，数据库未作任何修改。");
       return change;
     }
   }
   if (!transaction.Commit()) {
-    change.error = db.GetErrorText();
+    change.status = db.LastFailure();
     transaction.Rollback();
     return change;
   }
-  change.ok = true;
   return change;
 }
 
@@ -141,7 +141,7 @@ ViewChange RenameView(ZuveviRE& db, const std::string& old_name, const std::stri
   const ViewDefinition view = ReadViewDefinition(definition);
   std::vector<SchemaObject> objects;
   if (!view.ok || !ReadViewsAndTriggers(db, objects)) {
-    change.error = db.GetErrorText();
+    change.status = db.LastFailure();
     return change;
   }
   // The engine keeps a temporary view's definition without its TEMP: say it again, or the view
@@ -177,7 +177,7 @@ ViewChange RedefineView(ZuveviRE& db, const std::string& name, const std::string
   ViewChange change;
   std::vector<SchemaObject> objects;
   if (!ReadViewsAndTriggers(db, objects)) {
-    change.error = db.GetErrorText();
+    change.status = db.LastFailure();
     return change;
   }
   const std::string quoted = QuoteSqlName(name);

@@ -6,18 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "db/schema_check.h"
 
 namespace torvane {
 
 class ZuveviRE;
 
-// The outcome of a view change. On failure `error` says why: the engine's message of the statement
+// The outcome of a view change. On failure `status` says why: the engine's failure of the statement
 // that failed, or, when the change would leave views or triggers that no longer work, which ones
 // (`broken`) and that nothing was changed.
 struct ViewChange {
-  bool ok = false;
-  std::string error;
+  Status status;
   std::vector<BrokenObject> broken;
 };
 

@@ -280,8 +280,8 @@ void RebuildTable(App& app, DesignerState& ds, DesignerDialog& d,
   }
   const RebuildResult result = RebuildTableLayout(
       s.Connection, table, RebuildFields(ds.DesignerFields, fields), TickCount());
-  if (!result.ok) {
-    ReportErrorText(app, "修改表失败！", result.error);
+  if (!result.status.ok()) {
+    ReportErrorText(app, "修改表失败！", result.status.message());
     return;
   }
   std::string left_out;

@@ -77,8 +77,8 @@ void RenameObject(App& app, ObjectKind kind) {
     // The view's triggers and everything that names it come along, or nothing changes.
     const ViewChange change =
         RenameView(app.state.Connection, old_name, new_name, IsTemporaryView(app, old_name));
-    ok = change.ok;
-    error = change.error;
+    ok = change.status.ok();
+    error = change.status.message();
   }
   if (!ok) {
     ReportErrorText(app, "修改" + word + "名称时发生错误！", error);
@@ -154,8 +154,8 @@ void AlterViewCommand(App& app) {
   // it not working changes nothing.
   const ViewChange change =
       RedefineView(app.state.Connection, name, *query, IsTemporaryView(app, name));
-  if (!change.ok) {
-    ReportErrorText(app, "修改视图失败！", change.error);
+  if (!change.status.ok()) {
+    ReportErrorText(app, "修改视图失败！", change.status.message());
     return;
   }
   AppendLog(app, "已修改视图 " + name + "：" + LogExcerpt(*query));

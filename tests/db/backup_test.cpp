@@ -51,29 +51,33 @@ class Backup : public ::testing::Test {
 };
 
 TEST_F(Backup, AFileWithNothingPendingIsCopiedByteForByteAndNothingElseIsLeft) {
-  std::string error;
-  ASSERT_TRUE(BackupDatabaseFile(source_, target_, error)) << error;
-  EXPECT_EQ(error, "");
+  const Status copied = BackupDatabaseFile(source_, target_);
+  ASSERT_TRUE(copied.ok()) << copied.message();
+  EXPECT_EQ(copied.message(), "");
   EXPECT_EQ(FileBytes(SystemPath(target_)), FileBytes(SystemPath(source_)));
   EXPECT_EQ(NamesIn(SystemPath(folder_)), std::vector<std::string>{SystemPath("库.sdb__备份")});
 }
 
 TEST_F(Backup, AFailedCopyLeavesNothingAndSaysWhy) {
-  std::string error;
   // A folder that is not there, and one where a plain file stands.
-  EXPECT_FALSE(BackupDatabaseFile(source_, dir_.Path("missing/copy"), error));
-  EXPECT_EQ(error, "无法在 " + dir_.Path("missing") + " 中建立文件：No such file or directory");
+  Status copied = BackupDatabaseFile(source_, dir_.Path("missing/copy"));
+  EXPECT_FALSE(copied.ok());
+  EXPECT_EQ(copied.message(),
+            "无法在 " + dir_.Path("missing") + " 中建立文件：No such file or directory");
   ASSERT_TRUE(WriteFile(dir_.Path("plain"), Bytes{1}));
-  EXPECT_FALSE(BackupDatabaseFile(source_, dir_.Path("plain/copy"), error));
-  EXPECT_EQ(error, "无法在 " + dir_.Path("plain") + " 中建立文件：Not a directory");
+  copied = BackupDatabaseFile(source_, dir_.Path("plain/copy"));
+  EXPECT_FALSE(copied.ok());
+  EXPECT_EQ(copied.message(), "无法在 " + dir_.Path("plain") + " 中建立文件：Not a directory");
   // A folder the user may not write to.
   const std::string locked = dir_.Path("locked");
   ASSERT_EQ(::mkdir(SystemPath(locked).c_str(), 0555), 0);
   ASSERT_EQ(::chmod(dir_.system_path().c_str(), 0755), 0);
   const std::string result = testing::RunUnprivileged([&]() -> std::string {
-    std::string reason;
-    if (BackupDatabaseFile(source_, locked + "/copy", reason)) return "the copy was made";
-    if (reason.find("Permission denied") == std::string::npos) return "reason: " + reason;
+    const Status copied = BackupDatabaseFile(source_, locked + "/copy");
+    if (copied.ok()) return "the copy was made";
+    if (copied.message().find("Permission denied") == std::string::npos) {
+      return "reason: " + copied.message();
+    }
     if (!NamesIn(SystemPath(locked)).empty()) return "something was left";
     return "";
   });
@@ -107,8 +111,8 @@ TEST_F(Backup, AWriteInProgressGivesAWholeCopy) {
                                 "COMMIT", 300);
   ASSERT_TRUE(other.holds());
   other.Release();
-  std::string error;
-  EXPECT_TRUE(BackupDatabaseFile(source_, target_, error)) << error;
+  const Status copied = BackupDatabaseFile(source_, target_);
+  EXPECT_TRUE(copied.ok()) << copied.message();
   other.Wait();
   RawDb copy(target_);
   const std::string rows = copy.Value("SELECT group_concat(a) FROM t");

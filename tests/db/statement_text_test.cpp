@@ -101,9 +101,7 @@ TEST(StatementText, EveryOperationSendsItsText) {
          (void)o.cursor.SetField("a", 1);
          (void)o.cursor.Update();
        },
-       Join({"BEGIN", "UPDATE t SET a=?,c=? WHERE _ROWID_=7",
-             "COMMIT"},
-            kReloadT)},
+       Join({"BEGIN", "UPDATE t SET a=?,c=? WHERE _ROWID_=7", "COMMIT"}, kReloadT)},
       {"insert",
        [](Objects& o) {
          (void)o.cursor.AddNew();
@@ -117,9 +115,7 @@ TEST(StatementText, EveryOperationSendsItsText) {
          (void)o.cursor.GoTo(1);
          (void)o.cursor.Delete();
        },
-       Join({"BEGIN", "DELETE FROM t WHERE _ROWID_ = 7",
-             "COMMIT"},
-            kReloadT)},
+       Join({"BEGIN", "DELETE FROM t WHERE _ROWID_ = 7", "COMMIT"}, kReloadT)},
       {"browse query runs once",
        [](Objects& o) {
          o.record_set = o.db.Query("select * from t limit 1000");

@@ -57,7 +57,7 @@ TEST(PlanRebuild, KeepsEveryDefinitionTheUserDidNotChange) {
                                        {Kept(0, "id"), Kept(1, "code", 10, true, 8), Kept(2, "qty"),
                                         Kept(4, "total"), Added("added", 3)},
                                        "__temp_order_1_temp");
-  ASSERT_EQ(plan.error, "");
+  ASSERT_EQ(plan.status.message(), "");
   EXPECT_EQ(plan.left_out,
             std::vector<std::string>{
                 "表约束 CONSTRAINT note_short CHECK (length(note) < 10)（用到了已删除"
@@ -135,7 +135,7 @@ TEST_F(TableRebuildTest, AddRenameAndRetypeKeepEveryConstraintIndexTriggerAndVie
                          {Kept(0, "id"), Kept(1, "full_name"), Kept(2, "email"),
                           Kept(3, "level", 5, true), Kept(4, "memo"), Added("note", 10)},
                          7);
-  ASSERT_TRUE(result.ok) << result.error;
+  ASSERT_TRUE(result.status.ok()) << result.status.message();
   EXPECT_TRUE(result.left_out.empty());
   db_.Close();
   RawDb raw(path_);
@@ -189,12 +189,12 @@ TEST_F(TableRebuildTest, ADeletedFieldTakesOnlyWhatNamesIt) {
       db_, "customer",
       {Kept(0, "id"), Kept(1, "name"), Kept(2, "email"), Kept(3, "level"), Kept(5, "tag")}, 8);
   // The CHECK of a kept column naming the deleted one cannot stay without it: the engine refuses.
-  EXPECT_FALSE(result.ok);
-  EXPECT_NE(result.error.find("memo"), std::string::npos) << result.error;
+  EXPECT_FALSE(result.status.ok());
+  EXPECT_NE(result.status.message().find("memo"), std::string::npos) << result.status.message();
 
   const RebuildResult without_tag = RebuildTableLayout(
       db_, "customer", {Kept(0, "id"), Kept(1, "name"), Kept(2, "email"), Kept(3, "level")}, 9);
-  ASSERT_TRUE(without_tag.ok) << without_tag.error;
+  ASSERT_TRUE(without_tag.status.ok()) << without_tag.status.message();
   EXPECT_EQ(without_tag.left_out,
             (std::vector<std::string>{"索引 customer_memo（用到了已删除的字段 memo）",
                                       "触发器 customer_memo_changed（用到了已删除的字段 memo）",
@@ -220,7 +220,7 @@ TEST(TableRebuild, WithoutRowIdStrictGeneratedAndSwappedNames) {
   // a and b swap names; a new column is added.
   const RebuildResult result =
       RebuildTableLayout(db, "pair", {Kept(0, "b"), Kept(1, "a"), Kept(2, "c"), Added("d", 10)}, 1);
-  ASSERT_TRUE(result.ok) << result.error;
+  ASSERT_TRUE(result.status.ok()) << result.status.message();
   SqliteDataset rows = db.Query(
       "SELECT (SELECT sql FROM sqlite_master WHERE name = 'pair') || ' | ' ||"
       " (SELECT sql FROM sqlite_master WHERE name = 'pair_b') || ' | ' ||"

@@ -54,7 +54,7 @@ class ViewChangesTest : public ::testing::Test {
 
 TEST_F(ViewChangesTest, ARenamedViewKeepsItsTriggersAndWhatNamesIt) {
   const ViewChange change = RenameView(db_, "item view", "货品", false);
-  ASSERT_TRUE(change.ok) << change.error;
+  ASSERT_TRUE(change.status.ok()) << change.status.message();
   db_.Close();
   EXPECT_EQ(Value("SELECT sql FROM sqlite_master WHERE name = '货品'"),
             "CREATE VIEW 货品\n  AS /* the visible items */ SELECT id, name, qty FROM item");
@@ -94,7 +94,7 @@ TEST_F(ViewChangesTest, DefinitionsOfEveryShapeAreRenamed) {
   for (const auto& c : cases) {
     ASSERT_TRUE(db_.Execute(c.create)) << c.create;
     const ViewChange change = RenameView(db_, c.old_name, c.new_name, false);
-    ASSERT_TRUE(change.ok) << c.create << ": " << change.error;
+    ASSERT_TRUE(change.status.ok()) << c.create << ": " << change.status.message();
   }
   db_.Close();
   // Each renamed view is stored as the engine stores the statement that creates it so named.
@@ -102,8 +102,7 @@ TEST_F(ViewChangesTest, DefinitionsOfEveryShapeAreRenamed) {
     RawDb fresh(dir_.Path("fresh.sdb"));
     ASSERT_EQ(fresh.Exec(c.stored), "") << c.stored;
     const std::string stored = fresh.Value("SELECT sql FROM sqlite_master");
-    ASSERT_EQ(fresh.Exec("DROP VIEW " + fresh.Value("SELECT quote(name) FROM sqlite_master")),
-              "");
+    ASSERT_EQ(fresh.Exec("DROP VIEW " + fresh.Value("SELECT quote(name) FROM sqlite_master")), "");
     EXPECT_EQ(Value("SELECT count(*) FROM sqlite_master WHERE sql = " +
                     fresh.Value("SELECT quote('" + EscapeSqlText(stored) + "')")),
               "1")
@@ -115,24 +114,27 @@ TEST_F(ViewChangesTest, WhatCannotBeCarriedOverRefusesTheRenameAndChangesNothing
   // A column of the same name is no reference and stays; a view that names it by a string, which
   // the engine reads as a name there but may be a value elsewhere, is not rewritten and would stop
   // working.
-  ASSERT_TRUE(db_.Execute("CREATE TABLE sums (total); CREATE VIEW total AS SELECT 1 AS one;"
-                          "CREATE VIEW reads_column AS SELECT total, sums.total FROM sums;"
-                          "CREATE VIEW by_string AS SELECT * FROM 'total';"));
+  ASSERT_TRUE(
+      db_.Execute("CREATE TABLE sums (total); CREATE VIEW total AS SELECT 1 AS one;"
+                  "CREATE VIEW reads_column AS SELECT total, sums.total FROM sums;"
+                  "CREATE VIEW by_string AS SELECT * FROM 'total';"));
   db_.Close();
   const std::string before = FileBytes();
   ASSERT_TRUE(db_.Open(path_));
   const ViewChange change = RenameView(db_, "total", "grand", false);
-  EXPECT_FALSE(change.ok);
+  EXPECT_FALSE(change.status.ok());
   ASSERT_EQ(change.broken.size(), 1u);
   EXPECT_EQ(change.broken[0].name, "by_string");
-  EXPECT_NE(change.error.find("视图 by_string"), std::string::npos) << change.error;
+  EXPECT_NE(change.status.message().find("视图 by_string"), std::string::npos)
+      << change.status.message();
   EXPECT_FALSE(db_.IsInTransaction());
   db_.Close();
   EXPECT_TRUE(FileBytes() == before) << "the file changed";
 }
 
 TEST_F(ViewChangesTest, ARedefinedViewKeepsItsTriggersOrIsRefused) {
-  ASSERT_TRUE(RedefineView(db_, "item view", "SELECT id, name, qty, 1 AS one FROM item", false).ok);
+  ASSERT_TRUE(RedefineView(db_, "item view", "SELECT id, name, qty, 1 AS one FROM item", false)
+                  .status.ok());
   {
     RawDb raw(path_);
     EXPECT_EQ(raw.Value("SELECT count(*) FROM sqlite_master WHERE tbl_name = 'item view'"), "3");
@@ -143,17 +145,18 @@ TEST_F(ViewChangesTest, ARedefinedViewKeepsItsTriggersOrIsRefused) {
   const std::string before = FileBytes();
   ASSERT_TRUE(db_.Open(path_));
   const ViewChange change = RedefineView(db_, "item view", "SELECT id FROM item", false);
-  EXPECT_FALSE(change.ok);
+  EXPECT_FALSE(change.status.ok());
   EXPECT_FALSE(change.broken.empty());
   // A query the engine refuses outright.
-  EXPECT_FALSE(RedefineView(db_, "item view", "SELECT nothing_here FROM item", false).ok);
+  EXPECT_FALSE(RedefineView(db_, "item view", "SELECT nothing_here FROM item", false).status.ok());
   db_.Close();
   EXPECT_TRUE(FileBytes() == before) << "the file changed";
 }
 
 TEST_F(ViewChangesTest, ObjectsNamingATableOrView) {
-  ASSERT_TRUE(db_.Execute("CREATE VIEW by_column AS SELECT item.name AS item FROM item;"
-                          "CREATE TRIGGER on_item AFTER DELETE ON item BEGIN SELECT 1; END;"));
+  ASSERT_TRUE(
+      db_.Execute("CREATE VIEW by_column AS SELECT item.name AS item FROM item;"
+                  "CREATE TRIGGER on_item AFTER DELETE ON item BEGIN SELECT 1; END;"));
   auto names = [&](const std::string& name) {
     std::vector<std::string> found;
     for (const BrokenObject& object : ObjectsNaming(db_, name)) found.push_back(object.name);
@@ -162,8 +165,8 @@ TEST_F(ViewChangesTest, ObjectsNamingATableOrView) {
   };
   // The item table: the view reading it and the trigger deleting from it; not the trigger on it,
   // which goes with it.
-  EXPECT_EQ(names("item"), (std::vector<std::string>{"by_column", "item view", "iv_delete",
-                                                     "iv_insert"}));
+  EXPECT_EQ(names("item"),
+            (std::vector<std::string>{"by_column", "item view", "iv_delete", "iv_insert"}));
   EXPECT_EQ(names("ITEM VIEW"), (std::vector<std::string>{"audit_add", "totals"}));
   EXPECT_EQ(names("audit"), std::vector<std::string>{});
   EXPECT_EQ(names("qty"), std::vector<std::string>{});
@@ -172,10 +175,11 @@ TEST_F(ViewChangesTest, ObjectsNamingATableOrView) {
 TEST(ViewChanges, ATemporaryViewStaysTemporaryWithItsTriggers) {
   ZuveviRE db;
   ASSERT_TRUE(db.Open("", true));
-  ASSERT_TRUE(db.Execute(
-      "CREATE TABLE t (a); CREATE TEMP VIEW tv AS SELECT a FROM t;"
-      "CREATE TEMP TRIGGER tv_add INSTEAD OF INSERT ON tv BEGIN INSERT INTO t VALUES (new.a); END;"));
-  ASSERT_TRUE(RenameView(db, "tv", "tw", true).ok);
+  ASSERT_TRUE(
+      db.Execute("CREATE TABLE t (a); CREATE TEMP VIEW tv AS SELECT a FROM t;"
+                 "CREATE TEMP TRIGGER tv_add INSTEAD OF INSERT ON tv BEGIN INSERT INTO t VALUES "
+                 "(new.a); END;"));
+  ASSERT_TRUE(RenameView(db, "tv", "tw", true).status.ok());
   ASSERT_TRUE(db.Execute("INSERT INTO tw VALUES (5)"));
   SqliteDataset rows = db.Query(
       "SELECT (SELECT count(*) FROM temp.sqlite_master) || '/' || "

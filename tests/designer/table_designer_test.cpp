@@ -463,8 +463,8 @@ TEST_F(DesignerTest, AFailedRebuildLeavesTheFileAsItWas) {
     std::vector<std::string> broken = plan;
     broken[i] = "SELEC " + IntToText(static_cast<int>(i));
     const RebuildResult result = RunRebuild(state_.Connection, "t", broken);
-    EXPECT_FALSE(result.ok) << i;
-    EXPECT_EQ(result.error, "near \"SELEC\": syntax error") << i;
+    EXPECT_FALSE(result.status.ok()) << i;
+    EXPECT_EQ(result.status.message(), "near \"SELEC\": syntax error") << i;
     EXPECT_FALSE(state_.Connection.IsInTransaction());
     EXPECT_EQ(ReadFile(path_), before) << i;
   }
