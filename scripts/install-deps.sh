@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-translations-l10n libgl-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei

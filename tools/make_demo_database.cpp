@@ -78,38 +78,39 @@ int main(int argc, char** argv) {
     sqlite3_close(db);
     return 1;
   }
-  bool ok = Exec(db, "BEGIN") &&
-            Exec(db,
-                 "CREATE TABLE 商品 (编号 INTEGER PRIMARY KEY, 名称 TEXT(20), 价格 NUMERIC, "
-                 "图片 BLOB, 备注)") &&
-            Exec(db,
-                 "INSERT INTO 商品(名称, 价格, 备注) VALUES "
-                 "('苹果', 5.5, '山东烟台红富士'), ('香蕉', 3.2, NULL), ('西瓜', 12, '夏季供应'), "
-                 "('牛奶', 4.8, '每箱十二盒'), ('面包', 6, ''), ('大米', 45.9, '五公斤装'), "
-                 "('鸡蛋', 13.5, '散装'), ('茶叶', 128, '西湖龙井'), ('酱油', 9.9, NULL), "
-                 "('食用油', 69, '五升桶装'), ('矿泉水', 1.5, '550毫升'), ('巧克力', 25, '礼盒')") &&
-            Exec(db,
-                 "CREATE TABLE 客户 (编号 INTEGER PRIMARY KEY, 姓名 TEXT(10), 城市 TEXT, 电话 TEXT)") &&
-            Exec(db,
-                 "INSERT INTO 客户(姓名, 城市, 电话) VALUES "
-                 "('张伟', '北京', '010-5550101'), ('王芳', '上海', '021-5550102'), "
-                 "('李娜', '广州', '020-5550103'), ('刘洋', '深圳', '0755-5550104'), "
-                 "('陈静', '杭州', '0571-5550105'), ('杨磊', '成都', '028-5550106'), "
-                 "('赵敏', '武汉', '027-5550107'), ('黄强', '南京', '025-5550108'), "
-                 "('周杰', '西安', '029-5550109'), ('吴琳', '重庆', '023-5550110')") &&
-            Exec(db,
-                 "CREATE TABLE 销售记录 (编号 INTEGER PRIMARY KEY, 商品编号 INTEGER, "
-                 "客户编号 INTEGER, 数量 INTEGER, 日期 TEXT)") &&
-            // 3000 rows of deterministic pseudo-random sales.
-            Exec(db,
-                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                 "INSERT INTO 销售记录(商品编号, 客户编号, 数量, 日期) "
-                 "SELECT (i * 7) % 12 + 1, (i * 13) % 10 + 1, (i * 31) % 20 + 1, "
-                 "date('2024-01-01', '+' || (i % 366) || ' days') FROM n") &&
-            Exec(db,
-                 "CREATE VIEW 销售汇总 AS SELECT 商品.名称 AS 商品, SUM(销售记录.数量) AS 总数量, "
-                 "COUNT(*) AS 笔数 FROM 销售记录, 商品 WHERE 销售记录.商品编号 = 商品.编号 "
-                 "GROUP BY 商品.名称");
+  bool ok =
+      Exec(db, "BEGIN") &&
+      Exec(db,
+           "CREATE TABLE 商品 (编号 INTEGER PRIMARY KEY, 名称 TEXT(20), 价格 NUMERIC, "
+           "图片 BLOB, 备注)") &&
+      Exec(db,
+           "INSERT INTO 商品(名称, 价格, 备注) VALUES "
+           "('苹果', 5.5, '山东烟台红富士'), ('香蕉', 3.2, NULL), ('西瓜', 12, '夏季供应'), "
+           "('牛奶', 4.8, '每箱十二盒'), ('面包', 6, ''), ('大米', 45.9, '五公斤装'), "
+           "('鸡蛋', 13.5, '散装'), ('茶叶', 128, '西湖龙井'), ('酱油', 9.9, NULL), "
+           "('食用油', 69, '五升桶装'), ('矿泉水', 1.5, '550毫升'), ('巧克力', 25, '礼盒')") &&
+      Exec(db,
+           "CREATE TABLE 客户 (编号 INTEGER PRIMARY KEY, 姓名 TEXT(10), 城市 TEXT, 电话 TEXT)") &&
+      Exec(db,
+           "INSERT INTO 客户(姓名, 城市, 电话) VALUES "
+           "('张伟', '北京', '010-5550101'), ('王芳', '上海', '021-5550102'), "
+           "('李娜', '广州', '020-5550103'), ('刘洋', '深圳', '0755-5550104'), "
+           "('陈静', '杭州', '0571-5550105'), ('杨磊', '成都', '028-5550106'), "
+           "('赵敏', '武汉', '027-5550107'), ('黄强', '南京', '025-5550108'), "
+           "('周杰', '西安', '029-5550109'), ('吴琳', '重庆', '023-5550110')") &&
+      Exec(db,
+           "CREATE TABLE 销售记录 (编号 INTEGER PRIMARY KEY, 商品编号 INTEGER, "
+           "客户编号 INTEGER, 数量 INTEGER, 日期 TEXT)") &&
+      // 3000 rows of deterministic pseudo-random sales.
+      Exec(db,
+           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+           "INSERT INTO 销售记录(商品编号, 客户编号, 数量, 日期) "
+           "SELECT (i * 7) % 12 + 1, (i * 13) % 10 + 1, (i * 31) % 20 + 1, "
+           "date('2024-01-01', '+' || (i % 366) || ' days') FROM n") &&
+      Exec(db,
+           "CREATE VIEW 销售汇总 AS SELECT 商品.名称 AS 商品, SUM(销售记录.数量) AS 总数量, "
+           "COUNT(*) AS 笔数 FROM 销售记录, 商品 WHERE 销售记录.商品编号 = 商品.编号 "
+           "GROUP BY 商品.名称");
   if (ok) {
     const std::vector<std::uint8_t> picture = DemoPicture(48, 32);
     sqlite3_stmt* statement = nullptr;

@@ -1,6 +1,6 @@
-// Writes the program's icon for an install: the Windows icon file the program names in its file-type
-// registration, byte for byte as the program carries it, and the desktop's PNG icons of the given
-// sizes drawn from the same pictures.
+// Writes the program's icon for an install: the Windows icon file the program names in its
+// file-type registration, byte for byte as the program carries it, and the desktop's PNG icons of
+// the given sizes drawn from the same pictures.
 //
 //   make_desktop_icons ICO_FILE PNG_FOLDER SIZE...
 //

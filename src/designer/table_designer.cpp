@@ -37,7 +37,7 @@ void RenumberRows(Grid& grid) {
 
 // A new empty field inserted before the entry of grid row `row`, or at the end of the list when
 // `row` is past the last field row.
-void InsertEntry(App& app, DesignerState& ds, int row) {
+void InsertEntry(DesignerState& ds, int row) {
   std::vector<FieldEntry>& fields = ds.DesignerFields;
   FieldEntry entry;
   entry.Added = true;
@@ -153,26 +153,26 @@ void Start(App& app, DesignerState& ds, DesignerDialog& d) {
   grid.SetCurrentCell(1, 1);
 }
 
-void InsertBefore(App& app, DesignerState& ds, DesignerDialog& d) {
+void InsertBefore(DesignerState& ds, DesignerDialog& d) {
   Grid& grid = d.grid();
   const int row = grid.CurrentRow();
   if (row <= 0) return;
   grid.InsertRow("", row);
-  InsertEntry(app, ds, row);
+  InsertEntry(ds, row);
   RenumberRows(grid);
 }
 
 // A new field after grid row `row` (appended when `row` is the last).
-void InsertAfterRow(App& app, DesignerState& ds, Grid& grid, int row) {
+void InsertAfterRow(DesignerState& ds, Grid& grid, int row) {
   grid.InsertRow("", row + 1 < grid.RowCount() ? row + 1 : -1);
-  InsertEntry(app, ds, row + 1);
+  InsertEntry(ds, row + 1);
   RenumberRows(grid);
 }
 
-void InsertAfter(App& app, DesignerState& ds, DesignerDialog& d) {
+void InsertAfter(DesignerState& ds, DesignerDialog& d) {
   const int row = d.grid().CurrentRow();
   if (row <= 0) return;
-  InsertAfterRow(app, ds, d.grid(), row);
+  InsertAfterRow(ds, d.grid(), row);
 }
 
 void DeleteField(App& app, DesignerState& ds, DesignerDialog& d) {
@@ -190,7 +190,7 @@ void DeleteField(App& app, DesignerState& ds, DesignerDialog& d) {
   RenumberRows(grid);
 }
 
-void StoreRowInEntry(App& app, DesignerState& ds, DesignerDialog& d) {
+void StoreRowInEntry(DesignerState& ds, DesignerDialog& d) {
   Grid& grid = d.grid();
   const int row = grid.CurrentRow();
   if (row < 1) return;
@@ -204,7 +204,7 @@ void StoreRowInEntry(App& app, DesignerState& ds, DesignerDialog& d) {
   entry.LengthText = shown.LengthText;
 }
 
-void KeyDown(App& app, DesignerState& ds, DesignerDialog& d, int key) {
+void KeyDown(DesignerState& ds, DesignerDialog& d, int key) {
   Grid& grid = d.grid();
   ds.UpKeyFlag = false;
   if (key == kKeyDown) {
@@ -212,7 +212,7 @@ void KeyDown(App& app, DesignerState& ds, DesignerDialog& d, int key) {
     const int column = grid.CurrentColumn();
     if (row != -1 && column != -1 && row == grid.RowCount() - 1 &&
         !grid.CellText(row, kNameColumn).empty()) {
-      InsertAfterRow(app, ds, grid, row);
+      InsertAfterRow(ds, grid, row);
       grid.SetCurrentCell(row + 1, column);
     }
   } else if (key == kKeyUp) {
@@ -220,7 +220,7 @@ void KeyDown(App& app, DesignerState& ds, DesignerDialog& d, int key) {
   }
 }
 
-void TrailingRowRule(App& app, DesignerState& ds, DesignerDialog& d) {
+void TrailingRowRule(DesignerState& ds, DesignerDialog& d) {
   Grid& grid = d.grid();
   const int row = grid.CurrentRow();
   const int column = grid.CurrentColumn();
@@ -238,8 +238,7 @@ void TrailingRowRule(App& app, DesignerState& ds, DesignerDialog& d) {
   if (ds.UpKeyFlag) grid.SetCurrentCell(row, column);
 }
 
-void CreateNewTable(App& app, DesignerState& ds, DesignerDialog& d,
-                    const std::vector<SqliteFieldInfo>& fields) {
+void CreateNewTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldInfo>& fields) {
   const std::optional<std::string> entered = app.services.InputBox("请输入要创建的表名称：");
   if (!entered) return;
   if (TrimBlanks(*entered).empty()) {
@@ -308,7 +307,7 @@ void Ok(App& app, DesignerState& ds, DesignerDialog& d) {
     return;
   }
   if (ds.DesignerMode == DesignMode::kNew) {
-    CreateNewTable(app, ds, d, check.fields);
+    CreateNewTable(app, d, check.fields);
   } else {
     RebuildTable(app, ds, d, check.fields);
   }
@@ -374,12 +373,12 @@ void AlterTableCommand(App& app) {
 
 void ConnectDesignerDialog(App& app, DesignerState& ds, DesignerDialog& d) {
   d.on_created = [&app, &ds, &d] { Start(app, ds, d); };
-  d.insert_before_button().on_clicked = [&app, &ds, &d] { InsertBefore(app, ds, d); };
-  d.insert_after_button().on_clicked = [&app, &ds, &d] { InsertAfter(app, ds, d); };
+  d.insert_before_button().on_clicked = [&ds, &d] { InsertBefore(ds, d); };
+  d.insert_after_button().on_clicked = [&ds, &d] { InsertAfter(ds, d); };
   d.delete_button().on_clicked = [&app, &ds, &d] { DeleteField(app, ds, d); };
-  d.grid().on_editing_ends = [&app, &ds, &d] { StoreRowInEntry(app, ds, d); };
-  d.grid().on_key_pressed = [&app, &ds, &d](int key) { KeyDown(app, ds, d, key); };
-  d.grid().on_current_cell_changed = [&app, &ds, &d] { TrailingRowRule(app, ds, d); };
+  d.grid().on_editing_ends = [&ds, &d] { StoreRowInEntry(ds, d); };
+  d.grid().on_key_pressed = [&ds, &d](int key) { KeyDown(ds, d, key); };
+  d.grid().on_current_cell_changed = [&ds, &d] { TrailingRowRule(ds, d); };
   d.ok_button().on_clicked = [&app, &ds, &d] { Ok(app, ds, d); };
   d.cancel_button().on_clicked = [&d] { d.window().Close(); };
 }

@@ -21,7 +21,7 @@ namespace {
 int CurrentField(InsertDialog& d) { return d.field_grid().CurrentRow() + 1; }
 
 // The entry of `field` in the assignment list; nullptr when there is none.
-FieldAssignment* EntryOf(App& app, InsertState& is, int field) {
+FieldAssignment* EntryOf(InsertState& is, int field) {
   std::vector<FieldAssignment>& list = is.InsertAssignments;
   if (field < 1 || field > static_cast<int>(list.size())) return nullptr;
   return &list[static_cast<std::size_t>(field - 1)];
@@ -65,7 +65,7 @@ void ShowField(App& app, InsertState& is, InsertDialog& d) {
     app.services.MessageBox("请选择要赋值的字段！", kMbOk);
     return;
   }
-  const FieldAssignment* entry = EntryOf(app, is, field);
+  const FieldAssignment* entry = EntryOf(is, field);
   if (entry == nullptr || entry->Kind == 0) return;
   d.value_tabs().SetCurrentPage(PageOfKind(static_cast<FieldTypeCode>(entry->Kind)));
   d.text_value_box().SetContent(entry->Text);
@@ -78,7 +78,7 @@ void ShowField(App& app, InsertState& is, InsertDialog& d) {
 
 void Assign(App& app, InsertState& is, InsertDialog& d) {
   const int field = CurrentField(d);
-  FieldAssignment* entry = EntryOf(app, is, field);
+  FieldAssignment* entry = EntryOf(is, field);
   if (field == 0 || entry == nullptr) {
     app.services.MessageBox("请选择要赋值的字段！", kMbOk);
     return;
@@ -131,7 +131,7 @@ void ClearBytes(App& app, InsertState& is, InsertDialog& d) {
   Assign(app, is, d);
 }
 
-void Insert(App& app, InsertState& is, InsertDialog& d) {
+void Insert(App& app, InsertDialog& d) {
   if (!app.state.Cursor.Update()) {
     // The dialog stays open with its assignments and the cursor keeps its staged values, so the
     // user can put them right and try again.
@@ -144,7 +144,7 @@ void Insert(App& app, InsertState& is, InsertDialog& d) {
   d.window().Close();
 }
 
-void Abandon(App& app, InsertState& is, InsertDialog& d) {
+void Abandon(App& app, InsertDialog& d) {
   app.state.Cursor.Cancel();
   d.window().Close();
 }
@@ -164,8 +164,8 @@ void ConnectInsertDialog(App& app, InsertState& is, InsertDialog& d) {
   }
   d.read_bytes_from_file_button().on_clicked = [&app, &is, &d] { ImportBytes(app, is, d); };
   d.clear_bytes_button().on_clicked = [&app, &is, &d] { ClearBytes(app, is, d); };
-  d.ok_button().on_clicked = [&app, &is, &d] { Insert(app, is, d); };
-  d.cancel_button().on_clicked = [&app, &is, &d] { Abandon(app, is, d); };
+  d.ok_button().on_clicked = [&app, &d] { Insert(app, d); };
+  d.cancel_button().on_clicked = [&app, &d] { Abandon(app, d); };
 }
 
 void InsertRecordCommand(App& app) {

@@ -1,10 +1,10 @@
 #include "platform/desktop_integration.h"
 
-#include <cctype>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cctype>
 
 #include "base/codec.h"
 #include "base/files.h"
@@ -21,7 +21,8 @@ constexpr char kMimePackage[] =
     "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
     "  <mime-type type=\"application/x-torvane-database\">\n"
     "    <comment>SQLite database file</comment>\n"
-    "    <comment xml:lang=\"zh_CN\">Sqlite\xE6\x95\xB0\xE6\x8D\xAE\xE5\xBA\x93\xE6\x96\x87\xE4\xBB\xB6"
+    "    <comment "
+    "xml:lang=\"zh_CN\">Sqlite\xE6\x95\xB0\xE6\x8D\xAE\xE5\xBA\x93\xE6\x96\x87\xE4\xBB\xB6"
     "</comment>\n"
     "    <sub-class-of type=\"application/vnd.sqlite3\"/>\n"
     "    <glob pattern=\"*.sdb\" weight=\"80\"/>\n"
@@ -33,7 +34,8 @@ constexpr char kMimePackage[] =
 std::string ExecArgument(const std::string& utf8) {
   bool plain = !utf8.empty();
   for (unsigned char c : utf8) {
-    if (!(c >= 0x80 || std::isalnum(c) || c == '/' || c == '.' || c == '_' || c == '-' || c == '+')) {
+    if (!(c >= 0x80 || std::isalnum(c) || c == '/' || c == '.' || c == '_' || c == '-' ||
+          c == '+')) {
       plain = false;
     }
   }
@@ -98,9 +100,15 @@ std::string DesktopEntryText(std::string_view executable, std::string_view icon)
   for (char c : icon_utf8) icon_value += (c == '\\') ? std::string("\\\\") : std::string(1, c);
   return std::string(kEntryHead) +
          "Comment[zh_CN]=Sqlite\xE6\x95\xB0\xE6\x8D\xAE\xE5\xBA\x93\xE7\xAE\xA1\xE7\x90\x86\n"
-         "Exec=" + ExecArgument(ToUtf8(executable)) + " %f\n"
-         "Icon=" + icon_value + "\n"
-         "MimeType=" + std::string(kDatabaseMimeType) + ";\n"
+         "Exec=" +
+         ExecArgument(ToUtf8(executable)) +
+         " %f\n"
+         "Icon=" +
+         icon_value +
+         "\n"
+         "MimeType=" +
+         std::string(kDatabaseMimeType) +
+         ";\n"
          "Terminal=false\n"
          "Categories=Development;Database;\n";
 }
@@ -121,9 +129,9 @@ bool InstallDesktopIntegration(std::string_view executable, std::string_view ico
                        CreateDirectories(data_home + "/mime/packages");
   if (!folders) return false;
   bool mime_changed = false, entry_changed = false;
-  const bool ok = WriteIfDifferent(MimePackagePath(), kMimePackage, mime_changed) &&
-                  WriteIfDifferent(DesktopEntryPath(), DesktopEntryText(executable, icon),
-                                   entry_changed);
+  const bool ok =
+      WriteIfDifferent(MimePackagePath(), kMimePackage, mime_changed) &&
+      WriteIfDifferent(DesktopEntryPath(), DesktopEntryText(executable, icon), entry_changed);
   if (mime_changed) RunQuietly("update-mime-database", ToUtf8(data_home + "/mime"));
   if (entry_changed) RunQuietly("update-desktop-database", ToUtf8(data_home + "/applications"));
   return ok;

@@ -1,8 +1,8 @@
 #pragma once
 
 // Makes the desktop open "*.sdb" files with this program: a shared-mime-info package that names the
-// file type, and a desktop entry whose command passes the chosen file as one argument. Both go under
-// $XDG_DATA_HOME (default ~/.local/share).
+// file type, and a desktop entry whose command passes the chosen file as one argument. Both go
+// under $XDG_DATA_HOME (default ~/.local/share).
 
 #include <string>
 #include <string_view>

@@ -21,7 +21,8 @@ Values Load() {
     if (end == std::string::npos) end = utf8.size();
     const std::string line = utf8.substr(start, end - start);
     const std::size_t tab = line.find('\t');
-    if (tab != std::string::npos) values[FromUtf8(line.substr(0, tab))] = FromUtf8(line.substr(tab + 1));
+    if (tab != std::string::npos)
+      values[FromUtf8(line.substr(0, tab))] = FromUtf8(line.substr(tab + 1));
     start = end + 1;
   }
   return values;

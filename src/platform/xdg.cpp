@@ -1,7 +1,7 @@
 #include "platform/xdg.h"
 
-#include <cstdlib>
 #include <sys/stat.h>
+#include <cstdlib>
 
 #include "base/codec.h"
 #include "base/files.h"

@@ -79,10 +79,8 @@ std::string ReadBox(QWidget* w) {
 }  // namespace
 
 EditBox::EditBox(QWidget* edit) : Control(edit), impl_(std::make_unique<Impl>()) {
+  // Plain input until the window's layout says otherwise (SetInputKind).
   if (!edit) return;
-  const QString designed_kind = edit->property("torvaneInputKind").toString();
-  if (designed_kind == QLatin1String("integer")) impl_->kind = InputKind::kInteger;
-  if (designed_kind == QLatin1String("decimal")) impl_->kind = InputKind::kDecimal;
 
   auto changed = [this] {
     if (!impl_->program_change && on_content_changed) on_content_changed();

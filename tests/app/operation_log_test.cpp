@@ -76,6 +76,5 @@ TEST_F(AppTest, LogSaveToAnUnwritablePlaceKeepsTheLog) {
   EXPECT_EQ(services_.message_boxes().size(), 1u);
 }
 
-
 }  // namespace
 }  // namespace torvane

@@ -149,8 +149,8 @@ TEST(Codec, TypedTextWithoutAGb18030SpellingBecomesAReplacement) {
       {u"\xD800", kGbReplacement},                      // unpaired high surrogate
       {{0xD83D, u'a'}, kGbReplacement + "a"},           // high surrogate before a non-surrogate
       {u"\u4E2D\xD83D", "\xD6\xD0" + kGbReplacement},   // high surrogate at the end
-      {u"a\xDC41", "a\x84\x31\xAB\x35"},              // foreign byte C1
-      {u"a\xDC7F", "a\x84\x31\xB1\x37"},              // foreign byte FF
+      {u"a\xDC41", "a\x84\x31\xAB\x35"},                // foreign byte C1
+      {u"a\xDC7F", "a\x84\x31\xB1\x37"},                // foreign byte FF
       {u"\xDE00", kGbReplacement},                      // low surrogate above the escapes
       {u"\xD83D\xDE00\xDCCE", "\x94\x39\xFC\x36\xCE"},  // a pair, then an escape
   };

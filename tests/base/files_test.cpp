@@ -1,8 +1,8 @@
 #include "base/files.h"
 
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 

@@ -52,7 +52,9 @@ TEST(ReadViewDefinition, FindsTheNameTheColumnsAndTheQuery) {
     EXPECT_EQ(c.sql.substr(view.name_begin, view.name_end - view.name_begin), c.name) << c.origin;
     EXPECT_EQ(c.sql.substr(view.columns_begin, view.columns_end - view.columns_begin), c.columns)
         << c.origin;
-    if (c.columns.empty()) EXPECT_EQ(view.columns_begin, 0u) << c.origin;
+    if (c.columns.empty()) {
+      EXPECT_EQ(view.columns_begin, 0u) << c.origin;
+    }
     EXPECT_EQ(c.sql.substr(view.select_begin), c.query) << c.origin;
     // What a rename does with it: the engine takes the text with another name in the name's place.
     const std::string renamed =

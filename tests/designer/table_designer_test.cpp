@@ -110,7 +110,13 @@ TEST(EntryIndexOfRow, CountsOnlyEntriesNotDeleted) {
 
 FieldEntry Entry(const char* name, const char* type, const char* length = "0", bool deleted = false,
                  bool added = false) {
-  return FieldEntry{name, type, length, deleted, added};
+  FieldEntry entry;
+  entry.FieldName = name;
+  entry.TypeName = type;
+  entry.LengthText = length;
+  entry.Deleted = deleted;
+  entry.Added = added;
+  return entry;
 }
 
 TEST(ValidateFields, StopsAtTheFirstOffendingField) {

@@ -1,8 +1,8 @@
 // Test entry for widget tests: one QApplication on the offscreen platform for the whole run.
 #include <cstdlib>
 
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);

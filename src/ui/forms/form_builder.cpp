@@ -376,8 +376,8 @@ QWidget* CreateControl(const ControlSpec& layout, QWidget* parent) {
       auto* edit = new TextBox(caption, parent);
       edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
       edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-      edit->setVerticalScrollBarPolicy((layout.flags & kVerticalScrollBar) ? Qt::ScrollBarAlwaysOn
-                                                                         : Qt::ScrollBarAlwaysOff);
+      edit->setVerticalScrollBarPolicy(
+          (layout.flags & kVerticalScrollBar) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
       edit->setReadOnly(layout.flags & kReadOnly);
       return edit;
     }
@@ -446,7 +446,7 @@ QWidget* CreateControl(const ControlSpec& layout, QWidget* parent) {
       grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
       if (layout.flags & kNotEditable) grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
       grid->setSelectionBehavior((layout.flags & kWholeRowSelect) ? QAbstractItemView::SelectRows
-                                                                : QAbstractItemView::SelectItems);
+                                                                  : QAbstractItemView::SelectItems);
       grid->setSelectionMode(QAbstractItemView::SingleSelection);
       return grid;
     }

@@ -132,20 +132,6 @@ TEST(EditBox, ControlCharactersProgramTextAndPastesAreNotFiltered) {
   EXPECT_EQ(box.Content(), "abx.yq-1");
 }
 
-TEST(EditBox, DesignedInputKindComesFromTheWidget) {
-  struct {
-    const char* property;
-    InputKind kind;
-  } cases[] = {
-      {"integer", InputKind::kInteger}, {"decimal", InputKind::kDecimal}, {"", InputKind::kPlain}};
-  for (const auto& c : cases) {
-    QLineEdit line;
-    line.setProperty("torvaneInputKind", QString::fromUtf8(c.property));
-    EditBox box(&line);
-    EXPECT_EQ(box.GetInputKind(), c.kind) << c.property;
-  }
-}
-
 TEST(EditBox, MultiLineContentUsesCrLf) {
   struct {
     const char* set;
