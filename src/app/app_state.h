@@ -55,7 +55,9 @@ struct App {
 };
 
 // Releases what the state holds, in this order: the cursor, the connection, the texts, the record
-// set, the name lists. Reports nothing. Safe to call more than once.
+// set, the name lists. Reports nothing. Safe to call more than once. The order is not what keeps it
+// safe: the cursor and the record set hold the engine connection themselves, so it goes away when
+// the last of the three lets go (db/connection.h).
 void ReleaseState(AppState& state);
 
 }  // namespace torvane

@@ -114,6 +114,9 @@ std::int64_t ZuveviRE::GetLastInsertRowId() const {
 
 bool ZuveviRE::IsInTransaction() const { return db_ && sqlite3_get_autocommit(db_->get()) == 0; }
 
+// The transaction statements keep their blank before the name even without one ("BEGIN
+// TRANSACTION "): these are the texts the interface has always sent and the log shows, byte for
+// byte; the engine reads them the same either way.
 bool ZuveviRE::BeginTransaction(const std::string& name) {
   return Execute("BEGIN TRANSACTION " + name);
 }
@@ -128,7 +131,9 @@ bool ZuveviRE::RollbackTransaction(const std::string& name) {
 
 std::vector<std::string> ZuveviRE::CatalogQuery(bool temporary, const std::string& condition,
                                                 const std::string& order_by, bool& ok) {
-  // The pieces are joined as they are, so two blanks stand between them and one ends the text.
+  // The pieces are joined as they are, so two blanks stand between them and one ends the text:
+  // the catalog statements the interface has always sent, which the statement log shows byte for
+  // byte.
   std::string sql =
       temporary ? "SELECT name FROM sqlite_temp_master " : "SELECT name FROM sqlite_master ";
   sql += " WHERE " + condition + " ";

@@ -86,6 +86,8 @@ bool SqliteTable::Load() {
     std::string keys;
     for (const std::string& column : key_columns_) keys += (keys.empty() ? "" : ", ") + column;
     Statement ids;
+    // The trailing blank is kept on purpose: this text is the snapshot statement every earlier
+    // version sent, and the statement log (and its readers) meet it byte for byte.
     if (ids.Prepare(*db_, "SELECT " + keys + " FROM " + table + " ORDER BY " + keys + " ") ==
             SQLITE_OK &&
         ids) {

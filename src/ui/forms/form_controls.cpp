@@ -125,6 +125,10 @@ FormControls::FormControls(const FormSpec& form)
 }
 
 FormControls::~FormControls() {
+  // The wrappers go before the widgets they wrap, the pieces before the window. A wrapper's
+  // connections end with it (their context is its hook), so the signals widgets send while they
+  // are destroyed (a selection emptied, a current item gone) reach no wrapper that is gone. The
+  // widget tree goes last, by its deleter.
   menus_.clear();
   controls_.clear();
   window_.reset();
