@@ -23,9 +23,14 @@ click 753 281; choose "$work/exported.png"; ok
 cmp "$work/picture.png" "$work/exported.png" && echo "ok: the exported picture is byte-identical"
 expect "SELECT length(图片), hex(substr(图片, 1, 4)) FROM 商品 WHERE 编号 = 4;" "$(stat -c %s "$work/picture.png")|89504E47"
 
-click 612 299; click 705 231           # field 备注 of record 5, page 文本型
+# Chooses item $2 (from 0) of the field panel's combo box at ($1, y): from its first item down.
+pick() { click "$1" "$3"; xdotool key Home; for ((i = 0; i < $2; i++)); do xdotool key Down; done
+  xdotool key Return; sleep 0.5; }
+# The grid keeps the written cell in view, scrolled to the wide picture column: the panel's own
+# lists choose the record and the field from here on.
+pick 785 4 159; pick 753 4 203; click 705 231   # field 备注 of record 5, page 文本型
 click 740 330; xdotool type --delay 60 "新鲜面包"; click 786 456; ok
-click 490 299; click 753 251           # field 价格 of record 5, page 整数型
+pick 753 2 203; click 753 251          # field 价格 of record 5, page 整数型
 click 753 280; xdotool key ctrl+a; xdotool type --delay 40 "9007199254740993"; click 784 329; ok
 expect "SELECT 备注, hex(备注), typeof(价格), 价格 FROM 商品 WHERE 编号 = 5;" \
   "新鲜面包|D0C2CFCAC3E6B0FC|integer|9007199254740993"
