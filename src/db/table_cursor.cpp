@@ -29,6 +29,7 @@ bool SqliteTable::Open(const std::string& name, ZuveviRE& database) {
   }
   ClearPending();
   current_ = 0;
+  current_key_.clear();
   return true;
 }
 
@@ -39,8 +40,10 @@ bool SqliteTable::Close() {
   pending_.clear();
   has_pending_ = false;
   name_.clear();
+  snapshot_taken_ = false;
   record_count_ = 0;
   current_ = 0;
+  current_key_.clear();
   db_.reset();
   state_ = State::kClosed;
   return true;
@@ -48,7 +51,18 @@ bool SqliteTable::Close() {
 
 bool SqliteTable::IsOpen() const { return db_ != nullptr && state_ != State::kClosed; }
 
-int SqliteTable::GetRecordCount() const { return IsOpen() ? record_count_ : 0; }
+int SqliteTable::GetRecordCount() const { return TakeSnapshot() ? record_count_ : 0; }
+
+int SqliteTable::GetCurrentRecord() const {
+  if (current_ == kCurrentByKey) {
+    // Numbered on demand: the key's place in the snapshot.
+    const std::optional<std::size_t> index =
+        TakeSnapshot() ? row_ids_.Find(current_key_) : std::nullopt;
+    current_ = index ? static_cast<int>(*index) + 1 : 0;
+    if (!index) current_key_.clear();
+  }
+  return current_;
+}
 
 int SqliteTable::GetFieldCount() const {
   return IsOpen() ? static_cast<int>(column_names_.size()) : 0;
@@ -58,39 +72,60 @@ std::vector<std::string> SqliteTable::GetFieldNames() const {
   return IsOpen() ? column_names_ : std::vector<std::string>();
 }
 
-// Reads the column names and the keys afresh. The staged values go too.
+// Reads the column names and how the records are addressed afresh; the snapshot is taken when
+// first needed. The staged values go too.
 bool SqliteTable::Load() {
   column_names_.clear();
-  row_ids_.Clear();
+  DropSnapshot();
   pending_.clear();
   has_pending_ = false;
 
   const std::string table = QuoteSqlName(name_);
   {
-    // Selecting no rows still names the columns, also of an empty table.
+    // Selecting no rows still names the columns, also of an empty table. A table the engine
+    // cannot compile a statement on (gone, or of a module it lacks) cannot be opened.
     Statement columns;
-    if (columns.Prepare(*db_, "SELECT * FROM " + table + " LIMIT 0") == SQLITE_OK && columns) {
-      const int rc = columns.Step();
-      if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
-        const int count = sqlite3_column_count(columns.get());
-        for (int c = 0; c < count; ++c) {
-          const char* column = sqlite3_column_name(columns.get(), c);
-          column_names_.push_back(db_->FromEngine(column == nullptr ? "" : column));
-        }
+    if (columns.Prepare(*db_, "SELECT * FROM " + table + " LIMIT 0") != SQLITE_OK || !columns) {
+      return false;
+    }
+    const int rc = columns.Step();
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+      const int count = sqlite3_column_count(columns.get());
+      for (int c = 0; c < count; ++c) {
+        const char* column = sqlite3_column_name(columns.get(), c);
+        column_names_.push_back(db_->FromEngine(column == nullptr ? "" : column));
       }
     }
   }
   LoadAddressing();
+  if (!key_columns_.empty() && !read_only_reason_.empty()) {
+    // A table the engine reads through a module of its own may have no row id to select; it is
+    // still counted and shown. Compiling the statement tells, without running it.
+    Statement probe;
+    if (probe.Prepare(*db_, SnapshotStatement()) != SQLITE_OK || !probe) key_columns_.clear();
+  }
+  return true;
+}
 
+std::string SqliteTable::SnapshotStatement() const {
+  const std::string keys = GetKeyOrder();
+  // The trailing blank is kept on purpose: this text is the snapshot statement every earlier
+  // version sent, and the statement log (and its readers) meet it byte for byte.
+  return "SELECT " + keys + " FROM " + QuoteSqlName(name_) + " ORDER BY " + keys + " ";
+}
+
+void SqliteTable::DropSnapshot() const {
+  row_ids_.Clear();
+  record_count_ = 0;
+  snapshot_taken_ = false;
+}
+
+bool SqliteTable::TakeSnapshot() const {
+  if (!IsOpen()) return false;
+  if (snapshot_taken_) return true;
   if (!key_columns_.empty()) {
-    std::string keys;
-    for (const std::string& column : key_columns_) keys += (keys.empty() ? "" : ", ") + column;
     Statement ids;
-    // The trailing blank is kept on purpose: this text is the snapshot statement every earlier
-    // version sent, and the statement log (and its readers) meet it byte for byte.
-    if (ids.Prepare(*db_, "SELECT " + keys + " FROM " + table + " ORDER BY " + keys + " ") ==
-            SQLITE_OK &&
-        ids) {
+    if (ids.Prepare(*db_, SnapshotStatement()) == SQLITE_OK && ids) {
       int rc;
       if (key_columns_.size() == 1) {
         while ((rc = ids.Step()) == SQLITE_ROW) row_ids_.AppendFrom(ids.get(), *db_);
@@ -100,19 +135,17 @@ bool SqliteTable::Load() {
       if (rc == SQLITE_DONE) {
         row_ids_.Finish();
         record_count_ = static_cast<int>(row_ids_.size());
+        snapshot_taken_ = true;
         return true;
       }
     }
     row_ids_.Clear();
-    // A table the engine reads through a module of its own may have no row id to select; it is
-    // still counted and shown. A table of the file's own fails here.
-    if (read_only_reason_.empty()) return false;
-    key_columns_.clear();
+    return false;
   }
 
   // Records without keys (a view's) are only counted.
   Statement count;
-  if (count.Prepare(*db_, "SELECT count(*) FROM " + table) != SQLITE_OK || !count ||
+  if (count.Prepare(*db_, "SELECT count(*) FROM " + QuoteSqlName(name_)) != SQLITE_OK || !count ||
       count.Step() != SQLITE_ROW) {
     return false;
   }
@@ -120,6 +153,7 @@ bool SqliteTable::Load() {
   for (std::int64_t i = 0; i < records; ++i) row_ids_.AppendText(std::nullopt);
   row_ids_.Finish();
   record_count_ = static_cast<int>(row_ids_.size());
+  snapshot_taken_ = true;
   return true;
 }
 
@@ -333,10 +367,13 @@ int SqliteTable::ResolveField(const FieldRef& field) const {
 }
 
 bool SqliteTable::HasCurrentRecord() const {
-  return IsOpen() && current_ >= 1 && current_ <= record_count_;
+  if (!IsOpen()) return false;
+  if (current_ == kCurrentByKey) return true;
+  return current_ >= 1 && TakeSnapshot() && current_ <= record_count_;
 }
 
 std::string SqliteTable::CurrentRowIdText() const {
+  if (current_ == kCurrentByKey) return IsOpen() ? current_key_ : "";
   if (!HasCurrentRecord()) return "";
   return row_ids_.SqlText(static_cast<std::size_t>(current_ - 1)).value_or("");
 }
@@ -348,11 +385,12 @@ void SqliteTable::ClearPending() {
 
 bool SqliteTable::GoTo(int record) {
   if (!IsOpen()) return false;
+  current_key_.clear();
   if (record <= 0) {
     current_ = 0;
     return false;
   }
-  if (record > record_count_) {
+  if (!TakeSnapshot() || record > record_count_) {
     current_ = record_count_ + 1;
     return false;
   }
@@ -361,13 +399,15 @@ bool SqliteTable::GoTo(int record) {
 }
 
 std::string SqliteTable::GetRecordKey(int record) const {
-  if (!IsOpen() || record < 1 || record > record_count_) return "";
+  if (!IsOpen() || record < 1 || !TakeSnapshot() || record > record_count_) return "";
   return row_ids_.SqlText(static_cast<std::size_t>(record - 1)).value_or("");
 }
 
 int SqliteTable::GoToKey(const std::string& key) {
   if (!IsOpen()) return 0;
-  const std::optional<std::size_t> index = row_ids_.Find(key);
+  current_key_.clear();
+  const std::optional<std::size_t> index =
+      TakeSnapshot() ? row_ids_.Find(key) : std::optional<std::size_t>();
   if (!index) {
     current_ = 0;
     KeepRecordGoneError(key);
@@ -375,6 +415,30 @@ int SqliteTable::GoToKey(const std::string& key) {
   }
   current_ = static_cast<int>(*index) + 1;
   return current_;
+}
+
+bool SqliteTable::SeekKey(const std::string& key) {
+  if (!IsOpen()) return false;
+  if (snapshot_taken_) return GoToKey(key) > 0;
+  current_ = 0;
+  current_key_.clear();
+  if (key.empty() || key_columns_.empty()) return false;
+  // One look-up by the key, which the table's own order makes cheap; the snapshot is not taken.
+  Statement found;
+  if (found.Prepare(*db_, "SELECT 1 FROM " + QuoteSqlName(name_) + " WHERE " +
+                              KeyCondition(key, false)) != SQLITE_OK ||
+      !found) {
+    return false;
+  }
+  const int rc = found.Step();
+  if (rc == SQLITE_DONE) {
+    found.Finalize();
+    KeepRecordGoneError(key);
+  }
+  if (rc != SQLITE_ROW) return false;
+  current_ = kCurrentByKey;
+  current_key_ = key;
+  return true;
 }
 
 void SqliteTable::KeepRecordGoneError(const std::string& key) {
@@ -575,14 +639,28 @@ bool SqliteTable::Update() {
     written_key_.clear();
   }
   state_ = State::kBrowse;
-  // The write happened; a failed reload only means the snapshot is gone until the next Open.
-  (void)Load();
+  // The write changed what the snapshot would hold: it is taken again when next needed. The
+  // record written stays current, by its key; after an insert the current record number stays.
+  EndWrite();
+  if (!written_key_.empty()) {
+    current_ = kCurrentByKey;
+    current_key_ = written_key_;
+  } else if (current_ != kCurrentByKey) {
+    current_key_.clear();
+  }
   return true;
+}
+
+void SqliteTable::EndWrite() {
+  DropSnapshot();
+  pending_.clear();
+  has_pending_ = false;
 }
 
 bool SqliteTable::Delete() {
   if (HasCurrentRecord() && !read_only_reason_.empty()) {
     current_ = 0;
+    current_key_.clear();
     return RefuseReadOnly();
   }
   const std::string key = CurrentRowIdText();
@@ -591,11 +669,9 @@ bool SqliteTable::Delete() {
   const bool deleted = statement.Prepare(*db_, "DELETE FROM " + QuoteSqlName(name_) + " WHERE " +
                                                    KeyCondition(key, false)) == SQLITE_OK &&
                        statement && WriteOneRecord(statement, key, nullptr);
-  // The reload runs statements of its own; the caller must still see why the delete failed.
-  Engine::Error error = db_->LastError();
-  (void)Load();
-  if (!deleted) db_->KeepError(std::move(error));
+  EndWrite();
   current_ = 0;
+  current_key_.clear();
   return deleted;
 }
 

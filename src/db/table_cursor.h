@@ -62,8 +62,11 @@ class FieldRef {
   std::string name_;
 };
 
-// A cursor on one table. Open takes a snapshot of the column names and of the keys of all rows;
-// record n (from 1) is the row with the n-th smallest key at that moment. A record's key is its row
+// A cursor on one table. Open reads the column names and how the records are addressed; the
+// snapshot of the keys of all rows is taken when a record number first needs it (a count, a record
+// by its number), and taken again after each write. Record n (from 1) is the row with the n-th
+// smallest key at that moment. A record can also be made current by its key alone (SeekKey),
+// which costs one look-up whatever the table's size. A record's key is its row
 // id, under a name of the row id that no column of the table hides ("_ROWID_", "rowid" or "oid"),
 // or the INTEGER PRIMARY KEY that is the row id when a column hides every name; in a table
 // without a row id it is the values of its primary-key columns. Every read and write goes to the
@@ -80,9 +83,10 @@ class SqliteTable {
   SqliteTable(const SqliteTable&) = delete;
   SqliteTable& operator=(const SqliteTable&) = delete;
 
-  // Opens the cursor on table `name` of `database`: its column names and its row ids. False, with
-  // the cursor untouched, when `name` is empty or `database` is not open; false, with the cursor
-  // closed, when the table cannot be read. `name` is the raw name as the catalog holds it.
+  // Opens the cursor on table `name` of `database`: its column names and how its records are
+  // addressed; no row is read. False, with the cursor untouched, when `name` is empty or `database`
+  // is not open; false, with the cursor closed, when the engine cannot compile a statement on the
+  // table. `name` is the raw name as the catalog holds it.
   bool Open(const std::string& name, ZuveviRE& database);
   // Lets go of the snapshot, the staged values and the connection. Always true.
   bool Close();
@@ -90,14 +94,17 @@ class SqliteTable {
   [[nodiscard]] bool IsOpen() const;
   // The table name; "" when closed.
   [[nodiscard]] std::string GetName() const { return name_; }
-  // Records in the snapshot; 0 when closed.
+  // Records in the snapshot (taking it when not yet taken); 0 when closed or when the table cannot
+  // be read.
   [[nodiscard]] int GetRecordCount() const;
   // Columns of the table; 0 when closed.
   [[nodiscard]] int GetFieldCount() const;
   // The column names in column order; empty when closed.
   [[nodiscard]] std::vector<std::string> GetFieldNames() const;
-  // The current record number: 0 for none, record count + 1 past the end.
-  [[nodiscard]] int GetCurrentRecord() const { return current_; }
+  // The current record number: 0 for none, record count + 1 past the end. A record made current by
+  // its key is numbered by its place in the snapshot (taking it when not yet taken); 0 when the
+  // snapshot no longer holds it.
+  [[nodiscard]] int GetCurrentRecord() const;
 
   // Why the records cannot be written through the cursor, as a sentence for the user; "" when they
   // can, and when closed. Views, virtual tables and their shadow tables, and tables in which a
@@ -122,6 +129,11 @@ class SqliteTable {
   // the connection's error text saying the record is gone, when the snapshot holds no such record;
   // 0, changing nothing, when closed.
   int GoToKey(const std::string& key);
+  // Makes the record whose key is `key` current without taking the snapshot: one look-up by the
+  // key. When the snapshot is taken already, as GoToKey. False, with no record current and the
+  // connection's error text saying the record is gone, when the table holds no such record; false
+  // when closed, for a record without a key (a view's) and when the engine fails.
+  bool SeekKey(const std::string& key);
   // Reads one field of the current record into `value`, converted by the engine to the variable's
   // type (NULL reads as "", empty bytes, false or 0). False, with `value` unchanged, when the field
   // selects no column, there is no current record or the engine fails.
@@ -182,6 +194,14 @@ class SqliteTable {
       std::variant<std::monostate, std::int32_t, std::int64_t, double, std::string, Bytes>;
 
   bool Load();
+  // The statement that reads every record's key in the records' order.
+  std::string SnapshotStatement() const;
+  // Takes the snapshot of the keys (a view's records: their count) when not yet taken; false when
+  // it cannot be taken (closed, or the engine fails).
+  bool TakeSnapshot() const;
+  void DropSnapshot() const;
+  // After a write: the snapshot and the staged values go.
+  void EndWrite();
   // Reads how the table's records are addressed: its kind, its key columns, and why it is read
   // only. Fills key_columns_ and read_only_reason_; false when the table is a view.
   bool LoadAddressing();
@@ -215,8 +235,14 @@ class SqliteTable {
   State state_ = State::kClosed;
   EngineHandle db_;
   std::string name_;
-  int current_ = 0;
-  int record_count_ = 0;
+  // The current record: 0 none, a record number, record count + 1 past the end, or kCurrentByKey
+  // for the record keyed current_key_ (numbered when asked). Mutable: numbering takes the snapshot.
+  static constexpr int kCurrentByKey = -1;
+  mutable int current_ = 0;
+  mutable std::string current_key_;
+  // The snapshot; taken when first needed (mutable: reading the count takes it).
+  mutable bool snapshot_taken_ = false;
+  mutable int record_count_ = 0;
   std::vector<std::string> column_names_;
   // The schema holding the table ("main", "temp"); "" when the engine cannot say.
   std::string schema_;
@@ -225,7 +251,7 @@ class SqliteTable {
   std::vector<std::string> key_columns_;
   std::string read_only_reason_;
   std::string written_key_;
-  RowIdList row_ids_;
+  mutable RowIdList row_ids_;
   bool has_pending_ = false;
   std::vector<PendingValue> pending_;
 };

@@ -366,10 +366,14 @@ TEST_F(TableCursor, DeleteRemovesOneRecordAndLeavesNoCurrentRecord) {
   EXPECT_EQ(cursor_.GetRecordCount(), 2);
 }
 
-TEST_F(TableCursor, SnapshotIsRefreshedOnlyByUpdateAndDelete) {
+// The snapshot is the table as it is when first needed (here, by the count), until a write of the
+// cursor's own takes it again.
+TEST_F(TableCursor, SnapshotIsTakenWhenNeededAndRefreshedOnlyByUpdateAndDelete) {
   ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_TRUE(db_.Execute("INSERT INTO t(rowid, num) VALUES (40, 4)"));
+  EXPECT_EQ(cursor_.GetRecordCount(), 4);
   ASSERT_TRUE(db_.Execute("INSERT INTO t(rowid, num) VALUES (5, 0)"));
-  EXPECT_EQ(cursor_.GetRecordCount(), 3);
+  EXPECT_EQ(cursor_.GetRecordCount(), 4);
   ASSERT_TRUE(cursor_.GoTo(1));
   std::int32_t num = -1;
   ASSERT_TRUE(cursor_.ReadField(1, num));
@@ -377,13 +381,36 @@ TEST_F(TableCursor, SnapshotIsRefreshedOnlyByUpdateAndDelete) {
   ASSERT_TRUE(cursor_.Edit());
   ASSERT_TRUE(cursor_.SetField(2, "uno"));
   ASSERT_TRUE(cursor_.Update());
-  EXPECT_EQ(cursor_.GetRecordCount(), 4);
+  EXPECT_EQ(cursor_.GetRecordCount(), 5);
+  // The record written stays current, at its place in the new snapshot.
+  EXPECT_EQ(cursor_.GetCurrentRecord(), 2);
+  ASSERT_TRUE(cursor_.GoTo(1));
   ASSERT_TRUE(cursor_.ReadField(1, num));  // record 1 is now row id 5
   EXPECT_EQ(num, 0);
 }
 
+// A record is found by its key alone, with one look-up: the snapshot is not taken for it.
+TEST_F(TableCursor, SeekKeyFindsARecordWithoutTheSnapshot) {
+  ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_TRUE(cursor_.SeekKey("20"));
+  std::string name;
+  ASSERT_TRUE(cursor_.ReadField("name", name));
+  ASSERT_TRUE(cursor_.Edit());
+  ASSERT_TRUE(cursor_.SetField("name", "二十"));
+  ASSERT_TRUE(cursor_.Update());
+  EXPECT_EQ(Value(db_, "SELECT name FROM t WHERE rowid = 20"), "二十");
+  // Numbered when asked.
+  EXPECT_EQ(cursor_.GetCurrentRecord(), 2);
+  // A key the table does not hold makes no record current.
+  EXPECT_FALSE(cursor_.SeekKey("99"));
+  EXPECT_EQ(db_.GetErrorText(), "记录已不存在（_ROWID_ = 99）");
+  EXPECT_FALSE(cursor_.ReadField("name", name));
+  EXPECT_EQ(cursor_.GetCurrentRecord(), 0);
+}
+
 TEST_F(TableCursor, ATableDroppedBehindTheCursorFailsEveryAccess) {
   ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_EQ(cursor_.GetRecordCount(), 3);
   ASSERT_TRUE(db_.Execute("DROP TABLE t"));
   ASSERT_TRUE(cursor_.GoTo(1));
   std::string value;
@@ -391,7 +418,7 @@ TEST_F(TableCursor, ATableDroppedBehindTheCursorFailsEveryAccess) {
   EXPECT_EQ(db_.GetErrorText(), "no such table: t");
   EXPECT_FALSE(cursor_.Delete());
   EXPECT_EQ(cursor_.GetCurrentRecord(), 0);
-  EXPECT_TRUE(cursor_.GoTo(1));  // the count stays, the row ids are gone
+  EXPECT_FALSE(cursor_.GoTo(1));  // no snapshot of a table that is gone
   EXPECT_FALSE(cursor_.ReadField(1, value));
   EXPECT_FALSE(cursor_.Edit() && cursor_.SetField(1, 1) && cursor_.Update());
 }
@@ -675,6 +702,7 @@ TEST_F(TableCursor, KeysFindTheirRecordsAfterPositionsMoved) {
 TEST_F(TableCursor, WritesToAVanishedRecordFail) {
   // The list still holds the record another connection deleted: the write must not pass for done.
   ASSERT_TRUE(cursor_.Open("t", db_));
+  ASSERT_EQ(cursor_.GetRecordCount(), 3);
   ASSERT_TRUE(db_.Execute("DELETE FROM t WHERE rowid = 20"));
   ASSERT_TRUE(cursor_.GoTo(2));
   std::string value;
