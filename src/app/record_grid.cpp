@@ -9,6 +9,7 @@
 #include "app/operation_log.h"
 #include "base/clock.h"
 #include "base/text.h"
+#include "db/command_transaction.h"
 #include "db/sql_name.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
@@ -53,6 +54,11 @@ void Browse(App& app, const std::string& name, ItemKind kind, bool log) {
   const std::string order = s.Cursor.GetKeyOrder();
   if (kind == ItemKind::kTable && !order.empty()) sql += " order by " + order;
   if (s.RowLimit >= 0) sql += " limit " + IntToText(s.RowLimit);
+  // The rows, their keys and the count are read in one read transaction of the browse's own, so
+  // they show the table at one moment whatever another program writes meanwhile. None of it
+  // reads more of the table than the rows shown, but for the count.
+  CommandTransaction reading(s.Connection);
+  (void)reading.Begin();
   SqliteDataset rows = s.Connection.Query(sql);
   s.RecordSet.Close();
   s.RecordSet = std::move(rows);
@@ -61,22 +67,25 @@ void Browse(App& app, const std::string& name, ItemKind kind, bool log) {
     s.RecordSet.Close();
     return;
   }
+  const int fetched = s.RecordSet.GetRowCount();
+  // Every record operation on a grid row goes to the record that row shows, found by its key even
+  // after rows were added or deleted before it.
+  s.ShownRecordKeys.clear();
+  if (kind == ItemKind::kTable) s.ShownRecordKeys = s.Cursor.ReadFirstKeys(fetched);
+  // Fewer rows than the limit are the whole table; otherwise the engine counts them.
+  const bool whole = s.RowLimit < 0 || fetched < s.RowLimit;
+  const std::int64_t counted = whole ? fetched : s.Cursor.CountRows();
+  (void)reading.Commit();
+  if (counted < 0) {
+    FailBrowse(app, name, kind_text);
+    s.RecordSet.Close();
+    return;
+  }
+  const int count = static_cast<int>(counted);
 
   w.definition_box().SetContent(definition);
   FillComboFromList(w.field_name_box(), s.Cursor.GetFieldNames(), -1);
-  const int count = s.Cursor.GetRecordCount();
-  const bool limited = s.RowLimit >= 0 && s.RowLimit <= count;
-  const int shown = limited ? s.RowLimit : count;
-  FillComboWithNumbers(w.record_number_box(), 1, shown, -1);
-  // Every record operation on a grid row goes to the record that row shows, found by its key even
-  // after the cursor's list was reloaded and positions moved.
-  s.ShownRecordKeys.clear();
-  if (kind == ItemKind::kTable) {
-    s.ShownRecordKeys.reserve(static_cast<std::size_t>(shown));
-    for (int record = 1; record <= shown; ++record) {
-      s.ShownRecordKeys.push_back(s.Cursor.GetRecordKey(record));
-    }
-  }
+  FillComboWithNumbers(w.record_number_box(), 1, fetched, -1);
   FillGrid(w.grid(), s.RecordSet.GetAll(true), true, true);
   // Only a table's cells are written back when edited in place; a view's would only seem to be,
   // and a table the cursor cannot write says why in the summary line instead.
@@ -167,7 +176,7 @@ bool GoToShownRecord(App& app, int record) {
     cursor.GoTo(0);
     return false;
   }
-  return cursor.GoToKey(keys[record - 1]) > 0;
+  return cursor.SeekKey(keys[record - 1]);
 }
 
 void OnGridCurrentCellChanged(App& app) {

@@ -417,6 +417,29 @@ int SqliteTable::GoToKey(const std::string& key) {
   return current_;
 }
 
+std::vector<std::string> SqliteTable::ReadFirstKeys(int limit) const {
+  std::vector<std::string> keys;
+  if (!IsOpen() || key_columns_.empty()) return keys;
+  Statement ids;
+  const std::string sql =
+      limit < 0 ? SnapshotStatement() : SnapshotStatement() + "LIMIT " + std::to_string(limit);
+  if (ids.Prepare(*db_, sql) != SQLITE_OK || !ids) return keys;
+  int rc;
+  while ((rc = ids.Step()) == SQLITE_ROW) keys.push_back(KeyOfRow(ids.get()).value_or(""));
+  if (rc != SQLITE_DONE) keys.clear();
+  return keys;
+}
+
+std::int64_t SqliteTable::CountRows() const {
+  if (!IsOpen()) return -1;
+  Statement count;
+  if (count.Prepare(*db_, "SELECT count(*) FROM " + QuoteSqlName(name_)) != SQLITE_OK || !count ||
+      count.Step() != SQLITE_ROW) {
+    return -1;
+  }
+  return sqlite3_column_int64(count.get(), 0);
+}
+
 bool SqliteTable::SeekKey(const std::string& key) {
   if (!IsOpen()) return false;
   if (snapshot_taken_) return GoToKey(key) > 0;

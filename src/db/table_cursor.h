@@ -129,6 +129,13 @@ class SqliteTable {
   // the connection's error text saying the record is gone, when the snapshot holds no such record;
   // 0, changing nothing, when closed.
   int GoToKey(const std::string& key);
+  // The keys, as GetRecordKey gives them, of the first `limit` records in the records' order (all
+  // of them for a negative limit), read by one statement without taking the snapshot. Empty for a
+  // view's records, which have no keys, when closed, and when the engine fails.
+  [[nodiscard]] std::vector<std::string> ReadFirstKeys(int limit) const;
+  // The number of the table's rows now, counted by the engine without taking the snapshot; -1
+  // when closed or when the engine fails.
+  [[nodiscard]] std::int64_t CountRows() const;
   // Makes the record whose key is `key` current without taking the snapshot: one look-up by the
   // key. When the snapshot is taken already, as GoToKey. False, with no record current and the
   // connection's error text saying the record is gone, when the table holds no such record; false

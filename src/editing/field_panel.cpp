@@ -129,7 +129,14 @@ void WriteFromPanel(App& app, PanelWrite what) {
     return;
   }
   if (!GoToShownRecord(app, record)) {
-    app.services.MessageBox("写字段值失败！", kMbOkStop);
+    // A record another program deleted meanwhile says so; a row with no record behind it gets
+    // the plain refusal.
+    const std::vector<std::string>& keys = app.state.ShownRecordKeys;
+    if (record <= static_cast<int>(keys.size()) && !keys[record - 1].empty()) {
+      ReportError(app, "写字段值失败！");
+    } else {
+      app.services.MessageBox("写字段值失败！", kMbOkStop);
+    }
     return;
   }
   cursor.Edit();

@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "editing/record_commands.h"
 #include "support/app_fixture.h"
+#include "support/statement_log.h"
 #include "ui/modal_services.h"
 
 namespace torvane {
@@ -245,6 +246,34 @@ TEST_F(AppTest, AResultOfManyRowsFillsTheGridAndMakesWayForTheNext) {
   EXPECT_EQ(grid.RowCount(), 1);
   EXPECT_EQ(grid.ColumnCount(), 1);
   EXPECT_EQ(grid.CellText(0, 0), "无数据");
+}
+
+// A browse reads the rows it shows, their keys and the count, never every key of the table: the
+// first rows show as soon at ten million rows as at ten. Records further down another program
+// deletes meanwhile leave the shown rows addressed by their own keys.
+TEST_F(AppTest, ABrowseReadsTheShownRowsAndTheCountButNotEveryKey) {
+  const std::string path = MakeDb(
+      "CREATE TABLE t(a INTEGER, b TEXT);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1500)"
+      " INSERT INTO t SELECT i, '行' || i FROM n;");
+  testing::StatementLog log;
+  Start({path});
+  (void)log.Take();
+  SelectTreeItem("t");
+  for (const std::string& statement : log.Take()) {
+    EXPECT_NE(statement, "SELECT _ROWID_ FROM t ORDER BY _ROWID_ ") << "every key was read";
+  }
+  Grid& grid = window_.grid();
+  EXPECT_EQ(grid.RowCount(), 1001);
+  EXPECT_EQ(window_.info_box().Content().rfind("共1500条记录，显示前1000条，", 0), 0u)
+      << window_.info_box().Content();
+  // Rows before the last shown one go; the last shown row still edits its own record.
+  testing::RawDb(path).Run("DELETE FROM t WHERE a < 10");
+  grid.SetCurrentCell(1000, 2);
+  grid.on_editing_begins();
+  grid.SetCellText(1000, 2, "改过");
+  grid.on_editing_ends();
+  EXPECT_EQ(QueryText(path, "SELECT a FROM t WHERE b = '改过'"), "1000");
 }
 
 TEST_F(AppTest, CurrentCellReadsTheFieldIntoThePanel) {
