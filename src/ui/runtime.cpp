@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <QLibraryInfo>
+#include <QMetaObject>
+#include <QObject>
 #include <QTranslator>
 
 namespace torvane {
@@ -38,6 +40,20 @@ void Runtime::ProcessEvents() {
 
 void Runtime::Quit(int code) {
   if (QCoreApplication::instance()) QCoreApplication::exit(code);
+}
+
+struct UiMailbox::Impl {
+  // The context of every posted call: Qt drops a queued call whose context object is gone.
+  QObject context;
+};
+
+UiMailbox::UiMailbox() : impl_(std::make_unique<Impl>()) {}
+UiMailbox::~UiMailbox() = default;
+
+void UiMailbox::Post(std::function<void()> work) {
+  if (QCoreApplication::instance() == nullptr) return;
+  QMetaObject::invokeMethod(
+      &impl_->context, [work = std::move(work)] { work(); }, Qt::QueuedConnection);
 }
 
 }  // namespace torvane

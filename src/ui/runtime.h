@@ -3,6 +3,7 @@
 // The user-interface runtime, Qt-free: the program's entry and the logic's tests start the widget
 // toolkit through it without including any Qt header.
 
+#include <functional>
 #include <memory>
 
 namespace torvane {
@@ -25,6 +26,27 @@ class Runtime {
   static void ProcessEvents();
   // Makes Run return `code` once the current handler has returned.
   static void Quit(int code = 0);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Work handed to the user-interface thread from any thread: a result a worker thread found, to be
+// shown. What is posted runs there, in order, when the message loop next handles events (Run, or
+// Runtime::ProcessEvents), unless the mailbox is gone by then: work posted to a mailbox that is
+// destroyed first never runs, so it cannot reach state that went with it.
+class UiMailbox {
+ public:
+  // Must be made on the user-interface thread.
+  UiMailbox();
+  ~UiMailbox();
+  UiMailbox(const UiMailbox&) = delete;
+  UiMailbox& operator=(const UiMailbox&) = delete;
+
+  // Thread-safe, but not against the mailbox's own destruction: the threads that post end before
+  // the mailbox goes. Does nothing without an application object.
+  void Post(std::function<void()> work);
 
  private:
   struct Impl;
