@@ -5,7 +5,8 @@
 //   table t and a view v, allowed to create tables, views and triggers and little else); for every
 //   table, view or trigger it created, the reader of its kind reads the text the catalog keeps,
 //   finds the name the catalog gives it, and for a table gives exactly the columns the engine
-//   reports (ColumnDifference), for a trigger the table or view it is on.
+//   reports (ColumnDifference), its key column and its options; for a view that can be read, a
+//   query the engine takes; for a trigger, the table or view it is on.
 
 #include <sqlite3.h>
 
@@ -13,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "db/sql_name.h"
 #include "db/sql_tokens.h"
 #include "db/table_definition.h"
 #include "db/trigger_definition.h"
@@ -103,6 +105,34 @@ std::vector<EngineColumn> EngineColumns(sqlite3* db, const CatalogEntry& entry) 
   return columns;
 }
 
+// What the engine says of table `entry`: WITHOUT ROWID, STRICT.
+void TableOptions(sqlite3* db, const CatalogEntry& entry, bool& without_rowid, bool& strict) {
+  without_rowid = strict = false;
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(db, "SELECT wr, strict FROM pragma_table_list WHERE name = ?1 AND schema = ?2",
+                     -1, &stmt, nullptr);
+  sqlite3_bind_text(stmt, 1, entry.name.data(), static_cast<int>(entry.name.size()),
+                    SQLITE_TRANSIENT);
+  sqlite3_bind_text(stmt, 2, entry.schema.c_str(), -1, SQLITE_STATIC);
+  if (sqlite3_step(stmt) == SQLITE_ROW) {
+    without_rowid = sqlite3_column_int(stmt, 0) != 0;
+    strict = sqlite3_column_int(stmt, 1) != 0;
+  }
+  sqlite3_finalize(stmt);
+}
+
+// True when the engine prepares `sql` from `begin` as one statement that takes the rest of it.
+bool PreparesToTheEnd(sqlite3* db, std::string_view sql, std::size_t begin) {
+  const std::string rest(sql.substr(begin));
+  sqlite3_stmt* stmt = nullptr;
+  const char* tail = nullptr;
+  const bool prepared = sqlite3_prepare_v2(db, rest.c_str(), static_cast<int>(rest.size()), &stmt,
+                                           &tail) == SQLITE_OK &&
+                        stmt != nullptr;
+  sqlite3_finalize(stmt);
+  return prepared && SignificantSqlTokens(std::string_view(tail)).empty();
+}
+
 // The name the token at [begin, end) of `sql` stands for; `found` false when no token is there.
 std::string NameAt(std::string_view sql, std::size_t begin, std::size_t end, bool& found) {
   for (const SqlToken& token : TokenizeSql(sql)) {
@@ -172,13 +202,30 @@ void CheckCatalogEntry(sqlite3* db, const CatalogEntry& entry) {
     const TableDefinition table = ReadTableDefinition(sql);
     Require(table.ok, "a table's stored text is read");
     RequireNameAt(sql, table.name_begin, table.name_end, entry.name, "a table's name is found");
-    const std::string difference = ColumnDifference(table, EngineColumns(db, entry));
+    const std::vector<EngineColumn> columns = EngineColumns(db, entry);
+    const std::string difference = ColumnDifference(table, columns);
     if (!difference.empty()) std::fprintf(stderr, "%s\n", difference.c_str());
     Require(difference.empty(), "a table's columns are the engine's");
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+      const TableColumn& c = table.columns[i];
+      // A column's own PRIMARY KEY makes it the whole key.
+      Require(!c.primary_key || columns[i].pk == 1, "a column read as the key is the key");
+      Require(!c.autoincrement || c.primary_key, "AUTOINCREMENT is read on the key only");
+    }
+    bool without_rowid = false, strict = false;
+    TableOptions(db, entry, without_rowid, strict);
+    Require(table.without_rowid == without_rowid && table.strict == strict,
+            "a table's WITHOUT ROWID and STRICT are the engine's");
   } else if (entry.type == "view") {
     const ViewDefinition view = ReadViewDefinition(sql);
     Require(view.ok, "a view's stored text is read");
     RequireNameAt(sql, view.name_begin, view.name_end, entry.name, "a view's name is found");
+    // The engine keeps a view whose query names what does not exist; only a view that can be read
+    // says where its query is.
+    const std::string read_view =
+        "SELECT * FROM " + QuoteSqlName(entry.schema) + "." + QuoteSqlName(entry.name);
+    Require(PreparesToTheEnd(db, sql, view.select_begin) || !PreparesToTheEnd(db, read_view, 0),
+            "a view's query is where it is read");
   } else if (entry.type == "trigger") {
     const TriggerDefinition trigger = ReadTriggerDefinition(sql);
     Require(trigger.ok, "a trigger's stored text is read");
