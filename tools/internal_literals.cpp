@@ -16,6 +16,10 @@
 // does not convert either. The copy starts with a #line directive naming the source, so that
 // diagnostics, __FILE__ and a sanitizer's report point at the source, not at the copy.
 //
+// One difference remains, by the nature of a copy: a macro that turns its argument into text (#x,
+// as assert and the test macros do for their messages) shows the escapes where GCC shows the
+// characters. Only such messages differ, never a literal's bytes.
+//
 // The conversion is glibc's iconv from UTF-8 to GB18030, the one GCC itself uses for the option.
 // A literal that is not valid UTF-8, or a character GB18030 cannot write, fails the copy, as it
 // fails GCC. The copy is written only when its text changed, so an unchanged copy is not
