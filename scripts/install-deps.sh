@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Torvane need, when any is missing.
 # Works as root or through sudo; does nothing when every package is already there. Further package
-# names given as arguments are installed too (scripts/package.sh passes what packaging needs).
+# names given as arguments are installed too (scripts/package.sh passes what packaging needs,
+# scripts/fuzz.sh clang and libFuzzer's runtime).
 set -euo pipefail
 
 packages=(

@@ -12,6 +12,9 @@ bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 bool IsPlainSqlName(std::string_view name) {
   if (name.empty() || IsAsciiDigit(static_cast<unsigned char>(name.front()))) return false;
+  // Where a token starts, the engine skips a UTF-8 byte-order mark as a blank: unquoted, a name
+  // that starts with one would name the table without it.
+  if (name.starts_with("\xEF\xBB\xBF")) return false;
   // Byte by byte on purpose: the engine's tokenizer reads bytes, so the trail byte of a two-byte
   // character that happens to be "[" or "\" ends an unquoted name there.
   for (const char ch : name) {

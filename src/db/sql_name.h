@@ -8,7 +8,8 @@
 namespace torvane {
 
 // True when `name` can stand in SQL as it is: not empty, only ASCII letters, digits, "_" and
-// bytes of 0x80 or more, not starting with a digit, and not an SQL keyword (letter case aside).
+// bytes of 0x80 or more, not starting with a digit or a UTF-8 byte-order mark (EF BB BF), and not
+// an SQL keyword (letter case aside).
 bool IsPlainSqlName(std::string_view name);
 
 // `name` ready to be put into SQL: unchanged when it is a plain name, otherwise between double

@@ -12,6 +12,8 @@ target_sources(torvane_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/pcx.h
   ${CMAKE_CURRENT_LIST_DIR}/pcx.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_box.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/picture_format.h
+  ${CMAKE_CURRENT_LIST_DIR}/picture_format.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_modal_services.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_support.h
   ${CMAKE_CURRENT_LIST_DIR}/runtime.h

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "ui/picture_format.h"
 
 class QAction;
 class QComboBox;
@@ -292,12 +293,6 @@ class TabControl : public Control {
   // The user switched to another page.
   std::function<void()> on_page_changed;
 };
-
-// Formats a picture box recognises by the leading bytes of its data.
-enum class PictureFormat { kNone, kBmp, kJpeg, kPng, kGif, kIcon, kCursor, kPcx };
-
-// The format the leading bytes of `data` mark; kNone when they mark none of the known ones.
-PictureFormat DetectPictureFormat(const Bytes& data);
 
 // A picture box holding bytes; shows them when they are a picture of a known format.
 class PictureBox : public Control {

@@ -7,20 +7,11 @@
 
 #include "ui/controls.h"
 #include "ui/pcx.h"
+#include "ui/picture_format.h"
 #include "ui/qt_support.h"
 
 namespace torvane {
 namespace {
-
-bool StartsWith(const Bytes& data, const char* prefix, size_t size) {
-  return data.size() >= size && std::memcmp(data.data(), prefix, size) == 0;
-}
-
-// An icon or cursor directory: two zero bytes, the type, and at least one image.
-bool IconDirectory(const Bytes& data, std::uint8_t type) {
-  return data.size() >= 6 && data[0] == 0 && data[1] == 0 && data[2] == type && data[3] == 0 &&
-         (data[4] | data[5]) != 0;
-}
 
 QPixmap Decode(const Bytes& data, PictureFormat format) {
   QPixmap pixmap;
@@ -57,6 +48,8 @@ QPixmap Decode(const Bytes& data, PictureFormat format) {
       const std::optional<PcxImage> pcx = DecodePcx(data);
       if (!pcx) break;
       QImage image(pcx->width, pcx->height, QImage::Format_ARGB32);
+      // A picture too big for the memory left gives a null image, which has no lines to fill.
+      if (image.isNull()) break;
       for (int y = 0; y < pcx->height; ++y) {
         std::memcpy(image.scanLine(y), &pcx->pixels[static_cast<size_t>(y) * pcx->width],
                     static_cast<size_t>(pcx->width) * 4);
@@ -69,17 +62,6 @@ QPixmap Decode(const Bytes& data, PictureFormat format) {
 }
 
 }  // namespace
-
-PictureFormat DetectPictureFormat(const Bytes& data) {
-  if (StartsWith(data, "BM", 2)) return PictureFormat::kBmp;
-  if (StartsWith(data, "\xFF\xD8\xFF", 3)) return PictureFormat::kJpeg;
-  if (StartsWith(data, "\x89PNG\r\n\x1A\n", 8)) return PictureFormat::kPng;
-  if (StartsWith(data, "GIF87a", 6) || StartsWith(data, "GIF89a", 6)) return PictureFormat::kGif;
-  if (IconDirectory(data, 1)) return PictureFormat::kIcon;
-  if (IconDirectory(data, 2)) return PictureFormat::kCursor;
-  if (LooksLikePcx(data)) return PictureFormat::kPcx;
-  return PictureFormat::kNone;
-}
 
 struct PictureBox::Impl {
   Bytes data;

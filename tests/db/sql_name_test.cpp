@@ -18,6 +18,9 @@ TEST(SqlName, QuotesOnlyNamesThatAreNotPlain) {
       {"商品表", "商品表"},  // bytes of 0x80 and more are plain
       {"a\xB1\xED", "a\xB1\xED"},
       {"\x81\x5C", "\"\x81\x5C\""},  // a trail byte "\" would end an unquoted name
+      // The engine skips a byte-order mark that starts a token: unquoted, this is "goods".
+      {"\xEF\xBB\xBFgoods", "\"\xEF\xBB\xBFgoods\""},
+      {"a\xEF\xBB\xBF", "a\xEF\xBB\xBF"},  // inside a name it is part of the name
       {"my table", "\"my table\""},
       {"t where 1=1 --", "\"t where 1=1 --\""},
       {"a;DROP TABLE b", "\"a;DROP TABLE b\""},

@@ -1,0 +1,15 @@
+#pragma once
+
+// Telling a picture's format by its leading bytes, before any decoder sees it. Qt-free.
+
+#include "base/bytes.h"
+
+namespace torvane {
+
+// Formats a picture box recognises by the leading bytes of its data.
+enum class PictureFormat { kNone, kBmp, kJpeg, kPng, kGif, kIcon, kCursor, kPcx };
+
+// The format the leading bytes of `data` mark; kNone when they mark none of the known ones.
+PictureFormat DetectPictureFormat(const Bytes& data);
+
+}  // namespace torvane
