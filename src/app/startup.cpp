@@ -13,12 +13,15 @@ namespace torvane {
 
 std::string TitleText() { return std::string("Torvane v") + TORVANE_VERSION; }
 
-void OnMainWindowCreated(App& app, const std::string& database, const std::string& table) {
+void OnMainWindowCreated(App& app) {
   app.state.TitleText = TitleText();
   app.window.window().SetTitle(app.state.TitleText);
   CloseDatabase(app);
   RegisterFileType();
   app.state.RowLimit = 1000;
+}
+
+void OnMainWindowFirstShown(App& app, const std::string& database, const std::string& table) {
   if (database.empty()) return;
   OpenDatabase(app, database, false);
   if (table.empty() || !app.state.Connection.IsOpen()) return;

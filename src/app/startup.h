@@ -13,10 +13,13 @@ namespace torvane {
 std::string TitleText();
 
 // The main window has been created: sets the title, puts the window into the no-database state,
-// registers the file type, sets the row limit, and opens `database` (the command line's; "" for
-// none) after backing it up; then it shows table or view `table` ("" for none), or says that the
-// database has none of that name.
-void OnMainWindowCreated(App& app, const std::string& database, const std::string& table);
+// registers the file type and sets the row limit.
+void OnMainWindowCreated(App& app);
+
+// The main window is on the screen: opens `database` (the command line's; "" for none) after
+// backing it up, then shows table or view `table` ("" for none), or says that the database has
+// none of that name. The window shows before any of this work, whatever the file's size.
+void OnMainWindowFirstShown(App& app, const std::string& database, const std::string& table);
 
 // Where the "Torvane 使用说明" link and the About command lead: the manual ProgramPlaces finds (the
 // installed copy, or the one the build puts beside the program), as a file:// address.

@@ -40,8 +40,9 @@ void OnToolbarButtonClicked(App& app, int index) {
 
 void ConnectMainWindow(App& app, const CommandLine& line) {
   MainWindow& w = app.window;
-  w.on_created = [&app, database = line.database, table = line.table] {
-    OnMainWindowCreated(app, database, table);
+  w.on_created = [&app] { OnMainWindowCreated(app); };
+  w.on_first_shown = [&app, database = line.database, table = line.table] {
+    OnMainWindowFirstShown(app, database, table);
   };
 
   // The close box is an exit too: pending work is settled first, or the window stays.

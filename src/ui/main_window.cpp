@@ -1,12 +1,15 @@
 #include "ui/main_window.h"
 
+#include <QEvent>
 #include <QKeySequence>
+#include <QMetaObject>
 #include <QShortcut>
 #include <QWidget>
 
 #include "base/codec.h"
 #include "ui/forms/control_names.h"
 #include "ui/forms/form_controls.h"
+#include "ui/qt_support.h"
 
 namespace torvane {
 
@@ -59,6 +62,8 @@ const char* CaptionOf(MainCommand command) {
 struct MainWindow::Impl {
   forms::FormControls form{forms::MainForm()};
   bool created = false;
+  bool painted = false;
+  bool first_shown = false;
 };
 
 MainWindow::MainWindow() : impl_(std::make_unique<Impl>()) {
@@ -69,7 +74,25 @@ MainWindow::MainWindow() : impl_(std::make_unique<Impl>()) {
   QObject::connect(refresh, &QShortcut::activated, refresh, [this] {
     if (on_refresh_requested) on_refresh_requested();
   });
+  // The first paint of the window, seen by a filter on it; the event itself goes on as usual.
+  auto* first_paint = new EventHook(
+      [this](QObject*, QEvent* event) {
+        if (event->type() != QEvent::Paint || impl_->painted) return false;
+        impl_->painted = true;
+        QMetaObject::invokeMethod(
+            impl_->form.widget(),
+            [this] {
+              impl_->first_shown = true;
+              if (on_first_shown) on_first_shown();
+            },
+            Qt::QueuedConnection);
+        return false;
+      },
+      window);
+  window->installEventFilter(first_paint);
 }
+
+bool MainWindow::WasFirstShown() const { return impl_->first_shown; }
 MainWindow::~MainWindow() = default;
 
 void MainWindow::Show() {

@@ -67,6 +67,12 @@ class MainWindow {
 
   // Raised by the first Show(), before the window appears; every control exists by then.
   std::function<void()> on_created;
+  // Raised once, after the window has first been painted: work that may take a while (opening
+  // the database the command line names) starts here, so the window is on the screen first. Runs
+  // from the message loop, after the paint has been handled.
+  std::function<void()> on_first_shown;
+  // Whether on_first_shown has been raised.
+  bool WasFirstShown() const;
   // The user pressed F5 in the window to have the schema and the browsed table read again.
   std::function<void()> on_refresh_requested;
   // Raises on_created on the first call, then shows the window without blocking. The run ends

@@ -87,6 +87,22 @@ TEST_F(AppTest, StartWithAPathBacksItUpAndOpensIt) {
   EXPECT_EQ(window_.grid().CellText(0, 0), "无数据");  // nothing shown until a selection
 }
 
+// The window is on the screen before the database the command line names is touched: the backup
+// and the open wait for its first paint.
+TEST_F(AppTest, TheWindowShowsBeforeTheDatabaseIsOpened) {
+  const std::string path = MakeDb("CREATE TABLE 商品(名称 TEXT);");
+  ConnectMainWindow(app_, ParseCommandLine({path}));
+  window_.Show();
+  EXPECT_TRUE(window_.window().IsVisible());
+  EXPECT_FALSE(state_.Connection.IsOpen());
+  EXPECT_EQ(window_.window().Title(), "Torvane v1.0");
+  EXPECT_TRUE(backups_made().empty());
+  for (int round = 0; round < 20 && !window_.WasFirstShown(); ++round) Runtime::ProcessEvents();
+  EXPECT_TRUE(state_.Connection.IsOpen());
+  EXPECT_EQ(state_.DatabasePath, path);
+  EXPECT_EQ(backups_made().size(), 1u);
+}
+
 TEST_F(AppTest, StartWithAMissingPathReportsAndCreatesNothing) {
   const std::string path = dir_.Path("没有 这个.sdb");
   Start({path});

@@ -34,10 +34,13 @@ class AppTest : public ::testing::Test {
     ReleaseState(state_);
   }
 
-  // Binds the window's events and shows it, which runs the start-up work with `arguments`.
+  // Binds the window's events and shows it, which runs the start-up work with `arguments` once
+  // the window is painted, as in the program.
   void Start(std::vector<std::string> arguments = {}) {
     ConnectMainWindow(app_, ParseCommandLine(arguments));
     window_.Show();
+    for (int round = 0; round < 20 && !window_.WasFirstShown(); ++round) Runtime::ProcessEvents();
+    ASSERT_TRUE(window_.WasFirstShown()) << "the main window was never painted";
   }
 
   // A database file in the temporary folder made from `sql`; its name carries the folder's own
