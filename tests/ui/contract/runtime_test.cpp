@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <thread>
+#include <vector>
+
 #include "ui/runtime.h"
 
 namespace torvane {
@@ -27,6 +30,36 @@ TEST(Runtime, AdoptsTheExistingApplicationAndProcessesPendingEvents) {
     EXPECT_TRUE(deleted);
   }
   EXPECT_EQ(QApplication::instance(), before) << "an adopted application outlives the runtime";
+}
+
+// Work posted from other threads runs on this one, in order, when events are next handled; work
+// posted to a mailbox that is gone by then never runs.
+TEST(Runtime, AMailboxRunsPostedWorkOnTheUserInterfaceThread) {
+  const std::thread::id ui_thread = std::this_thread::get_id();
+  std::vector<int> ran;
+  bool on_ui_thread = true;
+  {
+    UiMailbox mailbox;
+    std::thread worker([&] {
+      for (int i = 1; i <= 3; ++i) {
+        mailbox.Post([&, i] {
+          ran.push_back(i);
+          on_ui_thread = on_ui_thread && std::this_thread::get_id() == ui_thread;
+        });
+      }
+    });
+    worker.join();
+    EXPECT_TRUE(ran.empty()) << "nothing runs before events are handled";
+    Runtime::ProcessEvents();
+    EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(on_ui_thread);
+  }
+  {
+    UiMailbox gone;
+    gone.Post([&] { ran.push_back(4); });
+  }
+  Runtime::ProcessEvents();
+  EXPECT_EQ(ran.size(), 3u);
 }
 
 TEST(Runtime, RunReturnsTheCodeGivenToQuit) {
