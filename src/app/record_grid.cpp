@@ -169,14 +169,18 @@ void FillComboWithNumbers(ComboBox& combo, int first, int last, int selection) {
   combo.SetSelectedIndex(selection);
 }
 
+bool ShownRecordHasKey(const App& app, int record) {
+  const std::vector<std::string>& keys = app.state.ShownRecordKeys;
+  return record >= 1 && record <= static_cast<int>(keys.size()) && !keys[record - 1].empty();
+}
+
 bool GoToShownRecord(App& app, int record) {
   SqliteTable& cursor = app.state.Cursor;
-  const std::vector<std::string>& keys = app.state.ShownRecordKeys;
-  if (record < 1 || record > static_cast<int>(keys.size()) || keys[record - 1].empty()) {
+  if (!ShownRecordHasKey(app, record)) {
     cursor.GoTo(0);
     return false;
   }
-  return cursor.SeekKey(keys[record - 1]);
+  return cursor.SeekKey(app.state.ShownRecordKeys[record - 1]);
 }
 
 void OnGridCurrentCellChanged(App& app) {

@@ -60,6 +60,8 @@ std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind
 // shown, when `record` names no shown row, or when that record no longer exists (the connection's
 // error text then says so).
 bool GoToShownRecord(App& app, int record);
+// Whether grid row `record` shows a record with a key, one GoToShownRecord can look for.
+bool ShownRecordHasKey(const App& app, int record);
 
 // Handlers of the grid's events. A change of the current cell selects its record and field in the
 // field panel's lists (the routing then refreshes the panel).

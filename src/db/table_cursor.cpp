@@ -144,12 +144,8 @@ bool SqliteTable::TakeSnapshot() const {
   }
 
   // Records without keys (a view's) are only counted.
-  Statement count;
-  if (count.Prepare(*db_, "SELECT count(*) FROM " + QuoteSqlName(name_)) != SQLITE_OK || !count ||
-      count.Step() != SQLITE_ROW) {
-    return false;
-  }
-  const std::int64_t records = sqlite3_column_int64(count.get(), 0);
+  const std::int64_t records = CountRows();
+  if (records < 0) return false;
   for (std::int64_t i = 0; i < records; ++i) row_ids_.AppendText(std::nullopt);
   row_ids_.Finish();
   record_count_ = static_cast<int>(row_ids_.size());

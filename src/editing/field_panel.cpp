@@ -131,8 +131,7 @@ void WriteFromPanel(App& app, PanelWrite what) {
   if (!GoToShownRecord(app, record)) {
     // A record another program deleted meanwhile says so; a row with no record behind it gets
     // the plain refusal.
-    const std::vector<std::string>& keys = app.state.ShownRecordKeys;
-    if (record <= static_cast<int>(keys.size()) && !keys[record - 1].empty()) {
+    if (ShownRecordHasKey(app, record)) {
       ReportError(app, "写字段值失败！");
     } else {
       app.services.MessageBox("写字段值失败！", kMbOkStop);
