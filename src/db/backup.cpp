@@ -1,7 +1,9 @@
 #include "db/backup.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -69,11 +71,71 @@ struct Connection {
   int Run(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
 };
 
+// Copies the rest of `in` into `out` by reads and writes; false with errno set and `write_failed`
+// telling which side failed.
+bool CopyByReading(int in, int out, bool& write_failed) {
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      write_failed = false;
+      return false;
+    }
+    if (got == 0) return true;
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = ::write(out, buffer + done, static_cast<std::size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0) {
+        write_failed = true;
+        return false;
+      }
+      done += put;
+    }
+  }
+}
+
+// Copies `in` (of `size` bytes, not changing meanwhile) into the empty `out`: a clone of its
+// blocks where the file system shares them (instant, and no space taken until one side changes),
+// else the kernel's own copy, which never brings the bytes up into the program; reads and writes
+// where the kernel offers neither. False with errno set and `write_failed` telling which side
+// failed.
+bool CopyContents(int in, int out, off_t size, bool& write_failed) {
+  if (::ioctl(out, FICLONE, in) == 0) return true;
+  off_t copied = 0;
+  while (copied < size) {
+    const ssize_t moved =
+        ::copy_file_range(in, nullptr, out, nullptr, static_cast<std::size_t>(size - copied), 0);
+    if (moved < 0 && errno == EINTR) continue;
+    if (moved > 0) {
+      copied += moved;
+      continue;
+    }
+    // Refused before anything moved (another file system, a kind of file the kernel does not
+    // copy), or nothing moved before the end the size promised: the plain way from here on.
+    const bool unsupported = moved == 0 || errno == EXDEV || errno == ENOSYS ||
+                             errno == EOPNOTSUPP || errno == EINVAL || errno == EBADF;
+    if (!unsupported) {
+      write_failed = errno != EIO;
+      return false;
+    }
+    if (::lseek(in, copied, SEEK_SET) < 0 || ::lseek(out, copied, SEEK_SET) < 0) {
+      write_failed = true;
+      return false;
+    }
+    return CopyByReading(in, out, write_failed);
+  }
+  // Whatever lies beyond the size taken at the start.
+  return CopyByReading(in, out, write_failed);
+}
+
 // Copies the bytes of `from` into the new file `to`; false with the system's reason.
 bool CopyBytes(const std::string& from, const std::string& to, std::string& error) {
   const int in = ::open(SystemPath(from).c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) {
+  struct stat source {};
+  if (in < 0 || ::fstat(in, &source) != 0) {
     error = SystemError("无法读取 " + from);
+    if (in >= 0) ::close(in);
     return false;
   }
   const int out = ::open(SystemPath(to).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -82,29 +144,9 @@ bool CopyBytes(const std::string& from, const std::string& to, std::string& erro
     ::close(in);
     return false;
   }
-  bool ok = true;
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t got = ::read(in, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      error = SystemError("无法读取 " + from);
-      ok = false;
-      break;
-    }
-    if (got == 0) break;
-    for (ssize_t done = 0; done < got;) {
-      const ssize_t put = ::write(out, buffer + done, static_cast<std::size_t>(got - done));
-      if (put < 0 && errno == EINTR) continue;
-      if (put < 0) {
-        error = SystemError("无法写入 " + FolderOf(to));
-        ok = false;
-        break;
-      }
-      done += put;
-    }
-    if (!ok) break;
-  }
+  bool write_failed = false;
+  bool ok = CopyContents(in, out, source.st_size, write_failed);
+  if (!ok) error = SystemError(write_failed ? "无法写入 " + FolderOf(to) : "无法读取 " + from);
   ::close(in);
   if (::close(out) != 0 && ok) {
     error = SystemError("无法写入 " + FolderOf(to));

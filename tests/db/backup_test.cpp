@@ -104,6 +104,16 @@ TEST_F(Backup, LeftoversOfKilledBackupsAreRemovedOnlyWhenTheirProgramIsGone) {
   EXPECT_TRUE(FileExists(other));
 }
 
+// A file whose size says nothing of its bytes (the kernel's own files say 0) is still copied
+// whole: the copy goes on reading until the end, whatever way the kernel offers.
+TEST_F(Backup, AFileThatHidesItsSizeIsCopiedWhole) {
+  const Status copied = BackupDatabaseFile("/proc/version", target_);
+  ASSERT_TRUE(copied.ok()) << copied.message();
+  const Bytes expected = ReadFile("/proc/version");
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(ReadFile(target_), expected);
+}
+
 // Another program writing the file when the backup starts: the copy holds the state before its
 // commit or after it, whole, and the backup does not fail for the lock.
 TEST_F(Backup, AWriteInProgressGivesAWholeCopy) {
