@@ -97,7 +97,7 @@ TEST_F(AppTest, TheWindowShowsBeforeTheDatabaseIsOpened) {
   EXPECT_FALSE(state_.Connection.IsOpen());
   EXPECT_EQ(window_.window().Title(), "Torvane v1.0");
   EXPECT_TRUE(backups_made().empty());
-  for (int round = 0; round < 20 && !window_.WasFirstShown(); ++round) Runtime::ProcessEvents();
+  WaitForFirstShow();
   EXPECT_TRUE(state_.Connection.IsOpen());
   EXPECT_EQ(state_.DatabasePath, path);
   EXPECT_EQ(backups_made().size(), 1u);

@@ -39,6 +39,11 @@ class AppTest : public ::testing::Test {
   void Start(std::vector<std::string> arguments = {}) {
     ConnectMainWindow(app_, ParseCommandLine(arguments));
     window_.Show();
+    WaitForFirstShow();
+  }
+
+  // Handles events until the main window has been painted and its start-up work has run.
+  void WaitForFirstShow() {
     for (int round = 0; round < 20 && !window_.WasFirstShown(); ++round) Runtime::ProcessEvents();
     ASSERT_TRUE(window_.WasFirstShown()) << "the main window was never painted";
   }

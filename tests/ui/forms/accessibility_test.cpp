@@ -195,8 +195,8 @@ TEST(AccessibleNames, ToolbarButtonsAreNamedForTheirMenuItems) {
 
 // A menu is heard by the spoken name its layout table gives it, or else by its caption.
 TEST(AccessibleNames, MenusAreNamedForScreenReaders) {
-  auto heard_as = [](const forms::MenuSpec& spec) {
-    return QString::fromUtf8(spec.spoken_name ? spec.spoken_name : spec.caption);
+  auto heard_as = [](const forms::MenuSpec& layout) {
+    return QString::fromUtf8(layout.spoken_name ? layout.spoken_name : layout.caption);
   };
   int menus = 0;
   for (const forms::FormSpec* form : AllForms()) {
@@ -204,9 +204,9 @@ TEST(AccessibleNames, MenusAreNamedForScreenReaders) {
     ASSERT_EQ(controls.MenuCount(), static_cast<int>(form->menus.size()));
     for (int m = 0; m < controls.MenuCount(); ++m) {
       ++menus;
-      const forms::MenuSpec& spec = form->menus[m];
-      SCOPED_TRACE(spec.caption);
-      EXPECT_EQ(SpokenName(controls.menu(m).menu()), heard_as(spec));
+      const forms::MenuSpec& layout = form->menus[m];
+      SCOPED_TRACE(layout.caption);
+      EXPECT_EQ(SpokenName(controls.menu(m).menu()), heard_as(layout));
     }
   }
   EXPECT_GT(menus, 0);

@@ -223,11 +223,11 @@ TEST(WindowControls, AccessorsReturnTheNamedControls) {
 }
 
 // The settings every file dialog of the layout tables is created with.
-void ExpectDesignedSettings(const FileDialog& dialog, const forms::FileDialogSpec& spec) {
-  SCOPED_TRACE(spec.name);
-  EXPECT_EQ(dialog.kind, spec.kind);
-  EXPECT_EQ(dialog.filter, FromUtf8(spec.filter));
-  EXPECT_EQ(dialog.default_extension, spec.default_extension);
+void ExpectDesignedSettings(const FileDialog& dialog, const forms::FileDialogSpec& layout) {
+  SCOPED_TRACE(layout.name);
+  EXPECT_EQ(dialog.kind, layout.kind);
+  EXPECT_EQ(dialog.filter, FromUtf8(layout.filter));
+  EXPECT_EQ(dialog.default_extension, layout.default_extension);
   EXPECT_EQ(dialog.file_name, "");
   EXPECT_EQ(dialog.title, "");
 }
@@ -236,10 +236,10 @@ TEST(WindowControls, FileDialogsKeepTheirDesignedSettings) {
   MainWindow main;
   const forms::FormSpec& main_form = forms::MainForm();
   ASSERT_FALSE(main_form.file_dialogs.empty());
-  for (const forms::FileDialogSpec& spec : main_form.file_dialogs) {
-    const FileDialog* dialog = main.FindFileDialog(FromUtf8(spec.name));
-    ASSERT_NE(dialog, nullptr) << spec.name;
-    ExpectDesignedSettings(*dialog, spec);
+  for (const forms::FileDialogSpec& layout : main_form.file_dialogs) {
+    const FileDialog* dialog = main.FindFileDialog(FromUtf8(layout.name));
+    ASSERT_NE(dialog, nullptr) << layout.name;
+    ExpectDesignedSettings(*dialog, layout);
   }
   // The accessors hand out the dialogs of the names the logic knows them by.
   EXPECT_EQ(&main.bytes_file_dialog(), main.FindFileDialog(FromUtf8("对话框_字节集读写")));
