@@ -2,7 +2,13 @@
 
 namespace torvane {
 
+void StopRowCount(AppState& state) {
+  state.PendingCount.reset();
+  state.CountMailbox.reset();
+}
+
 void ReleaseState(AppState& state) {
+  StopRowCount(state);
   state.Cursor.Close();
   state.Connection.Close();
   state.DatabasePath.clear();

@@ -3,12 +3,15 @@
 // The one program-wide state, and the context every command of the main window works in.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "db/connection.h"
 #include "db/record_set.h"
+#include "db/side_count.h"
 #include "db/table_cursor.h"
+#include "ui/runtime.h"
 
 namespace torvane {
 
@@ -44,7 +47,16 @@ struct AppState {
   // order: grid row r shows the record keyed ShownRecordKeys[r - 1]. Empty while the grid shows no
   // table.
   std::vector<std::string> ShownRecordKeys;
+  // The count of the shown table's rows while a worker thread takes it, and the mailbox its result
+  // comes back through; a new one of each for every count, so the result of a count that was
+  // stopped never arrives. The count is declared after its mailbox: it ends first.
+  std::unique_ptr<UiMailbox> CountMailbox;
+  std::unique_ptr<SideCount> PendingCount;
 };
+
+// Stops the count of rows still being taken, if any, and waits for its worker to end; its result
+// is dropped. Safe to call at any time.
+void StopRowCount(AppState& state);
 
 // What a command handler works on: the state, the main window's controls and the modal services.
 // All three outlive every handler.

@@ -62,6 +62,7 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
   const bool backed_up = BackupDatabase(app, path, BackupPurpose::kOpen, &backup_failure);
   const std::string verb = create ? "新建" : "打开";
   // A cursor or record set left from an earlier connection must not outlive it.
+  StopRowCount(app.state);
   app.state.Cursor.Close();
   app.state.RecordSet.Close();
   bool opened = app.state.Connection.Open(path, create);
@@ -92,6 +93,13 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
     return;
   }
   if (!backup_failure.empty()) app.services.MessageBox(backup_failure, kMbOkStop);
+  // A count of rows on another connection holds a read lock on the file; a write of the
+  // program's own that has to wait for it stops the count rather than fail (the count is taken
+  // again afterwards).
+  AppState& state = app.state;
+  app.state.Connection.SetOnBusy([&state] {
+    if (state.PendingCount) state.PendingCount->Stop();
+  });
   app.state.DatabasePath = path;
   NoteTransactionState(app);
   app.window.window().SetTitle(app.state.TitleText + " - " + path);
@@ -123,6 +131,7 @@ bool CloseDatabase(App& app) {
   if (app.state.Connection.IsOpen() && !SettlePendingTransaction(app)) return false;
   // The record set and the cursor hold on to the connection; letting go of them first is what
   // makes the engine agree to close it.
+  StopRowCount(app.state);
   app.state.RecordSet.Close();
   app.state.Cursor.Close();
   if (app.state.Connection.IsOpen() && !app.state.Connection.Close()) {
@@ -216,6 +225,7 @@ void SetDatabaseCommandsEnabled(App& app, bool enabled) {
 
 void ResetPanels(App& app) {
   MainWindow& w = app.window;
+  StopRowCount(app.state);
   app.state.ShownRecordKeys.clear();
   w.field_panel().SetVisible(false);
   w.grid().SetRowCount(1);

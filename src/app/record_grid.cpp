@@ -36,9 +36,42 @@ void FailBrowse(App& app, const std::string& name, const std::string& kind_text)
 
 namespace {
 
+// How often a count that another connection could not finish is started again before the program's
+// own connection takes it: a write of the program's own stops such a count to get its lock.
+constexpr int kCountAttempts = 3;
+
+// Takes the count of the shown table's rows and puts it into the summary line when it is known.
+// The engine counts on a worker thread with a connection of its own where it can; where it cannot,
+// or after `attempt` counts there failed, the program's connection counts while the user waits.
+void CountShownRows(App& app, const BrowseInfo& info, int attempt) {
+  AppState& s = app.state;
+  StopRowCount(s);
+  if (attempt < kCountAttempts) {
+    auto mailbox = std::make_unique<UiMailbox>();
+    UiMailbox* post = mailbox.get();
+    s.PendingCount = s.Cursor.CountRowsAside([post, &app, info, attempt](std::int64_t rows) {
+      post->Post([&app, info, attempt, rows] {
+        if (rows < 0) {
+          CountShownRows(app, info, attempt + 1);
+        } else {
+          app.window.info_box().SetContent(BrowseInfoText(rows, info));
+        }
+      });
+    });
+    if (s.PendingCount) {
+      s.CountMailbox = std::move(mailbox);
+      return;
+    }
+  }
+  const std::int64_t rows = s.Cursor.CountRows();
+  app.window.info_box().SetContent(BrowseInfoText(rows < 0 ? kCountFailed : rows, info));
+}
+
 void Browse(App& app, const std::string& name, ItemKind kind, bool log) {
   if (name.empty()) return;
   AppState& s = app.state;
+  // The count of the table shown before is of no use any more.
+  StopRowCount(s);
   MainWindow& w = app.window;
   const std::uint64_t t0 = TickCount();
   const std::string definition = s.Connection.GetTableSql(name);
@@ -72,17 +105,12 @@ void Browse(App& app, const std::string& name, ItemKind kind, bool log) {
   // after rows were added or deleted before it.
   s.ShownRecordKeys.clear();
   if (kind == ItemKind::kTable) s.ShownRecordKeys = s.Cursor.ReadFirstKeys(fetched);
-  // Fewer rows than the limit are the whole table; otherwise the engine counts them.
-  const bool whole = s.RowLimit < 0 || fetched < s.RowLimit;
-  const std::int64_t counted = whole ? fetched : s.Cursor.CountRows();
   (void)reading.Commit();
-  if (counted < 0) {
-    FailBrowse(app, name, kind_text);
-    s.RecordSet.Close();
-    return;
-  }
-  const int count = static_cast<int>(counted);
+  // Fewer rows than the limit are the whole table. Otherwise the engine counts them, which takes
+  // as long as the table is large: on another connection, while the user already sees the rows.
+  const bool whole = s.RowLimit < 0 || fetched < s.RowLimit;
 
+  w.definition_box().SetContent(definition);
   w.definition_box().SetContent(definition);
   FillComboFromList(w.field_name_box(), s.Cursor.GetFieldNames(), -1);
   FillComboWithNumbers(w.record_number_box(), 1, fetched, -1);
@@ -93,7 +121,13 @@ void Browse(App& app, const std::string& name, ItemKind kind, bool log) {
   w.grid().SetEditable(kind == ItemKind::kTable && read_only.empty());
 
   const double elapsed = static_cast<double>(TickCount() - t0);
-  w.info_box().SetContent(BrowseInfoText(count, s.RowLimit, elapsed, kind, read_only));
+  const BrowseInfo info{s.RowLimit, elapsed, kind, read_only};
+  if (whole) {
+    w.info_box().SetContent(BrowseInfoText(fetched, info));
+  } else {
+    w.info_box().SetContent(BrowseInfoText(kCountPending, info));
+    CountShownRows(app, info, 0);
+  }
   if (log) AppendLog(app, "打开" + kind_text + "：" + name);
   w.field_panel().SetVisible(kind == ItemKind::kTable);
 }
@@ -137,16 +171,24 @@ void ReloadShownTable(App& app, AfterReload after) {
   }
 }
 
-std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind kind,
-                           const std::string& read_only) {
-  std::string text = "共" + IntToText(count) + "条记录，";
-  if (row_limit >= 0 && row_limit <= count) {
-    text += "显示前" + IntToText(row_limit) + "条，";
+std::string BrowseInfoText(std::int64_t count, const BrowseInfo& info) {
+  std::string text;
+  if (count == kCountPending) {
+    text = "正在统计记录数，";
+  } else if (count < 0) {
+    text = "记录数统计失败，";
+  } else {
+    text = "共" + IntToText(count) + "条记录，";
+  }
+  if (info.row_limit >= 0 && (count < 0 || info.row_limit <= count)) {
+    text += "显示前" + IntToText(info.row_limit) + "条，";
   } else {
     text += "已全部显示，";
   }
-  text += "耗时" + DoubleToText(elapsed_ms) + "毫秒。";
-  if (kind == ItemKind::kTable) text += read_only.empty() ? "可直接修改文本字段。" : read_only;
+  text += "耗时" + DoubleToText(info.elapsed_ms) + "毫秒。";
+  if (info.kind == ItemKind::kTable) {
+    text += info.read_only.empty() ? "可直接修改文本字段。" : info.read_only;
+  }
   return text;
 }
 

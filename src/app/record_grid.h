@@ -3,6 +3,7 @@
 // The record grid of the main window: showing a table or view (its definition, its first rows, its
 // record count and the time the browse took), editing text in place, and the grid's pop-up menu.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -50,10 +51,23 @@ void FillComboFromList(ComboBox& combo, const std::vector<std::string>& items, i
 // Replaces the items of `combo` by the numbers first..last and selects `selection` (-1: none).
 void FillComboWithNumbers(ComboBox& combo, int first, int last, int selection = 0);
 
+// What the summary line of a browse says besides the count: the most rows a browse shows, the
+// time it took to show them, whether a table or a view is shown, and why a table's records cannot
+// be written ("" when they can).
+struct BrowseInfo {
+  int row_limit = 0;
+  double elapsed_ms = 0;
+  ItemKind kind = ItemKind::kTable;
+  std::string read_only;
+};
+// Counts BrowseInfoText takes besides the number of rows: while the engine is still counting, and
+// when it could not count.
+constexpr std::int64_t kCountPending = -1;
+constexpr std::int64_t kCountFailed = -2;
 // The summary line of a browse: "共N条记录，显示前1000条，耗时T毫秒。" and, for a table,
-// "可直接修改文本字段。", or `read_only` (why its records cannot be written) when that is not "".
-std::string BrowseInfoText(int count, int row_limit, double elapsed_ms, ItemKind kind,
-                           const std::string& read_only = "");
+// "可直接修改文本字段。", or the reason its records cannot be written. While the count is pending
+// the line begins "正在统计记录数，" instead, and "记录数统计失败，" when there is none.
+std::string BrowseInfoText(std::int64_t count, const BrowseInfo& info);
 
 // Makes the record shown in grid row `record` (1 for the first data row) the cursor's current
 // record, wherever the cursor's list now has it. False, with no record current, when no table is

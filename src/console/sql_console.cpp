@@ -211,6 +211,8 @@ void RunQuery(App& app, const std::string& sql, const std::string& statement) {
   AppState& s = app.state;
   const std::uint64_t t0 = TickCount();
   NoteTransactionState(app);
+  // The rows about to replace the grid's are not the browsed table's: its count has no place.
+  StopRowCount(s);
   // A text the record set refuses must not run its previous statement again.
   if (!s.RecordSet.Open(statement, s.Connection) || !s.RecordSet.Requery()) {
     ReportFailedStatement(app, sql, {statement}, {0, 0, true, s.Connection.GetErrorText()}, false);

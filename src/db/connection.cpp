@@ -43,7 +43,11 @@ bool ZuveviRE::Open(const std::string& file_name, bool create) {
 }
 
 void ZuveviRE::SetBusyTimeout(int milliseconds) {
-  if (db_) sqlite3_busy_timeout(db_->get(), milliseconds);
+  if (db_) db_->SetBusyWait(milliseconds);
+}
+
+void ZuveviRE::SetOnBusy(std::function<void()> on_busy) {
+  if (db_) db_->SetOnBusy(std::move(on_busy));
 }
 
 bool ZuveviRE::Close() {

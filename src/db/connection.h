@@ -3,6 +3,7 @@
 // ZuveviRE: the connection to one database file (or an in-memory database).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,9 @@ class ZuveviRE {
   // How long statements wait for another program's lock (kBusyTimeoutMs after every open); 0 makes
   // them fail at once. Does nothing when not open.
   void SetBusyTimeout(int milliseconds);
+  // What runs once when a statement begins to wait for a lock (SetBusyTimeout above 0): the caller
+  // lets go of locks it holds on other connections to the same file. Until the next Open.
+  void SetOnBusy(std::function<void()> on_busy);
 
   // Lets go of the connection; afterwards IsOpen is false whatever the result. False when
   // statements are still alive on the connection (a record set still holds one): the engine then

@@ -1,5 +1,7 @@
 #include "db/engine.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include <sqlite3.h>
@@ -11,6 +13,27 @@ namespace torvane {
 // sqlite3_close_v2 rather than sqlite3_close: a statement that outlives the last holder turns the
 // connection into one the engine closes as soon as that statement is finalized.
 Engine::~Engine() { sqlite3_close_v2(db_); }
+
+void Engine::SetBusyWait(int timeout_ms) {
+  busy_timeout_ms_ = timeout_ms;
+  sqlite3_busy_handler(db_, timeout_ms > 0 ? &Engine::WaitWhileBusy : nullptr, this);
+}
+
+int Engine::WaitWhileBusy(void* engine, int attempts) {
+  auto& self = *static_cast<Engine*>(engine);
+  if (attempts == 0 && self.on_busy_) self.on_busy_();
+  // Short sleeps first, for a lock that is let go at once; then a tenth of a second at a time.
+  static constexpr int kSleepsMs[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+  constexpr int kSteps = static_cast<int>(std::size(kSleepsMs));
+  int waited = 0;
+  for (int i = 0; i < attempts && i < kSteps; ++i) waited += kSleepsMs[i];
+  if (attempts > kSteps) waited += (attempts - kSteps) * kSleepsMs[kSteps - 1];
+  int sleep = kSleepsMs[std::min(attempts, kSteps - 1)];
+  if (waited + sleep > self.busy_timeout_ms_) sleep = self.busy_timeout_ms_ - waited;
+  if (sleep <= 0) return 0;
+  sqlite3_sleep(sleep);
+  return 1;
+}
 
 Engine::Error Engine::LastError() const {
   if (kept_) return *kept_;

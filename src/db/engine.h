@@ -3,6 +3,7 @@
 // Private plumbing of the database access layer: the shared engine connection and the holder that
 // owns one prepared statement.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,6 +53,13 @@ class Engine {
   // still run before it returns (a cursor's reload after a failed delete).
   void KeepError(Error error) { kept_ = std::move(error); }
 
+  // How long an engine call waits for a lock held elsewhere before it fails with SQLITE_BUSY (0:
+  // not at all), and what runs once when such a wait begins: the program lets go of locks of its
+  // own that stand in the way (a count on another connection). The wait starts with short sleeps
+  // and ends at the timeout.
+  void SetBusyWait(int timeout_ms);
+  void SetOnBusy(std::function<void()> on_busy) { on_busy_ = std::move(on_busy); }
+
   TextMode text_mode() const { return mode_; }
   void set_text_mode(TextMode mode) { mode_ = mode; }
   // Whether texts are converted at the engine's edge.
@@ -64,8 +72,12 @@ class Engine {
   std::string FromEngine(const unsigned char* text, int size) const;
 
  private:
+  static int WaitWhileBusy(void* engine, int attempts);
+
   sqlite3* db_;
   std::optional<Error> kept_;
+  int busy_timeout_ms_ = 0;
+  std::function<void()> on_busy_;
   TextMode mode_ = TextMode::kGbk;
 };
 

@@ -436,6 +436,19 @@ std::int64_t SqliteTable::CountRows() const {
   return sqlite3_column_int64(count.get(), 0);
 }
 
+std::unique_ptr<SideCount> SqliteTable::CountRowsAside(SideCount::Done done) const {
+  if (!IsOpen()) return nullptr;
+  const std::string schema = schema_.empty() ? "main" : schema_;
+  sqlite3* db = db_->get();
+  // The file's name is "" for a temporary table's and an in-memory database.
+  const char* file = sqlite3_db_filename(db, schema.c_str());
+  if (file == nullptr || *file == '\0') return nullptr;
+  if (sqlite3_txn_state(db, schema.c_str()) == SQLITE_TXN_WRITE) return nullptr;
+  // The other connection opens the table's own file, where it is in "main".
+  return std::make_unique<SideCount>(
+      file, db_->ToEngine("SELECT count(*) FROM " + QuoteSqlName(name_)), std::move(done));
+}
+
 bool SqliteTable::SeekKey(const std::string& key) {
   if (!IsOpen()) return false;
   if (snapshot_taken_) return GoToKey(key) > 0;

@@ -5,6 +5,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "base/bytes.h"
 #include "db/engine.h"
 #include "db/row_ids.h"
+#include "db/side_count.h"
 
 struct sqlite3_stmt;
 
@@ -136,6 +138,12 @@ class SqliteTable {
   // The number of the table's rows now, counted by the engine without taking the snapshot; -1
   // when closed or when the engine fails.
   [[nodiscard]] std::int64_t CountRows() const;
+  // Starts counting the rows as CountRows does, but on a worker thread with a read-only connection
+  // of its own to the table's file, so the caller need not wait; `done` gets the count, or -1, on
+  // that thread. Null, with nothing started, when another connection cannot see what this one
+  // sees: a temporary table, a database in memory, and a transaction of this connection that has
+  // written (its rows are not committed yet). Null when closed.
+  [[nodiscard]] std::unique_ptr<SideCount> CountRowsAside(SideCount::Done done) const;
   // Makes the record whose key is `key` current without taking the snapshot: one look-up by the
   // key. When the snapshot is taken already, as GoToKey. False, with no record current and the
   // connection's error text saying the record is gone, when the table holds no such record; false

@@ -43,17 +43,32 @@ void Runtime::Quit(int code) {
 }
 
 struct UiMailbox::Impl {
-  // The context of every posted call: Qt drops a queued call whose context object is gone.
-  QObject context;
+  // The context of every posted call, deleted later rather than at once: the mailbox may be
+  // destroyed by work it delivered, while the toolkit is still delivering it.
+  QObject* context = new QObject;
+  // Whether the mailbox still exists; posted work checks it before it runs.
+  std::shared_ptr<bool> open = std::make_shared<bool>(true);
 };
 
 UiMailbox::UiMailbox() : impl_(std::make_unique<Impl>()) {}
-UiMailbox::~UiMailbox() = default;
+
+UiMailbox::~UiMailbox() {
+  *impl_->open = false;
+  if (QCoreApplication::instance() == nullptr) {
+    delete impl_->context;
+  } else {
+    impl_->context->deleteLater();
+  }
+}
 
 void UiMailbox::Post(std::function<void()> work) {
   if (QCoreApplication::instance() == nullptr) return;
   QMetaObject::invokeMethod(
-      &impl_->context, [work = std::move(work)] { work(); }, Qt::QueuedConnection);
+      impl_->context,
+      [open = impl_->open, work = std::move(work)] {
+        if (*open) work();
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace torvane

@@ -17,18 +17,27 @@ using testing::QueryText;
 
 TEST(BrowseInfoText, ReportsCountLimitAndTime) {
   static const struct {
-    int count;
+    std::int64_t count;
     double ms;
     ItemKind kind;
+    const char* read_only;
     const char* text;
   } cases[] = {
-      {2500, 31, ItemKind::kTable, "共2500条记录，显示前1000条，耗时31毫秒。可直接修改文本字段。"},
-      {12, 0, ItemKind::kView, "共12条记录，已全部显示，耗时0毫秒。"},
-      {1000, 5, ItemKind::kView, "共1000条记录，显示前1000条，耗时5毫秒。"},
-      {999, 5, ItemKind::kTable, "共999条记录，已全部显示，耗时5毫秒。可直接修改文本字段。"},
+      {2500, 31, ItemKind::kTable, "",
+       "共2500条记录，显示前1000条，耗时31毫秒。可直接修改文本字段。"},
+      {12, 0, ItemKind::kView, "", "共12条记录，已全部显示，耗时0毫秒。"},
+      {1000, 5, ItemKind::kView, "", "共1000条记录，显示前1000条，耗时5毫秒。"},
+      {999, 5, ItemKind::kTable, "", "共999条记录，已全部显示，耗时5毫秒。可直接修改文本字段。"},
+      {3000000000, 2, ItemKind::kTable, "",
+       "共3000000000条记录，显示前1000条，耗时2毫秒。可直接修改文本字段。"},
+      {kCountPending, 4, ItemKind::kTable, "",
+       "正在统计记录数，显示前1000条，耗时4毫秒。可直接修改文本字段。"},
+      {kCountPending, 4, ItemKind::kView, "", "正在统计记录数，显示前1000条，耗时4毫秒。"},
+      {kCountFailed, 4, ItemKind::kTable, "只读。",
+       "记录数统计失败，显示前1000条，耗时4毫秒。只读。"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(BrowseInfoText(c.count, 1000, c.ms, c.kind), c.text) << c.text;
+    EXPECT_EQ(BrowseInfoText(c.count, {1000, c.ms, c.kind, c.read_only}), c.text) << c.text;
   }
 }
 
@@ -39,6 +48,7 @@ TEST_F(AppTest, BrowseShowsRowsDefinitionCountsAndLogs) {
       " INSERT INTO 销售(名称, 价格) SELECT '商品' || i, NULL FROM n;");
   Start({path});
   SelectTreeItem("销售");
+  WaitForCount();
   Grid& grid = window_.grid();
   EXPECT_EQ(window_.definition_box().Content(),
             "CREATE TABLE 销售(编号 INTEGER PRIMARY KEY, 名称 TEXT, 价格)");
@@ -265,6 +275,7 @@ TEST_F(AppTest, ABrowseReadsTheShownRowsAndTheCountButNotEveryKey) {
   }
   Grid& grid = window_.grid();
   EXPECT_EQ(grid.RowCount(), 1001);
+  WaitForCount();
   EXPECT_EQ(window_.info_box().Content().rfind("共1500条记录，显示前1000条，", 0), 0u)
       << window_.info_box().Content();
   // Rows before the last shown one go; the last shown row still edits its own record.
@@ -274,6 +285,78 @@ TEST_F(AppTest, ABrowseReadsTheShownRowsAndTheCountButNotEveryKey) {
   grid.SetCellText(1000, 2, "改过");
   grid.on_editing_ends();
   EXPECT_EQ(QueryText(path, "SELECT a FROM t WHERE b = '改过'"), "1000");
+}
+
+// The count of a large table comes after its rows. A count still running gives way to whatever
+// the user does next: a write of the program's own (which would otherwise wait for the count's
+// read lock), another table, a closed database. A view over three copies of the table has more
+// rows than any count in a test could finish.
+TEST_F(AppTest, ACountStillRunningGivesWayToAWriteAnotherTableAndTheClose) {
+  const std::string path = MakeDb(
+      "CREATE TABLE t(a INTEGER, b TEXT); CREATE TABLE s(x); INSERT INTO s VALUES (1), (2);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1500)"
+      " INSERT INTO t SELECT i, '行' || i FROM n;"
+      "CREATE VIEW 三倍 AS SELECT t.a FROM t, t AS u, t AS w;");
+  Start({path});
+  SelectTreeItem("三倍");
+  EXPECT_EQ(window_.grid().RowCount(), 1001);
+  EXPECT_EQ(window_.info_box().Content().rfind("正在统计记录数，显示前1000条，耗时", 0), 0u)
+      << window_.info_box().Content();
+  ASSERT_NE(state_.PendingCount, nullptr);
+
+  EXPECT_TRUE(state_.Connection.Execute("UPDATE t SET b = '改' WHERE a = 1"))
+      << state_.Connection.GetErrorText();
+  EXPECT_EQ(QueryText(path, "SELECT b FROM t WHERE a = 1"), "改");
+  Runtime::ProcessEvents();
+  EXPECT_NE(state_.PendingCount, nullptr) << "the count is taken again after the write";
+
+  SelectTreeItem("s");
+  EXPECT_EQ(state_.PendingCount, nullptr);
+  for (int round = 0; round < 3; ++round) Runtime::ProcessEvents();
+  EXPECT_EQ(window_.info_box().Content().rfind("共2条记录，已全部显示，", 0), 0u)
+      << window_.info_box().Content();
+
+  SelectTreeItem("三倍");
+  ASSERT_NE(state_.PendingCount, nullptr);
+  ASSERT_TRUE(CloseDatabase(app_));
+  EXPECT_EQ(state_.PendingCount, nullptr);
+  EXPECT_TRUE(services_.message_boxes().empty());
+}
+
+// Another program appends rows while the count runs: the count is the table's at one moment,
+// before or after the append, and the next browse counts every row.
+TEST_F(AppTest, TheCountIsTheTablesAtOneMomentWhileAnotherProgramAppends) {
+  const std::string path = MakeDb(
+      "PRAGMA journal_mode = WAL; CREATE TABLE t(a INTEGER, b TEXT); CREATE TABLE s(x);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1500)"
+      " INSERT INTO t SELECT i, '行' || i FROM n;");
+  Start({path});
+  SelectTreeItem("t");
+  testing::RawDb(path).Run("INSERT INTO t SELECT a + 1500, b FROM t");
+  WaitForCount();
+  const std::string info = window_.info_box().Content();
+  EXPECT_TRUE(info.rfind("共1500条记录，", 0) == 0 || info.rfind("共3000条记录，", 0) == 0) << info;
+  SelectTreeItem("s");
+  SelectTreeItem("t");
+  WaitForCount();
+  EXPECT_EQ(window_.info_box().Content().rfind("共3000条记录，显示前1000条，", 0), 0u)
+      << window_.info_box().Content();
+}
+
+// Rows the user's transaction wrote and has not committed are the program's alone: its own
+// connection counts them, at once.
+TEST_F(AppTest, RowsTheUsersTransactionWroteAreCountedByTheProgramsConnection) {
+  const std::string path = MakeDb(
+      "CREATE TABLE t(a INTEGER);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1500)"
+      " INSERT INTO t SELECT i FROM n;");
+  Start({path});
+  ASSERT_TRUE(state_.Connection.Execute("BEGIN; INSERT INTO t SELECT a FROM t WHERE a <= 500"));
+  SelectTreeItem("t");
+  EXPECT_EQ(state_.PendingCount, nullptr);
+  EXPECT_EQ(window_.info_box().Content().rfind("共2000条记录，显示前1000条，", 0), 0u)
+      << window_.info_box().Content();
+  ASSERT_TRUE(state_.Connection.Execute("ROLLBACK"));
 }
 
 TEST_F(AppTest, CurrentCellReadsTheFieldIntoThePanel) {

@@ -4,7 +4,9 @@
 // redirected into a temporary folder, and helpers to make database files for the logic's tests.
 // Header-only: its literals are internal text, compiled with the logic's tests that include it.
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -46,6 +48,18 @@ class AppTest : public ::testing::Test {
   void WaitForFirstShow() {
     for (int round = 0; round < 20 && !window_.WasFirstShown(); ++round) Runtime::ProcessEvents();
     ASSERT_TRUE(window_.WasFirstShown()) << "the main window was never painted";
+  }
+
+  // Handles events until the summary line of a browse has the count of rows, which the engine
+  // takes on another thread; fails the test when it never comes.
+  void WaitForCount() {
+    const std::string pending = "正在统计记录数";
+    for (int round = 0; round < 2000 && window_.info_box().Content().rfind(pending, 0) == 0;
+         ++round) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      Runtime::ProcessEvents();
+    }
+    ASSERT_NE(window_.info_box().Content().rfind(pending, 0), 0u) << "the count never came";
   }
 
   // A database file in the temporary folder made from `sql`; its name carries the folder's own

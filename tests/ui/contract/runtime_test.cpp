@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -60,6 +61,16 @@ TEST(Runtime, AMailboxRunsPostedWorkOnTheUserInterfaceThread) {
   }
   Runtime::ProcessEvents();
   EXPECT_EQ(ran.size(), 3u);
+  // Work may destroy the mailbox that delivers it; what was posted after it then never runs.
+  auto own = std::make_unique<UiMailbox>();
+  own->Post([&] {
+    ran.push_back(5);
+    own.reset();
+  });
+  own->Post([&] { ran.push_back(6); });
+  Runtime::ProcessEvents();
+  EXPECT_EQ(ran, (std::vector<int>{1, 2, 3, 5}));
+  EXPECT_EQ(own, nullptr);
 }
 
 TEST(Runtime, RunReturnsTheCodeGivenToQuit) {
