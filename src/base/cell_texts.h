@@ -5,10 +5,18 @@
 // keeping a copy of every text.
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace torvane {
+
+// A cell that holds bytes (a BLOB) rather than text: its size and the first bytes of it, as stored.
+struct BytesCell {
+  std::uint64_t size = 0;
+  std::string_view start;
+};
 
 // A table of texts that does not change while anyone holds it. Rows and columns count from 0.
 class CellTexts {
@@ -32,6 +40,12 @@ class CellTexts {
   // Whether cell (row, column) stands for no value at all (SQL NULL). Its text is "", as an empty
   // text's is; only this tells the two apart. By default no cell does.
   virtual bool is_null(int, int) const { return false; }
+  // How many bytes cell (row, column) holds as stored, found without reading its text; 0 when that
+  // is not known cheaply (the default).
+  virtual std::size_t stored_size(int, int) const { return 0; }
+  // When cell (row, column) holds bytes (a BLOB), its size and at most its first `start_bytes`
+  // bytes, viewed as `at` views; nothing for a text, a number or NULL. By default no cell does.
+  virtual std::optional<BytesCell> bytes(int, int, std::size_t) const { return std::nullopt; }
 };
 
 }  // namespace torvane

@@ -48,6 +48,32 @@ bool TextTable::IsNull(int row, int column) const {
                        static_cast<std::size_t>(column));
 }
 
+std::size_t TextTable::StoredSize(int row, int column) const {
+  if (row < 0 || column < 0 || row >= rows() || column >= columns()) return 0;
+  if (header_) {
+    if (row == 0) return 0;
+    --row;
+  }
+  return rows_
+      ->cell(static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
+             static_cast<std::size_t>(column))
+      .size();
+}
+
+std::optional<BytesCell> TextTable::Bytes(int row, int column, std::size_t start_bytes) const {
+  if (row < 0 || column < 0 || row >= rows() || column >= columns()) return std::nullopt;
+  if (header_) {
+    if (row == 0) return std::nullopt;
+    --row;
+  }
+  const std::size_t index =
+      static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
+      static_cast<std::size_t>(column);
+  if (!rows_->IsBytes(index)) return std::nullopt;
+  const std::string_view cell = rows_->cell(index);
+  return BytesCell{cell.size(), cell.substr(0, start_bytes)};
+}
+
 std::string TextTable::at(int row, int column) const {
   std::string scratch;
   const std::string_view text = View(row, column, scratch);
@@ -72,6 +98,12 @@ class TextTableCells : public CellTexts {
     return rows_.View(row, column, scratch, bytes);
   }
   bool is_null(int row, int column) const override { return rows_.IsNull(row, column); }
+  std::size_t stored_size(int row, int column) const override {
+    return rows_.StoredSize(row, column);
+  }
+  std::optional<BytesCell> bytes(int row, int column, std::size_t start_bytes) const override {
+    return rows_.Bytes(row, column, start_bytes);
+  }
 
  private:
   TextTable rows_;
@@ -132,8 +164,14 @@ bool SqliteDataset::Requery() {
   for (; rc == SQLITE_ROW; rc = statement_.Step()) {
     for (int c = 0; c < columns; ++c) {
       // The type is asked before the text, which would convert the value.
-      if (sqlite3_column_type(stmt, c) == SQLITE_NULL) {
+      const int type = sqlite3_column_type(stmt, c);
+      if (type == SQLITE_NULL) {
         rows->AppendNull();
+        continue;
+      }
+      if (type == SQLITE_BLOB) {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+        rows->AppendBytes(bytes, static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)));
         continue;
       }
       // Text first, then its length, as the engine asks.

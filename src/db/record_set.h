@@ -5,10 +5,12 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/cell_texts.h"
 #include "db/engine.h"
 
 namespace torvane {
@@ -33,6 +35,12 @@ class TextTable {
   // Whether a cell holds SQL NULL, which reads as "" like an empty text; false for the header row
   // and for cells outside the table.
   bool IsNull(int row, int column) const;
+  // How many bytes a cell holds as stored (before any conversion); 0 for the header row and cells
+  // outside the table.
+  std::size_t StoredSize(int row, int column) const;
+  // When a cell holds bytes (a BLOB), its size and its first `start_bytes` bytes as stored (never
+  // converted); nothing for any other cell, the header row and cells outside the table.
+  std::optional<BytesCell> Bytes(int row, int column, std::size_t start_bytes) const;
   // The same without a copy where none is needed: a view of the rows themselves (valid as long as
   // this table or a copy of it exists), or of `scratch` when the text had to be converted from the
   // database's encoding (valid until `scratch` changes). With `limit`, only the cell's first

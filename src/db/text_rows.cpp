@@ -20,6 +20,16 @@ char* Reallocate(char* old, std::size_t size) {
   return static_cast<char*>(p);
 }
 
+// Bit `index` of a bitmap kept only up to its last set bit.
+void SetBit(ChunkedVector<std::uint64_t>& words, std::size_t index) {
+  while (words.size() <= index / 64) words.push_back(0);
+  words.back() |= std::uint64_t{1} << (index % 64);
+}
+
+bool TestBit(const ChunkedVector<std::uint64_t>& words, std::size_t index) {
+  return index / 64 < words.size() && ((words[index / 64] >> (index % 64)) & 1) != 0;
+}
+
 }  // namespace
 
 void TextRows::Free::operator()(char* p) const { std::free(p); }
@@ -49,16 +59,19 @@ void TextRows::AppendCell(const char* data, std::size_t size) {
   AppendEnd(begin);
 }
 
+void TextRows::AppendBytes(const char* data, std::size_t size) {
+  SetBit(bytes_words_, cells_);
+  AppendCell(data, size);
+}
+
 void TextRows::AppendNull() {
-  const std::size_t index = cells_;
-  while (null_words_.size() <= index / 64) null_words_.push_back(0);
-  null_words_.back() |= std::uint64_t{1} << (index % 64);
+  SetBit(null_words_, cells_);
   AppendEnd(total_);
 }
 
-bool TextRows::IsNull(std::size_t index) const {
-  return index / 64 < null_words_.size() && ((null_words_[index / 64] >> (index % 64)) & 1) != 0;
-}
+bool TextRows::IsNull(std::size_t index) const { return TestBit(null_words_, index); }
+
+bool TextRows::IsBytes(std::size_t index) const { return TestBit(bytes_words_, index); }
 
 void TextRows::AppendEnd(std::uint64_t begin) {
   if (!wide_) {
@@ -102,6 +115,7 @@ void TextRows::Finish() {
   offsets_.ShrinkToFit();
   wide_ends_.ShrinkToFit();
   null_words_.ShrinkToFit();
+  bytes_words_.ShrinkToFit();
 }
 
 std::string_view TextRows::cell(std::size_t index) const {
@@ -117,10 +131,10 @@ std::string_view TextRows::cell(std::size_t index) const {
 }
 
 std::size_t TextRows::HeldBytes() const {
-  std::size_t bytes = sizeof(*this) + offsets_.HeldBytes() + wide_ends_.HeldBytes() +
-                      null_words_.HeldBytes() + bases_.capacity() * sizeof(std::uint64_t) +
-                      blocks_.capacity() * sizeof(Block) +
-                      column_names_.capacity() * sizeof(std::string);
+  std::size_t bytes =
+      sizeof(*this) + offsets_.HeldBytes() + wide_ends_.HeldBytes() + null_words_.HeldBytes() +
+      bytes_words_.HeldBytes() + bases_.capacity() * sizeof(std::uint64_t) +
+      blocks_.capacity() * sizeof(Block) + column_names_.capacity() * sizeof(std::string);
   for (const Block& block : blocks_) bytes += block.capacity;
   for (const std::string& name : column_names_) {
     // Short names live inside the string object itself.

@@ -30,6 +30,8 @@ class TextRows {
 
   // Appends the next cell, row by row; `size` bytes at `data` (may be null when size is 0).
   void AppendCell(const char* data, std::size_t size);
+  // Appends a cell that holds bytes (a BLOB) rather than text; IsBytes tells it from a text.
+  void AppendBytes(const char* data, std::size_t size);
   // Appends a cell that holds SQL NULL: its text is "", and IsNull tells it from an empty text.
   void AppendNull();
   // Gives back unused memory once the last cell is in.
@@ -44,6 +46,8 @@ class TextRows {
   std::string_view cell(std::size_t index) const;
   // Whether cell number `index` holds SQL NULL.
   bool IsNull(std::size_t index) const;
+  // Whether cell number `index` holds bytes.
+  bool IsBytes(std::size_t index) const;
 
   // Bytes held for the cells: text blocks and end positions.
   std::size_t HeldBytes() const;
@@ -75,6 +79,8 @@ class TextRows {
   // Bit i % 64 of word i / 64 is set when cell i is NULL. Words are kept only up to the last NULL,
   // so a result without NULLs holds none.
   ChunkedVector<std::uint64_t> null_words_;
+  // The same for the cells that hold bytes.
+  ChunkedVector<std::uint64_t> bytes_words_;
   bool wide_ = false;
   std::uint64_t offset_limit_;
   std::size_t cells_ = 0;

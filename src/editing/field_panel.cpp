@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <string>
+#include <utility>
 
 #include "app/chosen_files.h"
 #include "app/messages.h"
@@ -72,8 +73,8 @@ void ReadIntoPanel(App& app, FieldTypeCode kind, bool save_to_file) {
     Bytes bytes;
     ok = cursor.ReadField(field, bytes);
     if (ok) {
-      w.picture_box().SetPicture(bytes);
       if (save_to_file) SaveBytesToFile(app, bytes);
+      w.picture_box().SetPicture(std::move(bytes));
     }
   } else if (ok) {
     std::string text;
@@ -181,7 +182,7 @@ void WriteFromPanel(App& app, PanelWrite what) {
     // The grid shows what is now stored; the panel stays at its record and field.
     ReloadShownTable(app, AfterReload::kSameCellKeepPanel);
     if (what == PanelWrite::kBytesFromFile || what == PanelWrite::kClearBytes) {
-      w.picture_box().SetPicture(bytes);
+      w.picture_box().SetPicture(std::move(bytes));
     }
     app.services.MessageBox("已成功写入字段值！", kMbOk);
   } else {

@@ -1,6 +1,7 @@
 #include "editing/insert_record.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/chosen_files.h"
@@ -119,7 +120,7 @@ void ImportBytes(App& app, InsertState& is, InsertDialog& d) {
   Bytes bytes;
   // Assigning empty bytes in place of a file that could not be read would store nothing of it.
   if (!ReadChosenFile(app, dialog, "为字段赋值失败！", bytes)) return;
-  d.picture_box().SetPicture(bytes);
+  d.picture_box().SetPicture(std::move(bytes));
   d.bytes_length_label().SetCaption("字节集长度(字节)：" + IntToText(static_cast<std::int64_t>(
                                                                d.picture_box().Picture().size())));
   Assign(app, is, d);

@@ -227,6 +227,10 @@ class EditBox : public Control {
   // The whole text.
   std::string Content() const;
   // Replaces the whole text and raises on_content_changed once, also when the text is unchanged.
+  // A multi-line box shows a text with a line of more than 64K characters, or of more than 8 MB,
+  // folded: its first 8 MB with every line cut into pieces and a last line saying what is not
+  // shown; the box is read only while it shows it, and Content is exactly the text set. Append and
+  // InsertAtCaret then add at the end.
   void SetContent(const std::string& text);
   // Adds `text` at the end, puts the caret there and scrolls it into view; raises
   // on_content_changed once.
@@ -304,8 +308,10 @@ class PictureBox : public Control {
   const Bytes& Picture() const;
   // Keeps `data` and shows it when its leading bytes mark a known format and it decodes; otherwise
   // shows nothing. Empty bytes clear the box. A picture larger than the box is scaled down to fit,
-  // keeping its proportions; every picture is centred.
-  void SetPicture(const Bytes& data);
+  // keeping its proportions; every picture is centred. A picture larger than the screen is decoded
+  // at the screen's size, so a huge one takes no more memory than the screen shows. Pass the bytes
+  // by moving them in where the caller no longer needs them: they are not copied then.
+  void SetPicture(Bytes data);
   // True while a picture is shown.
   bool ShowsImage() const;
 

@@ -21,6 +21,12 @@ constexpr std::size_t kSmallSourceCells = 1024;
 // whole text is still what the cell holds, reads and edits.
 constexpr std::size_t kShownBytes = 4096;
 
+// The longest text a cell is edited in place; a longer one is edited in the field panel.
+constexpr std::size_t kLongestEditedBytes = 64 * 1024;
+
+// How many bytes of a BLOB its cell shows in hexadecimal.
+constexpr std::size_t kShownHexBytes = 8;
+
 // The table shown for a null source.
 class NoCells : public CellTexts {
  public:
@@ -30,6 +36,31 @@ class NoCells : public CellTexts {
 };
 
 }  // namespace
+
+QString BytesCellText(const BytesCell& cell) {
+  QString size;
+  constexpr double kKb = 1024.0;
+  if (cell.size < 1024) {
+    size = QString::number(cell.size) + QStringLiteral("字节");
+  } else if (cell.size < 1024 * 1024) {
+    size = QString::number(static_cast<double>(cell.size) / kKb, 'f', 1) + QStringLiteral("KB");
+  } else if (cell.size < std::uint64_t{1024} * 1024 * 1024) {
+    size = QString::number(static_cast<double>(cell.size) / (kKb * kKb), 'f', 1) +
+           QStringLiteral("MB");
+  } else {
+    size = QString::number(static_cast<double>(cell.size) / (kKb * kKb * kKb), 'f', 1) +
+           QStringLiteral("GB");
+  }
+  QString text = QStringLiteral("<二进制 ") + size + QLatin1Char('>');
+  const std::size_t shown = std::min(cell.start.size(), kShownHexBytes);
+  for (std::size_t i = 0; i < shown; ++i) {
+    text += QLatin1Char(' ') + QString::number(static_cast<unsigned char>(cell.start[i]), 16)
+                                   .toUpper()
+                                   .rightJustified(2, QLatin1Char('0'));
+  }
+  if (cell.size > shown) text += QChar(0x2026);  // "…": there is more
+  return text;
+}
 
 bool AcceptsNumber(const std::string& text) {
   // A number the user means: not 0 unless written "0" (which an empty cell also stands for). The
@@ -59,6 +90,9 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return QVariant();
   switch (role) {
     case Qt::DisplayRole: {
+      if (auto bytes = Bytes(index.row(), index.column(), kShownHexBytes + 1)) {
+        return BytesCellText(*bytes);
+      }
       std::string scratch;
       const std::string_view text = TextView(index.row(), index.column(), scratch, kShownBytes + 1);
       if (text.size() <= kShownBytes) return ToQt(text);
@@ -91,8 +125,12 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
-  if (IsFixed(index.row(), index.column())) return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-  return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
+  constexpr Qt::ItemFlags kShown = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+  if (IsFixed(index.row(), index.column())) return kShown;
+  // Asked for every cell drawn: decided from what the cell holds without reading its text.
+  if (Bytes(index.row(), index.column(), 0)) return kShown;
+  if (StoredSize(index.row(), index.column()) > kLongestEditedBytes) return kShown;
+  return kShown | Qt::ItemIsEditable;
 }
 
 bool GridModel::insertRows(int row, int count, const QModelIndex& parent) {
@@ -159,7 +197,31 @@ std::string GridModel::Text(int row, int column) const {
 std::string_view GridModel::TextPrefix(int row, int column, std::size_t bytes,
                                        std::string& scratch) const {
   if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return {};
+  if (auto cell = Bytes(row, column, kShownHexBytes + 1)) {
+    scratch = FromQt(BytesCellText(*cell));
+    return std::string_view(scratch).substr(0, bytes);
+  }
   return TextView(row, column, scratch, bytes);
+}
+
+std::size_t GridModel::StoredSize(int row, int column) const {
+  if (const Written* written = FindWritten(row, column)) return written->text.size();
+  int source_row = 0;
+  int source_column = 0;
+  if (!SourceCell(row, column, source_row, source_column)) return 0;
+  return source_->stored_size(source_row, source_column);
+}
+
+std::optional<BytesCell> GridModel::Bytes(int row, int column, std::size_t start_bytes) const {
+  if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return std::nullopt;
+  if (const Written* written = FindWritten(row, column)) {
+    if (!written->bytes) return std::nullopt;
+    return BytesCell{written->text.size(), std::string_view(written->text).substr(0, start_bytes)};
+  }
+  int source_row = 0;
+  int source_column = 0;
+  if (!SourceCell(row, column, source_row, source_column)) return std::nullopt;
+  return source_->bytes(source_row, source_column, start_bytes);
 }
 
 bool GridModel::IsNull(int row, int column) const {
@@ -323,7 +385,8 @@ void GridModel::LetGoOfSmallSource() {
   for (int r : rows) {
     for (int c : columns) {
       if (texts_.count(KeyOf(r, c)) == 0)
-        texts_.emplace(KeyOf(r, c), Written{std::string(TextView(r, c, scratch)), IsNull(r, c)});
+        texts_.emplace(KeyOf(r, c), Written{std::string(TextView(r, c, scratch)), IsNull(r, c),
+                                            Bytes(r, c, 0).has_value()});
     }
   }
   source_.reset();

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -31,6 +32,11 @@ std::string RowNumberText(int row, bool header);
 // other than zero.
 bool AcceptsNumber(const std::string& text);
 
+// What a cell that holds bytes (a BLOB) shows in place of them: its size and its first bytes in
+// hexadecimal, "<二进制 1.5KB> 89 50 4E 47 0D 0A 1A 0A…", so that painting it costs the same
+// whatever its size and no picture's bytes are drawn as characters.
+QString BytesCellText(const BytesCell& cell);
+
 // Model role of a cell that stands for SQL NULL: true there, invalid elsewhere. The display and
 // edit roles of such a cell give "", as an empty text's do; the grid's delegate draws a marker.
 inline constexpr int kNullRole = Qt::UserRole + 1;
@@ -42,7 +48,9 @@ class GridModel : public QAbstractTableModel {
   ~GridModel() override;
 
   // The table-model interface. The edit role carries the cell's text, the display role its first
-  // 4 KB (with "…" after a text cut there); a written text comes back through setData. Rows and
+  // 4 KB (with "…" after a text cut there), or for bytes BytesCellText; a written text comes back
+  // through setData. Bytes and a text of more than 64 KB are not edited in place: a line editor
+  // is no place for them (the field panel is). Rows and
   // columns are inserted and removed through the usual signals, so the view keeps the sizes of the
   // rows and columns that stay. A shown NULL cell also answers kNullRole and, for assistive
   // technology, Qt::AccessibleTextRole ("空值"); an edit that leaves it empty keeps it NULL. A
@@ -59,11 +67,15 @@ class GridModel : public QAbstractTableModel {
 
   // Text of cell (row, column) as internal text; "" for an empty cell or no such cell.
   std::string Text(int row, int column) const;
-  // The start of the text of cell (row, column), about `bytes` bytes of it at most: reads no more
-  // of a long shown text than that. `scratch` as for CellTexts.
+  // The start of the text of cell (row, column) as it is shown, about `bytes` bytes of it at most:
+  // reads no more of a long shown text than that; bytes are described (BytesCellText). `scratch`
+  // as for CellTexts.
   std::string_view TextPrefix(int row, int column, std::size_t bytes, std::string& scratch) const;
   // Whether cell (row, column) shows a NULL of the shown table (and nothing was written into it).
   bool IsNull(int row, int column) const;
+  // When cell (row, column) shows bytes of the shown table (and nothing was written into it), their
+  // size and first `start_bytes` bytes.
+  std::optional<BytesCell> Bytes(int row, int column, std::size_t start_bytes) const;
   // Writes `text` into cell (row, column), whatever the column's kind, and signals the change;
   // ignored for no such cell.
   void SetText(int row, int column, std::string text);
@@ -103,6 +115,7 @@ class GridModel : public QAbstractTableModel {
   struct Written {
     std::string text;
     bool null = false;
+    bool bytes = false;
   };
 
   static Key KeyOf(int row, int column) {
@@ -110,6 +123,8 @@ class GridModel : public QAbstractTableModel {
            static_cast<std::uint32_t>(column);
   }
 
+  // How many bytes cell (row, column) holds, as far as that is known without reading its text.
+  std::size_t StoredSize(int row, int column) const;
   // The source row / column a grid row / column shows, or kNone (or kNumbers for the column of
   // row numbers).
   static constexpr int kNone = -1;

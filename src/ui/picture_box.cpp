@@ -1,9 +1,15 @@
 // PictureBox: a QLabel that shows the picture held in its bytes, recognised by their leading bytes.
 #include <cstring>
+#include <utility>
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QGuiApplication>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
 
 #include "ui/controls.h"
 #include "ui/pcx.h"
@@ -13,35 +19,57 @@
 namespace torvane {
 namespace {
 
+// The largest picture kept: the screen's size (or a large screen's when there is none).
+QSize LargestKept() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QSize size = screen != nullptr ? screen->size() * screen->devicePixelRatio() : QSize();
+  return size.isEmpty() ? QSize(3840, 2160) : size;
+}
+
+// `data` decoded as `format` by the toolkit; a picture larger than `largest` is decoded at the
+// size that fits it (where the format allows, without ever holding the full size: JPEG).
+QImage ReadImage(const Bytes& data, const char* format, QSize largest) {
+  QByteArray raw = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()),
+                                           static_cast<qsizetype>(data.size()));
+  QBuffer buffer(&raw);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, format);
+  const QSize size = reader.size();
+  if (size.isValid() && (size.width() > largest.width() || size.height() > largest.height())) {
+    reader.setScaledSize(size.scaled(largest, Qt::KeepAspectRatio));
+  }
+  return reader.read();
+}
+
 QPixmap Decode(const Bytes& data, PictureFormat format) {
   QPixmap pixmap;
-  const auto* bytes = data.data();
-  const auto size = static_cast<uint>(data.size());
+  const QSize largest = LargestKept();
   switch (format) {
     case PictureFormat::kNone:
       break;
     case PictureFormat::kBmp:
-      pixmap.loadFromData(bytes, size, "BMP");
+      pixmap = QPixmap::fromImage(ReadImage(data, "BMP", largest));
       break;
     case PictureFormat::kJpeg:
-      pixmap.loadFromData(bytes, size, "JPEG");
+      pixmap = QPixmap::fromImage(ReadImage(data, "JPEG", largest));
       break;
     case PictureFormat::kPng:
-      pixmap.loadFromData(bytes, size, "PNG");
+      pixmap = QPixmap::fromImage(ReadImage(data, "PNG", largest));
       break;
     case PictureFormat::kGif:
-      pixmap.loadFromData(bytes, size, "GIF");
+      pixmap = QPixmap::fromImage(ReadImage(data, "GIF", largest));
       break;
     case PictureFormat::kIcon:
-      pixmap.loadFromData(bytes, size, "ICO");
+      pixmap = QPixmap::fromImage(ReadImage(data, "ICO", largest));
       break;
     case PictureFormat::kCursor: {
-      if (pixmap.loadFromData(bytes, size, "ICO")) break;
+      pixmap = QPixmap::fromImage(ReadImage(data, "ICO", largest));
+      if (!pixmap.isNull()) break;
       // A cursor file is an icon file whose directory holds hot spots where an icon holds planes
       // and bit counts; read as an icon, its pictures are the same.
       Bytes as_icon = data;
       as_icon[2] = 1;
-      pixmap.loadFromData(as_icon.data(), size, "ICO");
+      pixmap = QPixmap::fromImage(ReadImage(as_icon, "ICO", largest));
       break;
     }
     case PictureFormat::kPcx: {
@@ -55,6 +83,9 @@ QPixmap Decode(const Bytes& data, PictureFormat format) {
                     static_cast<size_t>(pcx->width) * 4);
       }
       pixmap = QPixmap::fromImage(image);
+      if (pixmap.width() > largest.width() || pixmap.height() > largest.height()) {
+        pixmap = pixmap.scaled(largest, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+      }
       break;
     }
   }
@@ -91,9 +122,10 @@ PictureBox::~PictureBox() = default;
 
 const Bytes& PictureBox::Picture() const { return impl_->data; }
 
-void PictureBox::SetPicture(const Bytes& data) {
-  impl_->data = data;
-  impl_->picture = Decode(data, DetectPictureFormat(data));
+void PictureBox::SetPicture(Bytes data) {
+  impl_->data = std::move(data);
+  impl_->picture = QPixmap();  // the old one goes before the new one is decoded
+  impl_->picture = Decode(impl_->data, DetectPictureFormat(impl_->data));
   auto* l = qobject_cast<QLabel*>(widget());
   if (!l) return;
   if (impl_->picture.isNull()) {

@@ -206,6 +206,43 @@ TEST(EditBox, ReadOnlyBoxRefusesTheUserButNotTheProgram) {
 
 // A long summary in a read-only line shows its beginning; a box the user types into keeps the
 // caret at the end of what the program put there.
+// A text with a line too long to lay out at once, or too long to show whole, is shown folded and
+// read only, and given back exactly as it was set, bytes without a character included; a text
+// shown plainly afterwards makes the box what it was.
+TEST(EditBox, ALongTextIsShownFoldedAndGivenBackWhole) {
+  QPlainTextEdit multi;
+  multi.resize(300, 200);
+  multi.show();
+  EditBox box(&multi);
+  const std::string line(5'000'000, 'x');
+  std::string spaced;
+  for (int i = 0; i < 300'000; ++i) spaced += In("长文 ");
+  const std::string huge = std::string(9 * 1024 * 1024, 'y') + "\xff\r\nend";
+  for (const std::string* text : {&line, static_cast<const std::string*>(&spaced), &huge}) {
+    box.SetContent(*text);
+    QApplication::processEvents();
+    multi.grab();
+    EXPECT_TRUE(multi.isReadOnly());
+    EXPECT_TRUE(box.IsReadOnly());
+    EXPECT_EQ(box.Content(), *text);
+    EXPECT_GT(multi.document()->blockCount(), 100);
+  }
+  EXPECT_TRUE(multi.toPlainText().endsWith(
+      QStringLiteral("y\n……（全文共 9437190 字节，这里只显示开头的 8388608 字节）")));
+  box.Append("+");
+  EXPECT_EQ(box.Content(), huge + "+");
+
+  box.SetContent(In("短的\r\n文本"));
+  EXPECT_FALSE(multi.isReadOnly());
+  EXPECT_EQ(box.Content(), In("短的\r\n文本"));
+  box.SetReadOnly(true);
+  box.SetContent(line);
+  box.SetReadOnly(false);  // the folded text stays read only
+  EXPECT_TRUE(multi.isReadOnly());
+  box.SetContent("abc");
+  EXPECT_FALSE(multi.isReadOnly());
+}
+
 TEST(EditBox, AReadOnlyLineShowsTheBeginningOfItsText) {
   QLineEdit summary;
   summary.resize(80, 20);

@@ -1174,6 +1174,71 @@ TEST(GridNulls, ARecordSetsNullsShowAsNull) {
   }
 }
 
+TEST(GridBytes, ADescriptionGivesTheSizeAndTheFirstBytes) {
+  static const struct {
+    std::uint64_t size;
+    std::string_view start;
+    const char* text;
+  } cases[] = {
+      {0, "", "<二进制 0字节>"},
+      {3, std::string_view("\x01\x7f\xff", 3), "<二进制 3字节> 01 7F FF"},
+      {1023, "BM6", "<二进制 1023字节> 42 4D 36…"},
+      {1536, "\x89PNG\r\n\x1a\n\0", "<二进制 1.5KB> 89 50 4E 47 0D 0A 1A 0A…"},
+      {200u << 20, "BM", "<二进制 200.0MB> 42 4D…"},
+      {std::uint64_t{3} << 30, "", "<二进制 3.0GB>…"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BytesCellText({c.size, c.start}), QString::fromUtf8(c.text)) << c.text;
+  }
+}
+
+// A record set's bytes show as their description, never as characters, and are not edited in
+// place; nor is a text too long for a line editor. The description stays when the grid takes the
+// few cells left into its own keeping.
+TEST(GridBytes, ARecordSetsBytesShowTheirDescriptionAndAreNotEditedInPlace) {
+  testing::TempDir dir;
+  ZuveviRE db;
+  ASSERT_TRUE(db.Open(dir.Path("bytes.sdb"), true));
+  ASSERT_TRUE(db.Execute(
+      "CREATE TABLE t(a, b); INSERT INTO t VALUES"
+      " (x'424D360C', 'BM6'), (zeroblob(3000000), replace(hex(zeroblob(40000)), '0', 'xy')),"
+      " (x'', 12)"));
+  SqliteDataset rows = db.Query("SELECT a, b FROM t ORDER BY rowid");
+  ASSERT_TRUE(rows.Requery());
+  GridFixture f;
+  f.grid->ShowCells(ShareAsCells(rows.GetAll(true)), true, true);
+  f.widget.show();
+  Runtime::ProcessEvents();
+  f.widget.viewport()->grab();
+  auto shown = [&](int row, int column) {
+    return f.widget.model()->index(row, column).data(Qt::DisplayRole).toString();
+  };
+  auto editable = [&](int row, int column) {
+    return (f.widget.model()->index(row, column).flags() & Qt::ItemIsEditable) != 0;
+  };
+  EXPECT_EQ(shown(1, 1), QStringLiteral("<二进制 4字节> 42 4D 36 0C"));
+  EXPECT_EQ(shown(1, 2), QStringLiteral("BM6"));
+  EXPECT_EQ(shown(2, 1), QStringLiteral("<二进制 2.9MB> 00 00 00 00 00 00 00 00…"));
+  EXPECT_EQ(shown(3, 1), QStringLiteral("<二进制 0字节>"));
+  EXPECT_EQ(shown(3, 2), QStringLiteral("12"));
+  EXPECT_FALSE(editable(1, 1));
+  EXPECT_TRUE(editable(1, 2));
+  EXPECT_FALSE(editable(2, 2)) << "160000 bytes of text";
+  EXPECT_FALSE(editable(3, 1));
+  EXPECT_TRUE(editable(3, 2));
+  // The program still reads what the cell holds.
+  EXPECT_EQ(f.grid->CellText(1, 1), "BM6\x0c");
+  f.grid->SetCurrentCell(1, 1);
+  EXPECT_FALSE(f.grid->EditCurrentCell());
+
+  f.grid->DeleteRow(2);
+  EXPECT_EQ(shown(1, 1), QStringLiteral("<二进制 4字节> 42 4D 36 0C"));
+  EXPECT_EQ(shown(2, 1), QStringLiteral("<二进制 0字节>"));
+  f.grid->SetCellText(1, 1, In("文字"));
+  EXPECT_EQ(shown(1, 1), QStringLiteral("文字")) << "a text written over bytes is a text";
+  EXPECT_TRUE(editable(1, 1));
+}
+
 // The width a column needs for `text` in the grid's font, without margins.
 int TextWidth(const QTableView& view, const QString& text) {
   return view.fontMetrics().horizontalAdvance(text);

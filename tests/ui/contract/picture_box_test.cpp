@@ -1,8 +1,10 @@
 // Picture boxes: formats recognised by their leading bytes, shown or not, and bytes kept as set.
 #include <gtest/gtest.h>
 #include <QBuffer>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QScreen>
 
 #include "pcx_sample.h"
 #include "ui/controls.h"
@@ -117,6 +119,22 @@ TEST(PictureBox, LargePicturesAreScaledDownToFitKeepingTheirShape) {
   box.SetPicture(Encode("PNG", 400, 200));
   box.Place(0, 0, 200, 152);
   EXPECT_EQ(label.pixmap().size(), QSize(200, 100)) << "refitted when the box is resized";
+}
+
+// A picture larger than the screen is decoded at the screen's size: a box larger than the screen
+// shows no more of it. The bytes are kept whole.
+TEST(PictureBox, APictureLargerThanTheScreenIsKeptAtTheScreensSize) {
+  const QSize screen = QGuiApplication::primaryScreen()->size();
+  QLabel label;
+  label.resize(screen * 4);
+  PictureBox box(&label);
+  for (const char* format : {"JPEG", "PNG", "BMP"}) {
+    const Bytes picture = Encode(format, screen.width() * 2, screen.height());
+    box.SetPicture(picture);
+    ASSERT_TRUE(box.ShowsImage()) << format;
+    EXPECT_EQ(label.pixmap().size(), QSize(screen.width(), screen.height() / 2)) << format;
+    EXPECT_EQ(box.Picture(), picture) << format;
+  }
 }
 
 TEST(PictureBox, ShowsPcxPixels) {
