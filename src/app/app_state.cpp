@@ -5,6 +5,8 @@ namespace torvane {
 void StopRowCount(AppState& state) {
   state.PendingCount.reset();
   state.CountMailbox.reset();
+  state.RestartCount = nullptr;
+  ++state.CountStops;
 }
 
 void ReleaseState(AppState& state) {

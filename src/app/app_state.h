@@ -3,6 +3,7 @@
 // The one program-wide state, and the context every command of the main window works in.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +53,14 @@ struct AppState {
   // stopped never arrives. The count is declared after its mailbox: it ends first.
   std::unique_ptr<UiMailbox> CountMailbox;
   std::unique_ptr<SideCount> PendingCount;
+  // Starts the pending count again from the beginning; null when no count is pending. Raised by
+  // long work that had to stop the count, when it ends with the grid as it was.
+  std::function<void()> RestartCount;
+  // Raised by every StopRowCount: work that stopped the count can tell whether the grid was filled
+  // again meanwhile.
+  std::uint64_t CountStops = 0;
+  // How long work the user waits for runs before its progress window shows (LongWork).
+  int ProgressDelayMs = 500;
 };
 
 // Stops the count of rows still being taken, if any, and waits for its worker to end; its result

@@ -54,12 +54,14 @@ void CountShownRows(App& app, const BrowseInfo& info, int attempt) {
         if (rows < 0) {
           CountShownRows(app, info, attempt + 1);
         } else {
+          app.state.RestartCount = nullptr;
           app.window.info_box().SetContent(BrowseInfoText(rows, info));
         }
       });
     });
     if (s.PendingCount) {
       s.CountMailbox = std::move(mailbox);
+      s.RestartCount = [&app, info] { CountShownRows(app, info, 0); };
       return;
     }
   }

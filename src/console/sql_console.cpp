@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/long_work.h"
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
@@ -55,6 +56,9 @@ std::string ShownStatement(std::string_view statement) {
   return TextPrefix(line, kShownStatementBytes) + "…";
 }
 
+// Why a statement stopped when the user cancelled it.
+constexpr char kCancelledByUser[] = "已被用户取消，该语句所做的修改均已撤销。";
+
 // How far the statements of a console text got.
 struct StatementRun {
   int ran = 0;               // statements that succeeded, counted from the first
@@ -69,9 +73,23 @@ StatementRun RunStatements(App& app, const std::vector<std::string>& statements)
   ZuveviRE& db = app.state.Connection;
   StatementRun run;
   const std::int64_t before = db.GetTotalChanges();
+  const std::int64_t total = static_cast<std::int64_t>(statements.size());
+  LongWork work(app, "执行SQL语句", "正在执行SQL语句……");
   for (const std::string& statement : statements) {
     NoteTransactionState(app);
-    if (!db.Execute(statement)) {
+    if (total > 1) {
+      work.Step("正在执行第" + IntToText(run.ran + 1) + "条SQL语句（共" + IntToText(total) +
+                    "条）：" + ShownStatement(statement),
+                run.ran, total);
+    }
+    const bool ran = !work.Cancelled() && db.Execute(statement);
+    if (work.Cancelled()) {
+      // A statement stopped by the user is undone whole; the ones before it stay.
+      run.failed = true;
+      run.reason = kCancelledByUser;
+      break;
+    }
+    if (!ran) {
       run.failed = true;
       // Taken at once: the next call on the connection replaces the engine's message.
       run.reason = db.GetErrorText();
@@ -213,14 +231,26 @@ void RunQuery(App& app, const std::string& sql, const std::string& statement) {
   NoteTransactionState(app);
   // The rows about to replace the grid's are not the browsed table's: its count has no place.
   StopRowCount(s);
-  // A text the record set refuses must not run its previous statement again.
-  if (!s.RecordSet.Open(statement, s.Connection) || !s.RecordSet.Requery()) {
-    ReportFailedStatement(app, sql, {statement}, {0, 0, true, s.Connection.GetErrorText()}, false);
+  bool read = false;
+  bool cancelled = false;
+  {
+    LongWork work(app, "执行SQL查询", "正在执行SQL查询……");
+    // A text the record set refuses must not run its previous statement again.
+    read = s.RecordSet.Open(statement, s.Connection) && s.RecordSet.Requery();
+    cancelled = work.Cancelled();
+  }
+  if (!read) {
+    ReportFailedStatement(app, sql, {statement},
+                          {0, 0, true, cancelled ? kCancelledByUser : s.Connection.GetErrorText()},
+                          false);
     return;
   }
-  // A statement that failed after some rows still shows them, but is not a success.
+  // A statement that failed after some rows still shows them, but is not a success; so does one
+  // the user cancelled.
   const bool complete = s.RecordSet.IsComplete();
-  const std::string error = complete ? std::string() : s.Connection.GetErrorText();
+  const std::string error = complete    ? std::string()
+                            : cancelled ? std::string(kCancelledByUser)
+                                        : s.Connection.GetErrorText();
   const TextTable rows = s.RecordSet.GetAll(true);
   const int count = s.RecordSet.GetRowCount();
   app.window.tree().SetSelectedIndex(0);

@@ -50,6 +50,10 @@ void ZuveviRE::SetOnBusy(std::function<void()> on_busy) {
   if (db_) db_->SetOnBusy(std::move(on_busy));
 }
 
+void ZuveviRE::SetKeepGoing(std::function<bool()> keep_going) {
+  if (db_) db_->SetKeepGoing(std::move(keep_going));
+}
+
 bool ZuveviRE::Close() {
   if (!db_) return true;
   const bool statements_alive = sqlite3_next_stmt(db_->get(), nullptr) != nullptr;

@@ -47,6 +47,10 @@ class ZuveviRE {
   // What runs once when a statement begins to wait for a lock (SetBusyTimeout above 0): the caller
   // lets go of locks it holds on other connections to the same file. Until the next Open.
   void SetOnBusy(std::function<void()> on_busy);
+  // What every statement asks every few thousand steps while it runs, until the next Open or a
+  // null hook: false stops it (the statement fails with "interrupted" and undoes its changes; a
+  // transaction around it stays open).
+  void SetKeepGoing(std::function<bool()> keep_going);
 
   // Lets go of the connection; afterwards IsOpen is false whatever the result. False when
   // statements are still alive on the connection (a record set still holds one): the engine then

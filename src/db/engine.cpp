@@ -35,6 +35,19 @@ int Engine::WaitWhileBusy(void* engine, int attempts) {
   return 1;
 }
 
+void Engine::SetKeepGoing(std::function<bool()> keep_going) {
+  // Steps of the engine's virtual machine between two questions: a few microseconds of work.
+  constexpr int kStepsBetween = 4096;
+  keep_going_ = std::move(keep_going);
+  sqlite3_progress_handler(db_, keep_going_ ? kStepsBetween : 0,
+                           keep_going_ ? &Engine::AskKeepGoing : nullptr, this);
+}
+
+int Engine::AskKeepGoing(void* engine) {
+  const auto& self = *static_cast<Engine*>(engine);
+  return self.keep_going_ && !self.keep_going_() ? 1 : 0;
+}
+
 Engine::Error Engine::LastError() const {
   if (kept_) return *kept_;
   const char* message = sqlite3_errmsg(db_);

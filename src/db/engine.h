@@ -59,6 +59,9 @@ class Engine {
   // and ends at the timeout.
   void SetBusyWait(int timeout_ms);
   void SetOnBusy(std::function<void()> on_busy) { on_busy_ = std::move(on_busy); }
+  // What the engine asks every few thousand steps of a statement while it runs: false stops the
+  // statement (it fails with SQLITE_INTERRUPT and undoes its changes). Null asks nothing.
+  void SetKeepGoing(std::function<bool()> keep_going);
 
   TextMode text_mode() const { return mode_; }
   void set_text_mode(TextMode mode) { mode_ = mode; }
@@ -73,11 +76,13 @@ class Engine {
 
  private:
   static int WaitWhileBusy(void* engine, int attempts);
+  static int AskKeepGoing(void* engine);
 
   sqlite3* db_;
   std::optional<Error> kept_;
   int busy_timeout_ms_ = 0;
   std::function<void()> on_busy_;
+  std::function<bool()> keep_going_;
   TextMode mode_ = TextMode::kGbk;
 };
 

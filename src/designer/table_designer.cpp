@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "app/long_work.h"
 #include "app/messages.h"
 #include "app/operation_log.h"
 #include "app/record_grid.h"
@@ -277,8 +278,20 @@ void RebuildTable(App& app, DesignerState& ds, DesignerDialog& d,
                             kMbOkStop);
     return;
   }
-  const RebuildResult result = RebuildTableLayout(
-      s.Connection, table, RebuildFields(ds.DesignerFields, fields), TickCount());
+  RebuildResult result;
+  bool cancelled = false;
+  {
+    LongWork work(app, "修改表", "正在修改表 " + table + "：复制表中的记录并重建索引和触发器……");
+    result = RebuildTableLayout(s.Connection, table, RebuildFields(ds.DesignerFields, fields),
+                                TickCount());
+    cancelled = work.Cancelled();
+  }
+  if (cancelled && !result.status.ok()) {
+    // The engine undid the rebuild's own transaction: the file is as it was.
+    AppendLog(app, "已取消修改表 " + table + "，表未作任何修改");
+    app.services.MessageBox("已取消修改表 " + table + "，表未作任何修改。", kMbOk);
+    return;
+  }
   if (!result.status.ok()) {
     ReportErrorText(app, "修改表失败！", result.status.message());
     return;

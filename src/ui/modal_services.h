@@ -5,6 +5,8 @@
 // scripted double in the tests. All texts are internal text (GB18030 bytes). This header is
 // Qt-free.
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -41,6 +43,20 @@ struct FileDialog {
   std::string file_name;          // initial name; the chosen full path after a confirmed show
 };
 
+// A window that shows how far work the user waits for has got, modal to the whole application, with
+// a cancel button "取消" (or none, when the work cannot be stopped). It shows until it is
+// destroyed.
+class ProgressWindow {
+ public:
+  virtual ~ProgressWindow() = default;
+  // What is running and how far it is: `done` of `total`, or a moving bar when `total` is 0 or
+  // less.
+  virtual void Show(const std::string& text, std::int64_t done, std::int64_t total) = 0;
+  // Handles the events pending, so that the window is drawn and its cancel button heard, and says
+  // whether the user has cancelled.
+  virtual bool Cancelled() = 0;
+};
+
 class ModalServices {
  public:
   virtual ~ModalServices() = default;
@@ -72,6 +88,9 @@ class ModalServices {
   // The clipboard's plain text; "" when it holds none.
   virtual std::string ClipboardText() = 0;
   virtual void SetClipboardText(const std::string& text) = 0;
+  // Opens a progress window captioned `title`; with `cancellable` false it has no cancel button.
+  virtual std::unique_ptr<ProgressWindow> OpenProgress(const std::string& title,
+                                                       bool cancellable) = 0;
 };
 
 // The real dialogs, built with Qt. Needs a running application (ui/runtime.h).
@@ -90,6 +109,7 @@ class QtModalServices : public ModalServices {
   void OpenWebAddress(const std::string& url) override;
   std::string ClipboardText() override;
   void SetClipboardText(const std::string& text) override;
+  std::unique_ptr<ProgressWindow> OpenProgress(const std::string& title, bool cancellable) override;
 };
 
 }  // namespace torvane

@@ -1,12 +1,16 @@
 // QtModalServices: the modal services on Qt's standard dialogs.
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QAbstractFileIconProvider>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -193,6 +197,53 @@ std::string QtModalServices::ClipboardText() {
 
 void QtModalServices::SetClipboardText(const std::string& text) {
   if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(ToQt(text));
+}
+
+namespace {
+
+// The toolkit's own progress dialog.
+class QtProgressWindow : public ProgressWindow {
+ public:
+  QtProgressWindow(const std::string& title, bool cancellable) {
+    dialog_.setWindowTitle(ToQt(title));
+    dialog_.setWindowModality(Qt::ApplicationModal);
+    dialog_.setAutoClose(false);
+    dialog_.setAutoReset(false);
+    dialog_.setMinimumDuration(0);
+    dialog_.setMinimumWidth(360);
+    if (cancellable) {
+      dialog_.setCancelButtonText(QStringLiteral("取消"));
+    } else {
+      dialog_.setCancelButton(nullptr);
+    }
+    dialog_.show();
+  }
+
+  void Show(const std::string& text, std::int64_t done, std::int64_t total) override {
+    dialog_.setLabelText(ToQt(text));
+    if (total > 0) {
+      constexpr int kSteps = 1000;
+      dialog_.setRange(0, kSteps);
+      dialog_.setValue(static_cast<int>(std::min(done, total) * kSteps / total));
+    } else {
+      dialog_.setRange(0, 0);  // a moving bar
+    }
+  }
+
+  bool Cancelled() override {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return dialog_.wasCanceled();
+  }
+
+ private:
+  QProgressDialog dialog_;
+};
+
+}  // namespace
+
+std::unique_ptr<ProgressWindow> QtModalServices::OpenProgress(const std::string& title,
+                                                              bool cancellable) {
+  return std::make_unique<QtProgressWindow>(title, cancellable);
 }
 
 }  // namespace torvane

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "app/transactions.h"
+#include "base/files.h"
 #include "base/text.h"
 #include "support/app_fixture.h"
 #include "support/fault_vfs.h"
@@ -397,6 +398,45 @@ TEST_F(SqlConsoleTest, AFailureSaysWhichStatementFailedAndWhatRan) {
     }
     EXPECT_EQ(shown, c.rows);
   }
+}
+
+// Statements that take a while show their progress. A cancel stops the running statement, which the
+// engine undoes whole, and runs none after it; the ones before it stay. A query's cancel keeps the
+// rows read so far and says it was cancelled.
+TEST_F(SqlConsoleTest, ACancelStopsTheRunningStatementAndUndoesIt) {
+  Open(
+      "CREATE TABLE t(a INTEGER, b TEXT);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000)"
+      " INSERT INTO t SELECT i, '行' || i FROM n;");
+  state_.ProgressDelayMs = 0;
+  const Bytes before = ReadFile(path_);
+  services_.QueueProgressCancel(1);
+  Execute("UPDATE t SET b = b || '改'");
+  EXPECT_EQ(OnlyBox().text,
+            "SQL语句执行失败！错误信息如下：\r\n\r\n已被用户取消，该语句所做的修改均已撤销。");
+  ASSERT_EQ(services_.progress_windows().size(), 1u);
+  EXPECT_EQ(services_.progress_windows()[0].title, "执行SQL语句");
+  EXPECT_TRUE(services_.progress_windows()[0].cancelled);
+  EXPECT_FALSE(state_.Connection.IsInTransaction());
+  EXPECT_EQ(ReadFile(path_), before);
+
+  services_.QueueProgressCancel(2);
+  Execute("INSERT INTO t VALUES (0, '新'); UPDATE t SET b = 'x'");
+  EXPECT_EQ(OnlyBox().text.rfind("第2条SQL语句执行失败！错误信息如下：\r\n\r\n已被用户取消，", 0),
+            0u)
+      << OnlyBox().text;
+  ASSERT_EQ(services_.progress_windows().size(), 1u);
+  EXPECT_EQ(
+      services_.progress_windows()[0].texts,
+      (std::vector<std::string>{"正在执行第1条SQL语句（共2条）：INSERT INTO t VALUES (0, '新');",
+                                "正在执行第2条SQL语句（共2条）：UPDATE t SET b = 'x'"}));
+  EXPECT_EQ(QueryText(path_, "SELECT count(*) FROM t"), "20001");
+  EXPECT_EQ(QueryText(path_, "SELECT count(*) FROM t WHERE b = 'x'"), "0");
+
+  services_.QueueProgressCancel(1);
+  Run("SELECT t.a FROM t, t AS u", true);
+  EXPECT_NE(OnlyBox().text.find("已被用户取消"), std::string::npos) << OnlyBox().text;
+  EXPECT_EQ(services_.progress_windows().at(0).title, "执行SQL查询");
 }
 
 // Inside a transaction (begun before, or by the text itself) the statements that ran before a

@@ -510,6 +510,51 @@ TEST_F(DesignerTest, ARebuildInsideTheUsersTransactionKeepsIt) {
   EXPECT_NE(services_.message_boxes()[0].text.find("外键约束"), std::string::npos);
 }
 
+// A rebuild that takes a while shows its progress; its cancel stops the engine and leaves the
+// file byte for byte as it was, and says so. Inside the user's transaction the window has no
+// cancel (stopping there would undo the user's transaction too), and the rebuild completes.
+TEST_F(DesignerTest, ACancelledRebuildLeavesTheFileAsItWas) {
+  Open(
+      "PRAGMA foreign_keys = ON; CREATE TABLE t (a INTEGER, b TEXT); CREATE INDEX ta ON t(a);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000)"
+      " INSERT INTO t SELECT i, '行' || i FROM n; CREATE TABLE u (c);");
+  state_.ProgressDelayMs = 0;
+  const Bytes before = ReadFile(path_);
+  Design("t");
+  Type(2, 2, "文本型");
+  services_.QueueProgressCancel(1);
+  Ok();
+  ASSERT_EQ(services_.progress_windows().size(), 1u);
+  EXPECT_EQ(services_.progress_windows()[0].title, "修改表");
+  EXPECT_TRUE(services_.progress_windows()[0].cancellable);
+  EXPECT_TRUE(services_.progress_windows()[0].cancelled);
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"已取消修改表 t，表未作任何修改。"}));
+  EXPECT_EQ(LastLogLine().find("已取消修改表 t，表未作任何修改"), 0u) << LastLogLine();
+  EXPECT_FALSE(state_.Connection.IsInTransaction());
+  EXPECT_EQ(ReadFile(path_), before);
+  EXPECT_EQ(QueryText(path_, "PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(QueryText(path_, "SELECT count(*) FROM sqlite_master WHERE name LIKE '%temp%'"), "0");
+
+  // The same change, not cancelled, goes through; the window showed what ran.
+  Ok();
+  EXPECT_EQ(MessageTexts().front(), "修改表 t 成功！");
+  EXPECT_EQ(QueryText(path_, "SELECT count(*) FROM t"), "20000");
+
+  window_.menu_item("开始事务")->Choose();
+  ASSERT_TRUE(state_.Connection.Execute("PRAGMA foreign_keys = OFF; INSERT INTO u VALUES (1)"));
+  Design("t");
+  Type(2, 2, "小数型");
+  services_.QueueProgressCancel(1);
+  Ok();
+  ASSERT_EQ(services_.progress_windows().size(), 1u);
+  EXPECT_FALSE(services_.progress_windows()[0].cancellable);
+  EXPECT_FALSE(services_.progress_windows()[0].cancelled);
+  EXPECT_EQ(MessageTexts().front(), "修改表 t 成功！");
+  EXPECT_TRUE(state_.Connection.IsInTransaction());
+  window_.menu_item("提交事务")->Choose();
+  EXPECT_EQ(QueryText(path_, "SELECT count(*) FROM u"), "1");
+}
+
 TEST_F(DesignerTest, AlterLoadsTheColumnsOfRealDefinitions) {
   static const struct {
     const char* table;

@@ -21,7 +21,7 @@ void ScriptedModalServices::QueueFileDialogAnswer(std::optional<std::string> pat
 
 int ScriptedModalServices::PendingAnswers() const {
   return static_cast<int>(message_box_answers_.size() + input_box_answers_.size() +
-                          file_dialog_answers_.size());
+                          file_dialog_answers_.size() + progress_cancels_.size());
 }
 
 void ScriptedModalServices::ClearRecords() {
@@ -30,6 +30,7 @@ void ScriptedModalServices::ClearRecords() {
   file_dialogs_.clear();
   shell_edits_.clear();
   web_addresses_.clear();
+  progress_windows_.clear();
 }
 
 int ScriptedModalServices::MessageBox(const std::string& text, int flags,
@@ -85,5 +86,48 @@ void ScriptedModalServices::OpenWebAddress(const std::string& url) {
 std::string ScriptedModalServices::ClipboardText() { return clipboard_; }
 
 void ScriptedModalServices::SetClipboardText(const std::string& text) { clipboard_ = text; }
+
+void ScriptedModalServices::QueueProgressCancel(int check) { progress_cancels_.push_back(check); }
+
+namespace {
+
+// A progress window that records what it shows and is cancelled when the test said so.
+class ScriptedProgress : public ProgressWindow {
+ public:
+  ScriptedProgress(std::vector<ScriptedModalServices::ProgressCall>& calls, int cancel_at)
+      : calls_(calls), index_(calls.size() - 1), cancel_at_(cancel_at) {}
+  void Show(const std::string& text, std::int64_t, std::int64_t) override {
+    if (index_ >= calls_.size()) return;  // the records were cleared
+    std::vector<std::string>& texts = calls_[index_].texts;
+    if (texts.empty() || texts.back() != text) texts.push_back(text);
+  }
+  bool Cancelled() override {
+    if (index_ >= calls_.size()) return false;
+    ++checks_;
+    if (cancel_at_ > 0 && checks_ >= cancel_at_ && calls_[index_].cancellable) {
+      calls_[index_].cancelled = true;
+    }
+    return calls_[index_].cancelled;
+  }
+
+ private:
+  std::vector<ScriptedModalServices::ProgressCall>& calls_;
+  std::size_t index_;
+  int cancel_at_;
+  int checks_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ProgressWindow> ScriptedModalServices::OpenProgress(const std::string& title,
+                                                                    bool cancellable) {
+  progress_windows_.push_back({title, cancellable, {}, false});
+  int cancel_at = 0;
+  if (!progress_cancels_.empty()) {
+    cancel_at = progress_cancels_.front();
+    progress_cancels_.pop_front();
+  }
+  return std::make_unique<ScriptedProgress>(progress_windows_, cancel_at);
+}
 
 }  // namespace torvane::testing

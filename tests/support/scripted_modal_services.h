@@ -40,6 +40,19 @@ class ScriptedModalServices : public ModalServices {
   // A path confirms the dialog with that full path; nullopt cancels it.
   void QueueFileDialogAnswer(std::optional<std::string> path);
 
+  // The next progress window is cancelled by the user when its work asks for the `check`th time
+  // whether it was (1 for the first time).
+  void QueueProgressCancel(int check);
+  // A progress window the program opened: its caption, whether it could be cancelled, the texts it
+  // showed in order, and whether it was cancelled.
+  struct ProgressCall {
+    std::string title;
+    bool cancellable = false;
+    std::vector<std::string> texts;
+    bool cancelled = false;
+  };
+  const std::vector<ProgressCall>& progress_windows() const { return progress_windows_; }
+
   // Answers still queued.
   int PendingAnswers() const;
 
@@ -62,8 +75,11 @@ class ScriptedModalServices : public ModalServices {
   void OpenWebAddress(const std::string& url) override;
   std::string ClipboardText() override;
   void SetClipboardText(const std::string& text) override;
+  std::unique_ptr<ProgressWindow> OpenProgress(const std::string& title, bool cancellable) override;
 
  private:
+  std::deque<int> progress_cancels_;
+  std::vector<ProgressCall> progress_windows_;
   std::deque<int> message_box_answers_;
   std::deque<std::optional<std::string>> input_box_answers_;
   std::deque<std::optional<std::string>> file_dialog_answers_;

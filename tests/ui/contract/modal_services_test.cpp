@@ -14,6 +14,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
@@ -163,6 +164,35 @@ TEST(QtModalServices, MessageBoxStylesGiveTheirButtonsIconsAndCodes) {
                 buttons.end())
           << expected;
     }
+  }
+}
+
+// The toolkit's progress dialog: modal to the application, its caption, the text and the share
+// done; the cancel button is heard when events are handled, and missing when the work cannot stop.
+TEST(QtModalServices, AProgressWindowShowsTheWorkAndHearsItsCancel) {
+  QtModalServices services;
+  for (const bool cancellable : {true, false}) {
+    std::unique_ptr<ProgressWindow> window = services.OpenProgress(FromUtf8("修改表"), cancellable);
+    auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("修改表"));
+    EXPECT_EQ(dialog->windowModality(), Qt::ApplicationModal);
+    window->Show(FromUtf8("正在复制记录"), 250, 1000);
+    EXPECT_EQ(dialog->labelText(), QStringLiteral("正在复制记录"));
+    EXPECT_EQ(dialog->value() * 4, dialog->maximum());
+    window->Show(FromUtf8("正在重建索引"), 0, 0);
+    EXPECT_EQ(dialog->maximum(), 0) << "a moving bar";
+    EXPECT_FALSE(window->Cancelled());
+    QPushButton* cancel = dialog->findChild<QPushButton*>();
+    EXPECT_EQ(cancel != nullptr && cancel->isVisible(), cancellable);
+    if (cancellable) {
+      ASSERT_NE(cancel, nullptr);
+      EXPECT_EQ(cancel->text(), QStringLiteral("取消"));
+      cancel->click();
+      EXPECT_TRUE(window->Cancelled());
+    }
+    window.reset();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   }
 }
 
