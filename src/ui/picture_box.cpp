@@ -1,4 +1,5 @@
 // PictureBox: a QLabel that shows the picture held in its bytes, recognised by their leading bytes.
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -38,7 +39,15 @@ QImage ReadImage(const Bytes& data, const char* format, QSize largest) {
   if (size.isValid() && (size.width() > largest.width() || size.height() > largest.height())) {
     reader.setScaledSize(size.scaled(largest, Qt::KeepAspectRatio));
   }
-  return reader.read();
+  // The toolkit refuses to decode a picture of more than 128 MB of pixels, which a stored picture
+  // may well be (8192 x 8192 is 256 MB). Most formats decode at full size before they scale: a
+  // picture up to kLargestDecodedMb is decoded, and only for as long as it is scaled down.
+  constexpr int kLargestDecodedMb = 2048;
+  const int limit = QImageReader::allocationLimit();
+  QImageReader::setAllocationLimit(std::max(limit, kLargestDecodedMb));
+  QImage image = reader.read();
+  QImageReader::setAllocationLimit(limit);
+  return image;
 }
 
 QPixmap Decode(const Bytes& data, PictureFormat format) {

@@ -135,6 +135,12 @@ TEST(PictureBox, APictureLargerThanTheScreenIsKeptAtTheScreensSize) {
     EXPECT_EQ(label.pixmap().size(), QSize(screen.width(), screen.height() / 2)) << format;
     EXPECT_EQ(box.Picture(), picture) << format;
   }
+  // A picture of more pixels than the toolkit decodes by default (128 MB) is shown all the same.
+  const Bytes huge = Encode("BMP", 6000, 6000);
+  box.SetPicture(huge);
+  ASSERT_TRUE(box.ShowsImage());
+  EXPECT_LE(label.pixmap().width(), screen.width());
+  EXPECT_LE(label.pixmap().height(), screen.height());
 }
 
 TEST(PictureBox, ShowsPcxPixels) {
