@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/long_work.h"
 #include "app/messages.h"
 #include "app/operation_log.h"
 #include "app/schema_tree.h"
@@ -59,8 +60,15 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
   // A backup that failed is told once the open's outcome is known: a file that cannot be opened
   // either gets one message, the open's, which carries the engine's reason.
   std::string backup_failure;
-  const bool backed_up = BackupDatabase(app, path, BackupPurpose::kOpen, &backup_failure);
+  bool backup_cancelled = false;
+  const bool backed_up =
+      BackupDatabase(app, path, BackupPurpose::kOpen, &backup_failure, &backup_cancelled);
   const std::string verb = create ? "新建" : "打开";
+  // The user stopped the backup: the file is not opened without it.
+  if (backup_cancelled) {
+    app.services.MessageBox("已取消备份，数据库 [" + path + "] 没有打开。", kMbOk);
+    return;
+  }
   // A cursor or record set left from an earlier connection must not outlive it.
   StopRowCount(app.state);
   app.state.Cursor.Close();
@@ -173,7 +181,7 @@ std::string BackupFileName(const std::string& path, const LocalDateTime& now) {
 }
 
 bool BackupDatabase(App& app, const std::string& path, BackupPurpose purpose,
-                    std::string* deferred_box) {
+                    std::string* deferred_box, bool* cancelled) {
   if (!FileExists(path)) return true;
   const std::string folder = BackupDirectory();
   const std::string target = folder + "/" + BackupFileName(path, LocalNow());
@@ -185,10 +193,30 @@ bool BackupDatabase(App& app, const std::string& path, BackupPurpose purpose,
     error = "无法建立备份文件夹 " + folder + "：" + made.message();
   } else {
     RemoveLeftoverBackups(folder);
-    const Status copied = BackupDatabaseFile(path, target);
+    Status copied;
+    bool stopped = false;
+    {
+      LongWork work(app, "备份数据库", "正在备份数据库文件 " + path + "……");
+      copied = BackupDatabaseFile(path, target, [&](std::uint64_t done, std::uint64_t total) {
+        // Megabytes to one decimal.
+        auto mb = [](std::uint64_t bytes) {
+          return DoubleToText(static_cast<double>(bytes * 10 / (1024 * 1024)) / 10.0);
+        };
+        work.Update(
+            "正在备份数据库文件 " + path + "：已复制 " + mb(done) + " MB，共 " + mb(total) + " MB",
+            static_cast<std::int64_t>(done), static_cast<std::int64_t>(total));
+        return work.KeepGoing();
+      });
+      stopped = work.Cancelled() && !copied.ok();
+    }
     if (copied.ok()) {
       AppendLog(app, "已将数据库文件备份到：" + target);
       return true;
+    }
+    if (stopped) {
+      AppendLog(app, "已取消备份数据库：" + path);
+      if (cancelled != nullptr) *cancelled = true;
+      return false;
     }
     error = copied.message();
   }

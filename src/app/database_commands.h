@@ -49,9 +49,11 @@ enum class BackupPurpose {
 // logs the copy; temporary files a killed backup left there are removed first. True when there is
 // no file at `path` or the copy was made; false when it could not be made, reported in the log and
 // in a box with the system's reason, or, when `deferred_box` is given, with that box's text left
-// there for the caller to show once it knows what follows.
+// there for the caller to show once it knows what follows. A copy that takes a while shows a
+// progress window (LongWork); when the user cancels it, nothing is left of the copy, the log says
+// so, no box is shown, `*cancelled` (when given) is set, and the result is false.
 bool BackupDatabase(App& app, const std::string& path, BackupPurpose purpose,
-                    std::string* deferred_box = nullptr);
+                    std::string* deferred_box = nullptr, bool* cancelled = nullptr);
 
 // The backup folder: run directory + "/数据库备份" in a build tree or a portable copy;
 // $XDG_DATA_HOME/torvane/数据库备份 for an installed program (see ProgramPlaces).

@@ -41,6 +41,12 @@ void LongWork::Step(std::string text, std::int64_t done, std::int64_t total) {
   (void)KeepGoing();
 }
 
+void LongWork::Update(std::string text, std::int64_t done, std::int64_t total) {
+  text_ = std::move(text);
+  done_ = done;
+  total_ = total;
+}
+
 bool LongWork::KeepGoing() {
   if (cancelled_) return false;
   // Handling events may paint the grid, which asks nothing of the engine; nothing handled here may

@@ -31,7 +31,10 @@ class LongWork {
   LongWork& operator=(const LongWork&) = delete;
 
   // What runs now and how far it has got: `done` of `total`, or no measure when `total` is 0.
+  // Shown at once (once the window shows at all), and the user's cancel is looked for.
   void Step(std::string text, std::int64_t done = 0, std::int64_t total = 0);
+  // The same for work that reports often: shown when the window is next brought up to date.
+  void Update(std::string text, std::int64_t done, std::int64_t total);
   // Asks, as the engine does: whether to go on. False once the user cancelled.
   bool KeepGoing();
   // Whether the user cancelled.

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <dirent.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -56,6 +57,25 @@ std::string PartialName(const std::string& folder) {
          IntToText(++counter) + kPartialSuffix;
 }
 
+// How far a copy has got, and the caller's question whether to go on.
+struct Progress {
+  const CopyProgress* keep_going = nullptr;
+  std::uint64_t total = 0;
+  std::uint64_t done = 0;
+  bool stopped = false;
+  // Counts `bytes` more as copied; false once the caller said to stop.
+  bool Advance(std::uint64_t bytes) {
+    done += bytes;
+    if (keep_going != nullptr && *keep_going && !(*keep_going)(std::min(done, total), total)) {
+      stopped = true;
+    }
+    return !stopped;
+  }
+};
+
+// The most the kernel is asked to copy at once, so that a large file's copy is heard from.
+constexpr std::size_t kCopyChunk = std::size_t{64} << 20;
+
 // A connection closed when it goes.
 struct Connection {
   sqlite3* db = nullptr;
@@ -73,7 +93,7 @@ struct Connection {
 
 // Copies the rest of `in` into `out` by reads and writes; false with errno set and `write_failed`
 // telling which side failed.
-bool CopyByReading(int in, int out, bool& write_failed) {
+bool CopyByReading(int in, int out, bool& write_failed, Progress& progress) {
   char buffer[1 << 16];
   for (;;) {
     const ssize_t got = ::read(in, buffer, sizeof buffer);
@@ -92,6 +112,11 @@ bool CopyByReading(int in, int out, bool& write_failed) {
       }
       done += put;
     }
+    if (!progress.Advance(static_cast<std::uint64_t>(got))) {
+      errno = ECANCELED;
+      write_failed = false;
+      return false;
+    }
   }
 }
 
@@ -100,15 +125,21 @@ bool CopyByReading(int in, int out, bool& write_failed) {
 // else the kernel's own copy, which never brings the bytes up into the program; reads and writes
 // where the kernel offers neither. False with errno set and `write_failed` telling which side
 // failed.
-bool CopyContents(int in, int out, off_t size, bool& write_failed) {
+bool CopyContents(int in, int out, off_t size, bool& write_failed, Progress& progress) {
   if (::ioctl(out, FICLONE, in) == 0) return true;
   off_t copied = 0;
   while (copied < size) {
     const ssize_t moved =
-        ::copy_file_range(in, nullptr, out, nullptr, static_cast<std::size_t>(size - copied), 0);
+        ::copy_file_range(in, nullptr, out, nullptr,
+                          std::min(static_cast<std::size_t>(size - copied), kCopyChunk), 0);
     if (moved < 0 && errno == EINTR) continue;
     if (moved > 0) {
       copied += moved;
+      if (!progress.Advance(static_cast<std::uint64_t>(moved))) {
+        errno = ECANCELED;
+        write_failed = false;
+        return false;
+      }
       continue;
     }
     // Refused before anything moved (another file system, a kind of file the kernel does not
@@ -123,14 +154,15 @@ bool CopyContents(int in, int out, off_t size, bool& write_failed) {
       write_failed = true;
       return false;
     }
-    return CopyByReading(in, out, write_failed);
+    return CopyByReading(in, out, write_failed, progress);
   }
   // Whatever lies beyond the size taken at the start.
-  return CopyByReading(in, out, write_failed);
+  return CopyByReading(in, out, write_failed, progress);
 }
 
 // Copies the bytes of `from` into the new file `to`; false with the system's reason.
-bool CopyBytes(const std::string& from, const std::string& to, std::string& error) {
+bool CopyBytes(const std::string& from, const std::string& to, std::string& error,
+               Progress& progress) {
   const int in = ::open(SystemPath(from).c_str(), O_RDONLY | O_CLOEXEC);
   struct stat source {};
   if (in < 0 || ::fstat(in, &source) != 0) {
@@ -145,7 +177,7 @@ bool CopyBytes(const std::string& from, const std::string& to, std::string& erro
     return false;
   }
   bool write_failed = false;
-  bool ok = CopyContents(in, out, source.st_size, write_failed);
+  bool ok = CopyContents(in, out, source.st_size, write_failed, progress);
   if (!ok) error = SystemError(write_failed ? "无法写入 " + FolderOf(to) : "无法读取 " + from);
   ::close(in);
   if (::close(out) != 0 && ok) {
@@ -169,7 +201,8 @@ bool FlushFile(const std::string& path, std::string& error) {
 
 // The copy taken through the engine's online backup, which reads the file and its write-ahead log
 // as one committed state.
-bool OnlineBackup(const std::string& source, const std::string& target, std::string& error) {
+bool OnlineBackup(const std::string& source, const std::string& target, std::string& error,
+                  Progress& progress) {
   Connection from, to;
   if (!from.Open(source, SQLITE_OPEN_READWRITE, error)) return false;
   if (!to.Open(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error)) return false;
@@ -178,7 +211,21 @@ bool OnlineBackup(const std::string& source, const std::string& target, std::str
     error = sqlite3_errmsg(to.db);
     return false;
   }
-  const int rc = sqlite3_backup_step(backup, -1);
+  // A few megabytes of pages at a time, so that the caller hears how far it has got.
+  constexpr int kPagesAtOnce = 1024;
+  int rc = SQLITE_OK;
+  int copied_pages = 0;
+  while (rc == SQLITE_OK) {
+    rc = sqlite3_backup_step(backup, kPagesAtOnce);
+    const int count = sqlite3_backup_pagecount(backup);
+    const int pages = count - sqlite3_backup_remaining(backup);
+    const std::uint64_t page_size = count > 0 ? progress.total / count : 4096;
+    if (rc == SQLITE_OK &&
+        !progress.Advance(static_cast<std::uint64_t>(pages - copied_pages) * page_size)) {
+      rc = SQLITE_INTERRUPT;
+    }
+    copied_pages = pages;
+  }
   sqlite3_backup_finish(backup);
   if (rc != SQLITE_DONE) {
     error = sqlite3_errstr(rc);
@@ -195,9 +242,11 @@ bool OnlineBackup(const std::string& source, const std::string& target, std::str
 // The file and its journal copied side by side; opening the copy makes the engine roll the journal
 // back into it, as it would after a crash. The copy is checked afterwards: a commit another
 // program finished while the two were copied could leave them out of step.
-bool CopyWithJournal(const std::string& source, const std::string& target, std::string& error) {
+bool CopyWithJournal(const std::string& source, const std::string& target, std::string& error,
+                     Progress& progress) {
   const std::string journal = target + "-journal";
-  bool ok = CopyBytes(source, target, error) && CopyBytes(source + "-journal", journal, error);
+  bool ok = CopyBytes(source, target, error, progress) &&
+            CopyBytes(source + "-journal", journal, error, progress);
   if (ok) {
     Connection copy;
     ok = copy.Open(target, SQLITE_OPEN_READWRITE, error);
@@ -222,38 +271,47 @@ bool CopyWithJournal(const std::string& source, const std::string& target, std::
 // the lock cannot be had because the file's pages are being changed under a journal (a
 // transaction of this program that outgrew its cache, or a crashed program's journal), and to a
 // plain copy when the file is not a database the engine can read.
-bool LockedCopy(const std::string& source, const std::string& target, std::string& error) {
+bool LockedCopy(const std::string& source, const std::string& target, std::string& error,
+                Progress& progress) {
   const bool journal = NonEmptyFile(source + "-journal");
   Connection reader;
-  if (!reader.Open(source, SQLITE_OPEN_READONLY, error)) return CopyBytes(source, target, error);
+  if (!reader.Open(source, SQLITE_OPEN_READONLY, error)) {
+    return CopyBytes(source, target, error, progress);
+  }
   // With a journal beside the file there is another way when the lock is refused: no waiting.
   if (journal) sqlite3_busy_timeout(reader.db, 0);
   const int rc = reader.Run("BEGIN; SELECT count(*) FROM sqlite_master");
   if (rc == SQLITE_OK) {
-    const bool ok = CopyBytes(source, target, error);
+    const bool ok = CopyBytes(source, target, error, progress);
     reader.Run("COMMIT");
     return ok;
   }
-  if (journal) return CopyWithJournal(source, target, error);
+  if (journal) return CopyWithJournal(source, target, error, progress);
   if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
     error = sqlite3_errmsg(reader.db);
     return false;
   }
   // Not a database the engine reads (or damaged): the user's bytes are kept as they are.
-  return CopyBytes(source, target, error);
+  return CopyBytes(source, target, error, progress);
 }
 
 }  // namespace
 
-Status BackupDatabaseFile(const std::string& source, const std::string& target) {
+Status BackupDatabaseFile(const std::string& source, const std::string& target,
+                          const CopyProgress& keep_going) {
   std::string error;
   const std::string folder = FolderOf(target);
   const std::string partial = PartialName(folder);
+  Progress progress;
+  progress.keep_going = &keep_going;
+  std::error_code size_error;
+  progress.total = std::filesystem::file_size(SystemPath(source), size_error);
+  if (size_error) progress.total = 0;
   bool ok;
   if (NonEmptyFile(source + "-wal") || HeaderSaysWal(source)) {
-    ok = OnlineBackup(source, partial, error);
+    ok = OnlineBackup(source, partial, error, progress);
   } else {
-    ok = LockedCopy(source, partial, error);
+    ok = LockedCopy(source, partial, error, progress);
   }
   ok = ok && FlushFile(partial, error);
   if (ok && ::rename(SystemPath(partial).c_str(), SystemPath(target).c_str()) != 0) {
@@ -264,6 +322,7 @@ Status BackupDatabaseFile(const std::string& source, const std::string& target) 
     for (const char* suffix : {"", "-journal"}) {
       if (FileExists(partial + suffix)) DeleteFile(partial + suffix);
     }
+    if (progress.stopped) return Status::Failure("备份已取消", SQLITE_INTERRUPT);
     return Status::Failure(error);
   }
   // The new name is kept by the folder, which is flushed too.

@@ -2,6 +2,8 @@
 
 // Backup copies of database files that hold every committed change and no uncommitted one.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "base/status.h"
@@ -20,9 +22,15 @@ namespace torvane {
 // cache, or one a crashed program left) is copied together with its journal, which the engine then
 // rolls back in the copy. A file the engine cannot read as a database is copied as it is.
 //
+// `keep_going`, when given, is asked as the copy goes, with the bytes copied so far and the file's
+// size (a clone of the file's blocks asks nothing: it takes no time); false stops the copy, which
+// then fails with code SQLITE_INTERRUPT.
+//
 // A failure gives the system's or the engine's reason when the copy could not be made; nothing is
 // then left behind. Names are internal text.
-Status BackupDatabaseFile(const std::string& source, const std::string& target);
+using CopyProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+Status BackupDatabaseFile(const std::string& source, const std::string& target,
+                          const CopyProgress& keep_going = {});
 
 // Removes from `folder` the temporary files of backups whose program no longer runs (killed
 // half-way); returns how many were removed.

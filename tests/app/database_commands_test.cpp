@@ -17,6 +17,18 @@ using testing::AppTest;
 using testing::MakeDatabase;
 using testing::QueryText;
 
+// How many files the backup folder holds now (partial copies included).
+std::size_t NamesInBackupFolder() {
+  std::error_code error;
+  std::size_t names = 0;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(SystemPath(BackupDirectory()), error)) {
+    (void)entry;
+    ++names;
+  }
+  return names;
+}
+
 TEST(BackupFileName, DropsTrailingZeroUnits) {
   static const struct {
     LocalDateTime when;
@@ -54,6 +66,35 @@ TEST_F(AppTest, OpenCommandBacksUpAndOpensTheChosenFile) {
   window_.menu_item("打开数据库...")->Choose();
   EXPECT_EQ(state_.DatabasePath, path);
   EXPECT_TRUE(state_.Connection.IsOpen());
+}
+
+// A backup that takes a while shows its progress; cancelled, it leaves no copy and the file is not
+// opened without one.
+TEST_F(AppTest, ACancelledBackupLeavesNoCopyAndOpensNothing) {
+  const std::string path = MakeDb(
+      "CREATE TABLE a(x);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)"
+      " INSERT INTO a SELECT randomblob(500) FROM n;");
+  Start();
+  state_.ProgressDelayMs = 0;
+  const std::size_t backups_before = NamesInBackupFolder();
+  services_.QueueProgressCancel(1);
+  services_.QueueFileDialogAnswer(path);
+  window_.toolbar().ClickButton(1);
+  ASSERT_EQ(services_.progress_windows().size(), 1u);
+  EXPECT_EQ(services_.progress_windows()[0].title, "备份数据库");
+  EXPECT_TRUE(services_.progress_windows()[0].cancelled);
+  EXPECT_EQ(MessageTexts(),
+            (std::vector<std::string>{"已取消备份，数据库 [" + path + "] 没有打开。"}));
+  EXPECT_EQ(LastLogLine(), "已取消备份数据库：" + path);
+  EXPECT_FALSE(state_.Connection.IsOpen());
+  EXPECT_EQ(NamesInBackupFolder(), backups_before);
+
+  // Not cancelled, it is made, and the file opens.
+  services_.QueueFileDialogAnswer(path);
+  window_.toolbar().ClickButton(1);
+  EXPECT_EQ(state_.DatabasePath, path);
+  EXPECT_EQ(backups_made().size(), 1u);
 }
 
 TEST_F(AppTest, NewDatabaseReplacesAnExistingFileAfterABackup) {
