@@ -11,6 +11,7 @@
 #include "base/text.h"
 #include "db/command_transaction.h"
 #include "db/sql_name.h"
+#include "platform/free_memory.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 
@@ -199,6 +200,12 @@ void FillGrid(Grid& grid, const TextTable& rows, bool header, bool numbers) {
   // result of a million rows is shown without a second copy of its texts.
   grid.ShowCells(ShareAsCells(rows), header, numbers);
   grid.FitColumnWidths();
+  // The rows shown before are let go of now (unless their record set still holds them). A large
+  // result's memory goes back to the system, so that results shown in turn do not add up.
+  constexpr std::size_t kLargeResult = 16 << 20;
+  static std::size_t shown_before = 0;
+  if (shown_before >= kLargeResult) ReturnFreeMemory();
+  shown_before = rows.HeldBytes();
 }
 
 void FillComboFromList(ComboBox& combo, const std::vector<std::string>& items, int selection) {

@@ -1,0 +1,9 @@
+#include "platform/free_memory.h"
+
+#include <malloc.h>
+
+namespace torvane {
+
+void ReturnFreeMemory() { ::malloc_trim(0); }
+
+}  // namespace torvane
