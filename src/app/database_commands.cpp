@@ -74,7 +74,8 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
   app.state.Cursor.Close();
   app.state.RecordSet.Close();
   bool opened = app.state.Connection.Open(path, create);
-  std::string error;
+  // An engine that could not open the file says why.
+  std::string error = opened ? std::string() : app.state.Connection.GetErrorText();
   if (opened) {
     // The backup has already waited for another program's lock: the user is not made to wait
     // twice for the same lock.

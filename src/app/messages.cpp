@@ -1,22 +1,25 @@
 #include "app/messages.h"
 
 #include "app/operation_log.h"
-#include "app/record_grid.h"
 #include "app/transactions.h"
 
 namespace torvane {
+
+void ReportFailure(App& app, const std::string& text, const std::string& log_line, int flags,
+                   const std::string& caption) {
+  AppendLog(app, log_line);
+  const std::string loss = TakeTransactionLoss(app);
+  // The window already shows the file when the user reads that it does.
+  if (!loss.empty()) ShowFileAfterLoss(app);
+  app.services.MessageBox(loss.empty() ? text : text + "\r\n\r\n" + loss, flags, caption);
+}
 
 namespace {
 
 void ShowError(App& app, const std::string& message, const std::string& error_text, int flags,
                const std::string& caption) {
-  AppendLog(app, FailureLogLine(message, error_text));
-  const std::string loss = TakeTransactionLoss(app);
-  std::string text = message + "错误信息如下：\r\n\r\n" + error_text;
-  if (!loss.empty()) text += "\r\n\r\n" + loss;
-  // The grid already shows the file when the user reads that it does.
-  if (!loss.empty()) ReloadShownTable(app);
-  app.services.MessageBox(text, flags, caption);
+  ReportFailure(app, message + "错误信息如下：\r\n\r\n" + error_text,
+                FailureLogLine(message, error_text), flags, caption);
 }
 
 }  // namespace

@@ -20,5 +20,9 @@ void ReportError(App& app, const std::string& message);
 // to roll back first, which leaves the engine with no error to report.
 void ReportErrorText(App& app, const std::string& message, const std::string& error_text,
                      int flags = kMbOkStop, const std::string& caption = "错误：");
+// A failure a command words in its own way: logs `log_line`, then shows `text` with `flags` and
+// `caption`. A failure that ended the user's transaction is told as ReportError tells it.
+void ReportFailure(App& app, const std::string& text, const std::string& log_line, int flags,
+                   const std::string& caption);
 
 }  // namespace torvane

@@ -7,6 +7,7 @@
 #include "app/database_commands.h"
 #include "app/messages.h"
 #include "app/operation_log.h"
+#include "app/transactions.h"
 #include "base/clock.h"
 #include "base/text.h"
 #include "db/command_transaction.h"
@@ -138,7 +139,11 @@ void Browse(App& app, const std::string& name, ItemKind kind, bool log) {
 }  // namespace
 
 void BrowseObject(App& app, const std::string& name, ItemKind kind) {
+  const bool open = app.state.Connection.IsInTransaction();
   Browse(app, name, kind, true);
+  // A read of the browse that failed on the file, even one it passes over (the definition, the
+  // keys), ends the user's transaction.
+  if (open) ReportTransactionEndedByRead(app);
 }
 
 void ReloadShownTable(App& app, AfterReload after) {
@@ -155,8 +160,10 @@ void ReloadShownTable(App& app, AfterReload after) {
   const int column = grid.CurrentColumn();
   const int record = records.SelectedIndex();
   const int field = fields.SelectedIndex();
+  const bool open = app.state.Connection.IsInTransaction();
   Browse(app, tree.ItemText(item), static_cast<ItemKind>(kind), false);
-  if (after == AfterReload::kNoCell) return;
+  // As after a browse: the reads may have ended the user's transaction, and the file is shown anew.
+  if ((open && ReportTransactionEndedByRead(app)) || after == AfterReload::kNoCell) return;
   const bool keep_panel = after == AfterReload::kSameCellKeepPanel;
   // The same cell again, as far as the table still has it. Moving there raises the grid's event,
   // which selects its record and field in the field panel and reads them, as a click would; a

@@ -1,6 +1,10 @@
 #include "app/schema_tree.h"
 
+#include <iterator>
+#include <utility>
+
 #include "app/database_commands.h"
+#include "app/messages.h"
 #include "app/record_grid.h"
 #include "base/text.h"
 #include "ui/main_window.h"
@@ -30,12 +34,29 @@ int SelectedKind(App& app) {
 
 }  // namespace
 
-void RefreshNameLists(App& app) {
+bool RefreshNameLists(App& app) {
   ZuveviRE& db = app.state.Connection;
-  app.state.TableNames = db.GetTableNames(true, false, false);
-  app.state.ViewNames = db.GetTableNames(false, true, false);
-  app.state.TempTableNames = db.GetTableNames(true, false, true);
-  app.state.TempViewNames = db.GetTableNames(false, true, true);
+  AppState& s = app.state;
+  static const struct {
+    bool tables, views, temporary;
+    std::vector<std::string> AppState::*list;
+  } kLists[] = {
+      {true, false, false, &AppState::TableNames},
+      {false, true, false, &AppState::ViewNames},
+      {true, false, true, &AppState::TempTableNames},
+      {false, true, true, &AppState::TempViewNames},
+  };
+  std::vector<std::string> read[std::size(kLists)];
+  for (std::size_t i = 0; i < std::size(kLists); ++i) {
+    read[i] = db.GetTableNames(kLists[i].tables, kLists[i].views, kLists[i].temporary);
+    // An empty list is also what a failed read gives: the engine's message tells them apart.
+    if (!db.GetErrorText().empty()) {
+      ReportError(app, "读取表和视图的名称失败！");
+      return false;
+    }
+  }
+  for (std::size_t i = 0; i < std::size(kLists); ++i) s.*kLists[i].list = std::move(read[i]);
+  return true;
 }
 
 void RefreshSchemaTree(App& app, const std::string& select) {
@@ -64,7 +85,13 @@ void RefreshSchemaTree(App& app, const std::string& select) {
       break;
     }
   }
+  const bool open = app.state.Connection.IsInTransaction();
   tree.SetSelectedIndex(selected);
+  // The browse of the selected item ended the user's transaction (told by the browse): tables and
+  // views it made, renamed or dropped are back as they were, and the tree lists them so.
+  if (open && !app.state.Connection.IsInTransaction() && RefreshNameLists(app)) {
+    RefreshSchemaTree(app, select);
+  }
 }
 
 void RefreshSchema(App& app, const std::string& select) {

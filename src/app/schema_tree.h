@@ -17,8 +17,10 @@ enum class ItemKind : int {
   kView = 200,      // a view or a temporary view
 };
 
-// Reloads the four name lists from the connection.
-void RefreshNameLists(App& app);
+// Reloads the four name lists from the connection. False when the catalog cannot be read (a read
+// error on the file): the failure is reported (box and log) and the lists stay as they were, so
+// the tree never shows a database without its tables.
+bool RefreshNameLists(App& app);
 
 // Rebuilds the tree from the name lists with the current display filter, then selects the table or
 // view named `select` when it is listed, and otherwise the item at the index that was selected

@@ -1,9 +1,13 @@
 #include "app/transactions.h"
 
+#include <tuple>
+
 #include "app/messages.h"
 #include "app/operation_log.h"
 #include "app/record_grid.h"
+#include "app/schema_tree.h"
 #include "base/text.h"
+#include "ui/main_window.h"
 #include "ui/modal_services.h"
 
 namespace torvane {
@@ -12,12 +16,45 @@ void NoteTransactionState(App& app) {
   app.state.TransactionSeenOpen = app.state.Connection.IsInTransaction();
 }
 
+bool TransactionEndedByEngine(const App& app) {
+  return app.state.TransactionSeenOpen && !app.state.Connection.IsInTransaction();
+}
+
 std::string TakeTransactionLoss(App& app) {
-  if (!app.state.TransactionSeenOpen || app.state.Connection.IsInTransaction()) return "";
+  if (!TransactionEndedByEngine(app)) return "";
   app.state.TransactionSeenOpen = false;
   AppendLog(app, "[×]数据库引擎已回滚当前事务，其中尚未提交的修改都已丢失。");
   return "数据库引擎因此回滚了当前事务：事务中尚未提交的修改都已丢失，表中显示的是数据库文件现在的"
          "内容。";
+}
+
+bool StopForEndedTransaction(App& app, const std::string& message) {
+  if (!TransactionEndedByEngine(app)) return false;
+  ReportError(app, message);
+  return true;
+}
+
+bool ReportTransactionEndedByRead(App& app) {
+  const std::string loss = TakeTransactionLoss(app);
+  if (loss.empty()) return false;
+  ReloadShownTable(app);
+  app.services.MessageBox("读取数据库文件时出错，" + loss, kMbOkStop, "错误：");
+  return true;
+}
+
+void ShowFileAfterLoss(App& app) {
+  const AppState& s = app.state;
+  const auto before = std::make_tuple(s.TableNames, s.ViewNames, s.TempTableNames, s.TempViewNames);
+  RefreshNameLists(app);
+  if (std::tie(s.TableNames, s.ViewNames, s.TempTableNames, s.TempViewNames) == before) {
+    ReloadShownTable(app);
+    return;
+  }
+  // Rebuilding the tree shows the table or view shown before again, while it still exists.
+  TreeView& tree = app.window.tree();
+  const int item = tree.SelectedIndex();
+  const bool object = tree.ItemData(item) >= static_cast<int>(ItemKind::kTable);
+  RefreshSchemaTree(app, object ? tree.ItemText(item) : std::string());
 }
 
 void BeginTransactionCommand(App& app) {

@@ -34,9 +34,13 @@ bool CommandTransaction::Commit() {
 void CommandTransaction::Rollback() {
   if (nested_) {
     // ROLLBACK TO leaves the savepoint open; RELEASE then ends it without undoing anything else.
+    // A ROLLBACK TO that failed on the file may have ended the user's whole transaction, and the
+    // savepoint with it: the engine's reason then stays the last error, not RELEASE's.
     if (active_) {
-      connection_.Execute(std::string("ROLLBACK TO ") + kCommandSavepoint);
-      connection_.Execute(std::string("RELEASE ") + kCommandSavepoint);
+      const bool undone = connection_.Execute(std::string("ROLLBACK TO ") + kCommandSavepoint);
+      if (undone || connection_.IsInTransaction()) {
+        connection_.Execute(std::string("RELEASE ") + kCommandSavepoint);
+      }
     }
   } else {
     connection_.RollbackTransaction();

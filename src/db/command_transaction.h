@@ -23,7 +23,9 @@ class CommandTransaction {
   // Makes its work part of the database (or of the user's transaction); false when the engine
   // refuses, and then it is still active.
   bool Commit();
-  // Undoes its work; the user's own transaction, if any, stays open.
+  // Undoes its work; the user's own transaction, if any, stays open, unless undoing it failed on
+  // the file (an I/O error), which ends that transaction too: the engine's reason is then the
+  // connection's last error.
   void Rollback();
   // Whether it runs inside the user's transaction.
   bool nested() const { return nested_; }

@@ -23,6 +23,7 @@ ZuveviRE::~ZuveviRE() { Close(); }
 
 bool ZuveviRE::Open(const std::string& file_name, bool create) {
   Close();
+  open_failure_ = Engine::Error();
   std::string engine_name;
   if (file_name.empty() || EqualsIgnoreCase(file_name, ":memory:")) {
     if (!create) return false;
@@ -36,7 +37,11 @@ bool ZuveviRE::Open(const std::string& file_name, bool create) {
   if (db == nullptr) return false;
   // The engine may hand out a connection even when opening failed; it is closed again at once.
   auto engine = std::make_shared<Engine>(db);
-  if (rc != SQLITE_OK) return false;
+  if (rc != SQLITE_OK) {
+    // The engine's reason (a read error, a lock it could not take) goes once the handle is closed.
+    open_failure_ = engine->LastError();
+    return false;
+  }
   db_ = std::move(engine);
   SetBusyTimeout(kBusyTimeoutMs);
   return true;
@@ -108,13 +113,12 @@ SqliteDataset ZuveviRE::Query(const std::string& sql) {
 }
 
 std::string ZuveviRE::GetErrorText() const {
-  if (!db_) return "";
-  const std::string message = db_->LastError().message;
+  const std::string message = db_ ? db_->LastError().message : open_failure_.message;
   if (EqualsIgnoreCase(message, "not an error")) return "";
   return TextPrefix(message, static_cast<int>(kErrorTextLimit));
 }
 
-int ZuveviRE::GetErrorCode() const { return db_ ? db_->LastError().code : 0; }
+int ZuveviRE::GetErrorCode() const { return db_ ? db_->LastError().code : open_failure_.code; }
 
 std::int64_t ZuveviRE::GetLastInsertRowId() const {
   return db_ ? sqlite3_last_insert_rowid(db_->get()) : 0;

@@ -38,7 +38,8 @@ class ZuveviRE {
   // case) means an in-memory database, which only `create` may open. Without `create` the file must
   // exist and be readable; with it, the engine creates a missing file. The name is internal text
   // and reaches the file system as UTF-8. False when refused (nothing reaches the engine, and
-  // GetErrorText is "") or when the engine cannot open it; the object is closed then.
+  // GetErrorText is "") or when the engine cannot open it (GetErrorText and GetErrorCode then give
+  // the engine's reason until the next Open); the object is closed then.
   [[nodiscard]] bool Open(const std::string& file_name = "", bool create = false);
 
   // How long statements wait for another program's lock (kBusyTimeoutMs after every open); 0 makes
@@ -90,9 +91,11 @@ class ZuveviRE {
   [[nodiscard]] SqliteDataset Query(const std::string& sql);
 
   // The engine's message for the last engine call on this connection, by whatever object it was
-  // made, cut to 199 bytes; "" when that call succeeded or when not open.
+  // made, cut to 199 bytes; "" when that call succeeded or when not open, unless the engine failed
+  // to open the file (see Open).
   [[nodiscard]] std::string GetErrorText() const;
-  // The engine's result code for that call; 0 when not open.
+  // The engine's result code for that call; 0 when not open, unless the engine failed to open the
+  // file.
   [[nodiscard]] int GetErrorCode() const;
   // That call's failure as a Status: the engine's message and result code.
   [[nodiscard]] Status LastFailure() const {
@@ -144,6 +147,8 @@ class ZuveviRE {
                                         const std::string& order_by, bool& ok);
 
   EngineHandle db_;
+  // Why the engine could not open the file, for GetErrorText while closed.
+  Engine::Error open_failure_;
 };
 
 }  // namespace torvane

@@ -4,6 +4,8 @@
 #include <set>
 #include <utility>
 
+#include <sqlite3.h>
+
 #include "base/text.h"
 #include "db/command_transaction.h"
 #include "db/connection.h"
@@ -43,6 +45,23 @@ const SchemaObject* Blamed(const std::vector<SchemaObject>& objects, const std::
   return blamed;
 }
 
+// Whether result code `code` is the file's failure rather than the schema's: an I/O error, a full
+// disk, a lock, a damaged file.
+bool IsFileFailure(int code) {
+  switch (code & 0xff) {
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_NOMEM:
+    case SQLITE_CORRUPT:
+    case SQLITE_CANTOPEN:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 bool ReadViewsAndTriggers(ZuveviRE& db, std::vector<SchemaObject>& objects) {
@@ -70,7 +89,16 @@ SchemaCheck CheckSchema(ZuveviRE& db) {
   SchemaCheck check;
   std::vector<SchemaObject> objects;
   std::set<std::string> names;
-  if (!db.IsOpen() || !ReadViewsAndTriggers(db, objects) || !ReadNames(db, names)) return check;
+  if (!db.IsOpen()) return check;
+  // Taken before anything else runs; a file opened read only is no failure of the file.
+  const auto note_failure = [&db, &check] {
+    const Status failure = db.LastFailure();
+    if ((failure.code() & 0xff) != SQLITE_READONLY) check.failure = failure;
+  };
+  if (!ReadViewsAndTriggers(db, objects) || !ReadNames(db, names)) {
+    note_failure();
+    return check;
+  }
   if (objects.empty()) {
     check.ok = true;
     return check;
@@ -80,9 +108,12 @@ SchemaCheck CheckSchema(ZuveviRE& db) {
   while (names.count(probe) != 0 || names.count(probe + "_2") != 0) probe += "_";
 
   // Everything below is undone; outside the user's transaction by a ROLLBACK, which leaves the file
-  // byte for byte as it was.
+  // byte for byte as it was. A failure is taken before the rollback, which replaces it.
   CommandTransaction transaction(db);
-  if (!transaction.Begin()) return check;
+  if (!transaction.Begin()) {
+    note_failure();
+    return check;
+  }
   if (db.Execute("CREATE TABLE main." + probe + " (x)")) {
     check.ok = true;
     // A refused rename changes nothing, so each round tries the same one; each round either
@@ -95,16 +126,25 @@ SchemaCheck CheckSchema(ZuveviRE& db) {
       if (blamed == nullptr) {
         // A failure the check cannot lay at one object's door: it cannot say what works.
         check.ok = false;
+        if (IsFileFailure(db.GetErrorCode())) note_failure();
         break;
       }
       check.broken.push_back(BrokenObject{blamed->type, blamed->name, reason});
       if (!db.Execute(DropStatement(*blamed))) {
         check.ok = false;
+        note_failure();
         break;
       }
     }
+  } else {
+    note_failure();
   }
   transaction.Rollback();
+  // Undoing the scratch table failed on the file and ended the user's transaction.
+  if (transaction.nested() && !db.IsInTransaction() && check.failure.ok()) {
+    check.ok = false;
+    note_failure();
+  }
   return check;
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
+
 namespace torvane {
 
 class ZuveviRE;
@@ -35,18 +37,22 @@ struct BrokenObject {
 };
 
 // The outcome of a check: `ok` false when it could not run (a database opened read only, a
-// connection that is not open); `broken` the objects that fail, in the order found.
+// connection that is not open); `broken` the objects that fail, in the order found; `failure` the
+// engine's failure when the file stopped it (a read or write error, a full disk, a lock), which
+// says nothing of what works: a change relying on the check must not go on without it.
 struct SchemaCheck {
   bool ok = false;
   std::vector<BrokenObject> broken;
+  Status failure;
 };
 
 // The views and triggers of the database (its own and the temporary ones) that fail. The engine
 // compiles every one of them whenever a table is renamed, and refuses every ALTER TABLE while one
 // fails; the check is exactly that: it renames a scratch table inside a transaction of its own,
 // notes the object the engine names, leaves it out and tries again, then undoes everything. The
-// database is as it was afterwards, inside or outside the user's transaction. The cost is one
-// compilation of the schema per broken object, plus one.
+// database is as it was afterwards, inside or outside the user's transaction, unless a statement
+// failed on the file (`failure`): the engine may then have rolled the user's transaction back. The
+// cost is one compilation of the schema per broken object, plus one.
 SchemaCheck CheckSchema(ZuveviRE& db);
 
 // The objects `after` lists that `before` does not (by type and name): what a change broke.

@@ -75,6 +75,13 @@ RebuildResult Run(ZuveviRE& db, const std::string& table, const std::vector<std:
   }
   // What already fails before the change is not the change's doing.
   const SchemaCheck before = CheckSchema(db);
+  // A check the file failed cannot say what the change would break; a read or write error there
+  // has also made the engine roll the user's transaction back, which the change must not go on
+  // without, as a transaction of its own.
+  if (!before.failure.ok()) {
+    result.status = before.failure;
+    return result;
+  }
   if (foreign_keys) db.Execute("PRAGMA foreign_keys = OFF");
 
   CommandTransaction transaction(db);
@@ -102,6 +109,9 @@ RebuildResult Run(ZuveviRE& db, const std::string& table, const std::vector<std:
     const std::optional<TextTable> counter =
         Rows(db, "SELECT seq FROM main.sqlite_sequence WHERE name = " + quoted_name);
     if (counter && counter->rows() > 0) sequence = std::string(counter->at(0, 0));
+    // Without the table the read fails and the transaction goes on; a read that failed on the file
+    // ended it, and the statements below would each be written on their own.
+    if (!counter && !db.IsInTransaction()) fail(db.LastFailure());
   }
   RebuildPlan planned;
   if (ok) {
@@ -121,6 +131,11 @@ RebuildResult Run(ZuveviRE& db, const std::string& table, const std::vector<std:
       if (!deleted.empty()) {
         result.left_out.push_back(what + "（用到了已删除的字段 " + deleted + "）");
       } else if (!db.Execute(sql)) {
+        // One that failed on the file ended the transaction: that is the change's failure.
+        if (!db.IsInTransaction()) {
+          fail(db.LastFailure());
+          break;
+        }
         result.left_out.push_back(what + "（" + db.GetErrorText() + "）");
       }
     }
@@ -145,7 +160,11 @@ RebuildResult Run(ZuveviRE& db, const std::string& table, const std::vector<std:
     // other stops the change.
     std::vector<BrokenObject> problems;
     std::vector<SchemaObject> objects;
-    const std::vector<BrokenObject> broken = NewlyBroken(before, CheckSchema(db));
+    const SchemaCheck after = CheckSchema(db);
+    // The file failed the check: what the change broke is not known.
+    if (!after.failure.ok()) fail(after.failure);
+    const std::vector<BrokenObject> broken =
+        ok ? NewlyBroken(before, after) : std::vector<BrokenObject>();
     if (!broken.empty() && !ReadViewsAndTriggers(db, objects)) fail(db.LastFailure());
     for (const BrokenObject& object : broken) {
       if (!ok) break;
@@ -370,9 +389,20 @@ RebuildResult RunRebuild(ZuveviRE& db, const std::string& table,
 RebuildResult RebuildTableLayout(ZuveviRE& db, const std::string& table,
                                  const std::vector<RebuildField>& fields, std::uint64_t tick) {
   RebuildResult result;
+  // A definition or a column list the engine failed to read (a read error on the file) is the
+  // engine's failure, not a table the program cannot read.
   const std::string definition = db.GetTableSql(table);
+  if (definition.empty() && db.GetErrorCode() != SQLITE_OK) {
+    result.status = db.LastFailure();
+    return result;
+  }
+  const std::vector<EngineColumn> columns = ReadEngineColumns(db, table);
+  if (columns.empty() && db.GetErrorCode() != SQLITE_OK) {
+    result.status = db.LastFailure();
+    return result;
+  }
   const TableDefinition read = ReadTableDefinition(definition);
-  const std::string difference = ColumnDifference(read, ReadEngineColumns(db, table));
+  const std::string difference = ColumnDifference(read, columns);
   if (!difference.empty()) {
     // Which data goes where, and what the table's constraints are, would only be guessed.
     result.status = Status::Failure("无法按数据库引擎的方式读出表 " + table + " 的定义（" +

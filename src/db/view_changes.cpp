@@ -83,6 +83,13 @@ std::string Recreate(const SchemaObject& object, const std::string& sql) {
 ViewChange RunChecked(ZuveviRE& db, const std::vector<std::string>& statements) {
   ViewChange change;
   const SchemaCheck before = CheckSchema(db);
+  // A check the file failed cannot say what the change would break; a read or write error there
+  // has also made the engine roll the user's transaction back, which the change must not go on
+  // without, as a transaction of its own.
+  if (!before.failure.ok()) {
+    change.status = before.failure;
+    return change;
+  }
   CommandTransaction transaction(db);
   if (!transaction.Begin()) {
     change.status = db.LastFailure();
@@ -97,6 +104,12 @@ ViewChange RunChecked(ZuveviRE& db, const std::vector<std::string>& statements) 
   }
   if (before.ok) {
     const SchemaCheck after = CheckSchema(db);
+    // The file failed the check: what the change broke is not known.
+    if (!after.failure.ok()) {
+      change.status = after.failure;
+      transaction.Rollback();
+      return change;
+    }
     change.broken = NewlyBroken(before, after);
     if (!change.broken.empty()) {
       transaction.Rollback();

@@ -8,6 +8,7 @@
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
+#include "app/transactions.h"
 #include "app/value_kinds.h"
 #include "base/clock.h"
 #include "base/text.h"
@@ -252,10 +253,13 @@ void CreateNewTable(App& app, DesignerDialog& d, const std::vector<SqliteFieldIn
     app.services.MessageBox("表“" + name + "”已经存在于数据库中！", kMbOk);
     return;
   }
-  if (!db.CreateTable(name, fields)) {
+  // A look-up that failed on the file ends the user's transaction: the table would then be
+  // created on its own, outside it. A failure that ended it says so.
+  if (TransactionEndedByEngine(app) || !db.CreateTable(name, fields)) {
     const std::string reason = db.GetErrorText();
-    AppendLog(app, FailureLogLine("创建表 " + name + " 失败！", reason));
-    app.services.MessageBox("创建表失败，错误信息如下：\r\n\r\n" + reason, kMbOk);
+    ReportFailure(app, "创建表失败，错误信息如下：\r\n\r\n" + reason,
+                  FailureLogLine("创建表 " + name + " 失败！", reason), kMbOk,
+                  DefaultMessageCaption());
     return;
   }
   AppendLog(app,
@@ -278,6 +282,8 @@ void RebuildTable(App& app, DesignerState& ds, DesignerDialog& d,
                             kMbOkStop);
     return;
   }
+  // Reading the table's definition may have failed on the file and ended the user's transaction.
+  if (StopForEndedTransaction(app, "修改表失败！")) return;
   RebuildResult result;
   bool cancelled = false;
   {

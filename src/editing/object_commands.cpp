@@ -9,6 +9,7 @@
 #include "app/operation_log.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
+#include "app/transactions.h"
 #include "base/text.h"
 #include "db/sql_name.h"
 #include "db/view_changes.h"
@@ -115,6 +116,8 @@ void DropObject(App& app, ObjectKind kind) {
         DescribeObjects(naming);
   }
   if (app.services.MessageBox(question, kMbYesNoCancelAsk) != kIdYes) return;
+  // The look-up of what names it may have failed on the file and ended the user's transaction.
+  if (StopForEndedTransaction(app, "删除失败！")) return;
   const std::string what = kind == ObjectKind::kTable ? " table " : " view ";
   if (!app.state.Connection.Execute("drop" + what + QuoteSqlName(name))) {
     ReportError(app, "删除失败！");

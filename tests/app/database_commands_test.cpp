@@ -9,6 +9,7 @@
 #include "app/record_grid.h"
 #include "base/files.h"
 #include "support/app_fixture.h"
+#include "support/fault_vfs.h"
 
 namespace torvane {
 namespace {
@@ -361,6 +362,21 @@ TEST_F(AppTest, AnOpenThatCannotReadTheCatalogFails) {
   EXPECT_TRUE(services_.message_boxes().empty());
   EXPECT_EQ(state_.DatabasePath, empty);
   EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"表 (0)", "视图 (0)"}));
+}
+
+// The engine reads the file's header as it opens it: a read error there fails the open, and the
+// user is told the engine's reason.
+TEST_F(AppTest, AnOpenTheEngineCannotReadSaysWhy) {
+  testing::ScopedFaultVfs vfs;
+  Start();
+  const std::string path = MakeDb("CREATE TABLE t(a);");
+  vfs.Fail(testing::FileCall::kRead, 1, SQLITE_IOERR, true, testing::FaultFiles::kDatabase);
+  OpenDatabase(app_, path, false);
+  vfs.Heal();
+  EXPECT_EQ(MessageTexts().back(),
+            "不能打开数据库 [" + path + "]！错误信息如下：\r\n\r\ndisk I/O error");
+  EXPECT_EQ(LastLogLine(), "[×]打开数据库失败！[" + path + "]（disk I/O error）");
+  EXPECT_FALSE(state_.Connection.IsOpen());
 }
 
 TEST_F(AppTest, BrowsingNeverChangesTheFile) {

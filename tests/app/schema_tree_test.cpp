@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/app_fixture.h"
+#include "support/fault_vfs.h"
 
 namespace torvane {
 namespace {
@@ -119,6 +120,26 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<PopUpCase>& info) {
       return std::string(info.param.on_grid ? "Grid" : "Tree") + std::to_string(info.index);
     });
+
+// Names that cannot be read (a read error on the file) are a failure the user is told of, not a
+// database without tables: the tree keeps the names it had, and F5 reads them again.
+TEST_F(AppTest, NamesThatCannotBeReadAreToldAndTheTreeKept) {
+  testing::ScopedFaultVfs vfs;
+  Start({MakeDb(kSchema)});
+  const Texts shown = TreeTexts();
+  ASSERT_EQ(shown, (Texts{"表 (2)", "a", "b", "视图 (1)", "v"}));
+  vfs.Fail(testing::FileCall::kRead, 1, SQLITE_IOERR, false);
+  window_.on_refresh_requested();
+  EXPECT_EQ(vfs.failures(), 1);
+  vfs.Heal();
+  EXPECT_EQ(MessageTexts(), Texts{"读取表和视图的名称失败！错误信息如下：\r\n\r\ndisk I/O error"});
+  EXPECT_EQ(LastLogLine(), "[×]读取表和视图的名称失败！（disk I/O error）");
+  EXPECT_EQ(TreeTexts(), shown);
+  EXPECT_EQ(state_.TableNames, (Texts{"a", "b"}));
+  window_.on_refresh_requested();
+  EXPECT_EQ(TreeTexts(), shown);
+  EXPECT_EQ(MessageTexts().size(), 1u);
+}
 
 }  // namespace
 }  // namespace torvane

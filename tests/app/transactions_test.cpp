@@ -1,5 +1,7 @@
 #include "app/transactions.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "base/text.h"
@@ -180,6 +182,50 @@ TEST_F(AppTest, AnEditThatEndedTheTransactionSaysSoAndShowsTheFile) {
     EXPECT_EQ(LastLogLine(), "[×]数据库引擎已回滚当前事务，其中尚未提交的修改都已丢失。");
     EXPECT_TRUE(CloseDatabase(app_));
     EXPECT_EQ(QueryText(path, "SELECT group_concat(a) FROM t"), "一,二");
+  }
+}
+
+// A read that fails on the file inside the user's transaction makes the engine roll it back, also
+// one the program can pass over (a browse's keys, a name it looks up). Whichever read of a rename
+// and of the browse after it fails, a transaction gone is told, and the tree and the grid show the
+// file: the table under its old name, without the pending edit.
+TEST_F(AppTest, AReadThatEndedTheTransactionIsTold) {
+  ScopedFaultVfs vfs;
+  Start();
+  const std::string loss = "数据库引擎因此回滚了当前事务";
+  for (int nth = 1; nth < 100; ++nth) {
+    SCOPED_TRACE("read " + IntToText(nth));
+    const std::string path =
+        MakeDb("CREATE TABLE t(a TEXT); INSERT INTO t VALUES('一'), ('二'); CREATE TABLE u(b);",
+               "库" + IntToText(nth));
+    OpenDatabase(app_, path, false);
+    // A transaction larger than the page cache reads the file as it goes.
+    ASSERT_TRUE(state_.Connection.Execute("PRAGMA cache_size = 1"));
+    SelectTreeItem("t");
+    BeginTransactionCommand(app_);
+    EditCell(1, 1, "改一");
+    ASSERT_TRUE(state_.Connection.Execute("INSERT INTO u VALUES(zeroblob(100000))"));
+    services_.ClearRecords();
+    services_.QueueInputBoxAnswer("t2");
+    vfs.Fail(FileCall::kRead, nth, SQLITE_IOERR, false);
+    window_.command_item(MainCommand::kRenameTable).Choose();
+    const int failures = vfs.failures();
+    vfs.Heal();
+    const bool open = state_.Connection.IsInTransaction();
+    EXPECT_EQ(state_.TransactionSeenOpen, open);
+    const std::vector<std::string> texts = MessageTexts();
+    const bool told = std::any_of(texts.begin(), texts.end(), [&](const std::string& text) {
+      return text.find(loss) != std::string::npos;
+    });
+    EXPECT_EQ(told, !open);
+    EXPECT_EQ(TreeTexts(),
+              (std::vector<std::string>{"表 (2)", open ? "t2" : "t", "u", "视图 (0)"}));
+    if (!open && window_.tree().ItemText(window_.tree().SelectedIndex()) == "t") {
+      EXPECT_EQ(window_.grid().CellText(1, 1), "一");
+    }
+    services_.QueueMessageBoxAnswer(kIdNo);
+    EXPECT_TRUE(CloseDatabase(app_));
+    if (failures == 0) break;
   }
 }
 

@@ -9,6 +9,7 @@
 #include "base/codec.h"
 #include "base/files.h"
 #include "base/text.h"
+#include "support/fault_vfs.h"
 #include "support/file_state.h"
 #include "support/raw_db.h"
 #include "support/temp_dir.h"
@@ -16,6 +17,7 @@
 namespace torvane {
 namespace {
 
+using testing::FileCall;
 using testing::OpenDescriptorsOf;
 using testing::RawDb;
 using testing::TempDir;
@@ -335,6 +337,28 @@ TEST(Connection, CloseWhileARecordSetHoldsAStatement) {
   SqliteDataset done = db.Query("SELECT 1");
   done.Close();
   EXPECT_TRUE(db.Close());
+}
+
+// The engine reads the file's header when it opens it: a read that fails there fails the open,
+// and the reason stays with the closed connection until the next open.
+TEST(Connection, AnOpenTheEngineFailsKeepsItsReason) {
+  TempDir dir;
+  const std::string path = dir.Path("库.sdb");
+  testing::MakeDatabase(path, "CREATE TABLE t (a)");
+  testing::ScopedFaultVfs vfs;
+  ZuveviRE db;
+  vfs.Fail(FileCall::kRead, 1, SQLITE_IOERR, false);
+  EXPECT_FALSE(db.Open(path, false));
+  EXPECT_EQ(vfs.failures(), 1);
+  vfs.Heal();
+  EXPECT_FALSE(db.IsOpen());
+  EXPECT_EQ(db.GetErrorText(), "disk I/O error");
+  EXPECT_EQ(db.GetErrorCode() & 0xff, SQLITE_IOERR);
+  EXPECT_FALSE(db.LastFailure().ok());
+  ASSERT_TRUE(db.Open(path, false));
+  EXPECT_EQ(db.GetErrorText(), "");
+  EXPECT_TRUE(db.Close());
+  EXPECT_EQ(db.GetErrorText(), "");
 }
 
 TEST(Connection, NotADatabaseOpensButEveryReadFails) {

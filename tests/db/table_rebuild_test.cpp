@@ -2,14 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include "base/files.h"
+#include "base/text.h"
 #include "db/connection.h"
+#include "support/fault_vfs.h"
 #include "support/raw_db.h"
 #include "support/temp_dir.h"
 
 namespace torvane {
 namespace {
 
+using testing::FileCall;
 using testing::RawDb;
+using testing::ScopedFaultVfs;
 using testing::TempDir;
 
 RebuildField Kept(int existing, const std::string& name, std::int32_t type = 0,
@@ -127,6 +132,82 @@ class TableRebuildTest : public ::testing::Test {
   std::string path_;
   ZuveviRE db_;
 };
+
+// Every read of the rebuild made to fail on the file in turn (the definition, the columns, the
+// catalog, the AUTOINCREMENT counter, the checks): the rebuild fails with the engine's reason, or
+// the failure did not matter and it succeeds; the file is as it was or wholly rebuilt.
+TEST_F(TableRebuildTest, AReadThatFailsOnTheFileIsTheEnginesFailure) {
+  db_.Close();
+  const Bytes shop = ReadFile(path_);
+  const std::vector<RebuildField> fields = {Kept(0, "id"), Kept(1, "full_name"), Kept(2, "email"),
+                                            Kept(3, "level"), Added("note", 10)};
+  const auto dump = [](const std::string& path) { return RawDb(path).Dump(); };
+  std::string rebuilt;
+  {
+    ASSERT_TRUE(db_.Open(path_));
+    ASSERT_TRUE(RebuildTableLayout(db_, "customer", fields, 1).status.ok());
+    db_.Close();
+    rebuilt = dump(path_);
+  }
+  ASSERT_TRUE(WriteFile(path_, shop));
+  const std::string before = dump(path_);
+  ScopedFaultVfs vfs;
+  for (int nth = 1; nth < 200; ++nth) {
+    SCOPED_TRACE("read " + IntToText(nth));
+    ASSERT_TRUE(WriteFile(path_, shop));
+    ASSERT_TRUE(db_.Open(path_));
+    vfs.Fail(FileCall::kRead, nth, SQLITE_IOERR, false);
+    const RebuildResult result = RebuildTableLayout(db_, "customer", fields, 1);
+    const int failures = vfs.failures();
+    vfs.Heal();
+    EXPECT_FALSE(db_.IsInTransaction());
+    db_.Close();
+    const std::string now = dump(path_);
+    if (result.status.ok()) {
+      EXPECT_EQ(now, rebuilt);
+    } else {
+      EXPECT_EQ(result.status.message(), "disk I/O error");
+      EXPECT_EQ(now, before);
+    }
+    if (failures == 0) break;
+  }
+}
+
+// Inside the user's transaction the rebuild is part of it: whatever read or write fails on the
+// file on the way (it first checks the views and triggers, writing and undoing a scratch table),
+// nothing of it is written to the file on its own. It either joins the transaction or fails with
+// the engine's reason. The transaction is larger than the page cache, so that its pages are read
+// and written as it goes.
+TEST_F(TableRebuildTest, InsideTheUsersTransactionNothingIsWrittenOnItsOwn) {
+  db_.Close();
+  const std::string before = RawDb(path_).Dump();
+  const std::vector<RebuildField> fields = {Kept(0, "id"),    Kept(1, "name"), Kept(2, "email"),
+                                            Kept(3, "level"), Kept(4, "memo"), Added("note", 10)};
+  static const FileCall calls[] = {FileCall::kRead, FileCall::kWrite};
+  ScopedFaultVfs vfs;
+  for (const FileCall call : calls) {
+    for (int nth = 1; nth < 200; ++nth) {
+      SCOPED_TRACE((call == FileCall::kRead ? "read " : "write ") + IntToText(nth));
+      ASSERT_TRUE(db_.Open(path_));
+      ASSERT_TRUE(db_.Execute("PRAGMA cache_size = 1"));
+      ASSERT_TRUE(db_.BeginTransaction());
+      ASSERT_TRUE(db_.Execute("UPDATE log SET what = 'pending'"));
+      vfs.Fail(call, nth, SQLITE_IOERR, false);
+      const RebuildResult result = RebuildTableLayout(db_, "customer", fields, 1);
+      const int failures = vfs.failures();
+      vfs.Heal();
+      if (result.status.ok()) {
+        EXPECT_TRUE(db_.IsInTransaction());
+      } else {
+        EXPECT_EQ(result.status.message(), "disk I/O error");
+      }
+      // Closing rolls back what the transaction still holds.
+      db_.Close();
+      EXPECT_EQ(RawDb(path_).Dump(), before);
+      if (failures == 0) break;
+    }
+  }
+}
 
 TEST_F(TableRebuildTest, AddRenameAndRetypeKeepEveryConstraintIndexTriggerAndView) {
   // name renamed to full_name, level retyped to 小数型, note added.

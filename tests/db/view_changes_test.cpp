@@ -6,6 +6,7 @@
 
 #include "db/connection.h"
 #include "db/sql_name.h"
+#include "support/fault_vfs.h"
 #include "support/file_state.h"
 #include "support/raw_db.h"
 #include "support/temp_dir.h"
@@ -170,6 +171,57 @@ TEST_F(ViewChangesTest, ObjectsNamingATableOrView) {
   EXPECT_EQ(names("ITEM VIEW"), (std::vector<std::string>{"audit_add", "totals"}));
   EXPECT_EQ(names("audit"), std::vector<std::string>{});
   EXPECT_EQ(names("qty"), std::vector<std::string>{});
+}
+
+// Inside the user's transaction a change is part of it: whatever read or write fails on the file
+// on the way (the change first checks the views and triggers, writing and undoing a scratch table),
+// nothing of it is written to the file on its own. The change either joins the transaction or fails
+// with the engine's reason; a failure that ended the transaction leaves the file as it was. The
+// transaction is larger than the page cache, so that its pages are read and written as it goes.
+TEST(ViewChanges, InsideTheUsersTransactionNothingIsWrittenOnItsOwn) {
+  TempDir dir;
+  const std::string path = dir.Path("registry.sdb");
+  ASSERT_EQ(RawDb(path).Exec(kRegistry), "");
+  const std::string before = RawDb(path).Dump();
+  static const struct {
+    const char* name;
+    ViewChange (*change)(ZuveviRE& db);
+  } changes[] = {
+      {"rename", [](ZuveviRE& db) { return RenameView(db, "totals", "sums", false); }},
+      {"redefine",
+       [](ZuveviRE& db) {
+         return RedefineView(db, "totals", "SELECT count(*) AS n FROM item", false);
+       }},
+  };
+  static const testing::FileCall calls[] = {testing::FileCall::kRead, testing::FileCall::kWrite};
+  testing::ScopedFaultVfs vfs;
+  for (const auto& c : changes) {
+    for (const testing::FileCall call : calls) {
+      for (int nth = 1; nth < 100; ++nth) {
+        SCOPED_TRACE(std::string(c.name) +
+                     (call == testing::FileCall::kRead ? " read " : " write ") +
+                     std::to_string(nth));
+        ZuveviRE db;
+        ASSERT_TRUE(db.Open(path));
+        ASSERT_TRUE(db.Execute("PRAGMA cache_size = 1"));
+        ASSERT_TRUE(db.BeginTransaction());
+        ASSERT_TRUE(db.Execute("UPDATE item SET qty = 99"));
+        vfs.Fail(call, nth, SQLITE_IOERR, false);
+        const ViewChange change = c.change(db);
+        const int failures = vfs.failures();
+        vfs.Heal();
+        if (change.status.ok()) {
+          EXPECT_TRUE(db.IsInTransaction());
+        } else {
+          EXPECT_EQ(change.status.message(), "disk I/O error");
+        }
+        // Closing rolls back what the transaction still holds.
+        EXPECT_TRUE(db.Close());
+        EXPECT_EQ(RawDb(path).Dump(), before);
+        if (failures == 0) break;
+      }
+    }
+  }
 }
 
 TEST(ViewChanges, ATemporaryViewStaysTemporaryWithItsTriggers) {

@@ -1,5 +1,6 @@
 #include "designer/table_designer.h"
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "base/text.h"
 #include "designer/field_list.h"
 #include "support/app_fixture.h"
+#include "support/fault_vfs.h"
 #include "ui/designer_dialog.h"
 
 namespace torvane {
@@ -553,6 +555,62 @@ TEST_F(DesignerTest, ACancelledRebuildLeavesTheFileAsItWas) {
   EXPECT_TRUE(state_.Connection.IsInTransaction());
   window_.menu_item("提交事务")->Choose();
   EXPECT_EQ(QueryText(path_, "SELECT count(*) FROM u"), "1");
+}
+
+// Inside the user's transaction, a new table is part of it: whatever read or write of the file
+// fails on the way (the look-up of the name, the creation), the table is never written on its own.
+// A failure that ended the transaction says so. The transaction is larger than the page cache, so
+// that it reads and writes the file as it goes.
+TEST_F(DesignerTest, ANewTableInTheUsersTransactionIsNeverWrittenOnItsOwn) {
+  testing::ScopedFaultVfs vfs;
+  Start();
+  static const testing::FileCall calls[] = {testing::FileCall::kRead, testing::FileCall::kWrite};
+  // A catalog of several pages, which the look-up of the name reads.
+  std::string schema = "CREATE TABLE t(a); INSERT INTO t VALUES('旧');";
+  for (int i = 0; i < 8; ++i) {
+    schema += "CREATE VIEW v" + IntToText(i) + " AS SELECT a AS \"" + std::string(500, 'x') +
+              "\" FROM t;";
+  }
+  int file = 0;
+  for (const testing::FileCall call : calls) {
+    for (int nth = 1; nth < 100; ++nth) {
+      SCOPED_TRACE((call == testing::FileCall::kRead ? "read " : "write ") + IntToText(nth));
+      path_ = MakeDb(schema, "库" + IntToText(++file));
+      const std::string before = RawDb(path_).Dump();
+      OpenDatabase(app_, path_, false);
+      ASSERT_TRUE(state_.Connection.Execute("PRAGMA cache_size = 1"));
+      window_.menu_item("开始事务")->Choose();
+      ASSERT_TRUE(state_.Connection.Execute("INSERT INTO t VALUES(zeroblob(100000))"));
+      Design("");
+      Type(1, 1, "编号");
+      Type(1, 2, "整数型");
+      services_.ClearRecords();
+      services_.QueueInputBoxAnswer("新表");
+      vfs.Fail(call, nth, SQLITE_IOERR, false);
+      dialog_->ok_button().Click();
+      const int failures = vfs.failures();
+      vfs.Heal();
+      const bool open = state_.Connection.IsInTransaction();
+      EXPECT_EQ(state_.TransactionSeenOpen, open);
+      // A transaction gone is told, whether the creation failed or a read after it.
+      const std::vector<std::string> texts = MessageTexts();
+      const bool told = std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
+        return text.find("数据库引擎因此回滚了当前事务") != std::string::npos;
+      });
+      EXPECT_EQ(told, !open);
+      if (!open && texts.front().rfind("创建表失败", 0) == 0) {
+        EXPECT_EQ(texts.front(),
+                  "创建表失败，错误信息如下：\r\n\r\ndisk I/O error\r\n\r\n"
+                  "数据库引擎因此回滚了当前事务：事务中尚未提交的修改都已丢失，"
+                  "表中显示的是数据库文件现在的内容。");
+      }
+      // Closing rolls the transaction back: the file is as it was.
+      services_.QueueMessageBoxAnswer(kIdNo);
+      EXPECT_TRUE(CloseDatabase(app_));
+      EXPECT_EQ(RawDb(path_).Dump(), before);
+      if (failures == 0) break;
+    }
+  }
 }
 
 TEST_F(DesignerTest, AlterLoadsTheColumnsOfRealDefinitions) {

@@ -1,5 +1,6 @@
 #include "editing/object_commands.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "app/schema_tree.h"
 #include "base/files.h"
 #include "support/app_fixture.h"
+#include "support/fault_vfs.h"
 
 namespace torvane {
 namespace {
@@ -308,6 +310,62 @@ TEST_F(ObjectCommandsTest, ToolbarButtonsRunTheMenuCommands) {
   window_.toolbar().ClickButton(8);
   ASSERT_EQ(services_.input_boxes().size(), 1u);
   EXPECT_EQ(services_.input_boxes()[0].caption, "新建视图");
+}
+
+// Inside the user's transaction, dropping a table or view is part of it: whatever read or write of
+// the file fails on the way (the look-up of what names it, the drop), nothing is dropped on its
+// own. A failure that ended the transaction says so. The transaction is larger than the page cache,
+// so that it reads and writes the file as it goes.
+TEST_F(ObjectCommandsTest, ADropInTheUsersTransactionIsNeverWrittenOnItsOwn) {
+  testing::ScopedFaultVfs vfs;
+  Start();
+  static const struct {
+    const char* item;
+    const char* caption;
+  } drops[] = {{"u", "删除表"}, {"v", "删除视图"}};
+  static const testing::FileCall calls[] = {testing::FileCall::kRead, testing::FileCall::kWrite};
+  int file = 0;
+  for (const auto& drop : drops) {
+    for (const testing::FileCall call : calls) {
+      for (int nth = 1; nth < 100; ++nth) {
+        SCOPED_TRACE(std::string(drop.caption) +
+                     (call == testing::FileCall::kRead ? " read " : " write ") +
+                     std::to_string(nth));
+        path_ = MakeDb(
+            "CREATE TABLE t(a); CREATE TABLE u(b); CREATE VIEW v AS SELECT a FROM t;"
+            "CREATE VIEW w AS SELECT b FROM u;",
+            "库" + std::to_string(++file));
+        const std::string before = RawDb(path_).Dump();
+        OpenDatabase(app_, path_, false);
+        ASSERT_TRUE(state_.Connection.Execute("PRAGMA cache_size = 1"));
+        window_.menu_item("开始事务")->Choose();
+        ASSERT_TRUE(state_.Connection.Execute("INSERT INTO t VALUES(zeroblob(100000))"));
+        SelectTreeItem(drop.item);
+        services_.ClearRecords();
+        services_.QueueMessageBoxAnswer(kIdYes);
+        vfs.Fail(call, nth, SQLITE_IOERR, false);
+        window_.menu_item(drop.caption)->Choose();
+        const int failures = vfs.failures();
+        vfs.Heal();
+        const bool open = state_.Connection.IsInTransaction();
+        EXPECT_EQ(state_.TransactionSeenOpen, open);
+        // A transaction gone is told, whether the drop failed or a read after it.
+        const std::vector<std::string> texts = MessageTexts();
+        const bool told = std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
+          return text.find("数据库引擎因此回滚了当前事务") != std::string::npos;
+        });
+        EXPECT_EQ(told, !open);
+        if (!open && texts.front().rfind("删除失败！", 0) == 0) {
+          EXPECT_EQ(texts.front().rfind("删除失败！错误信息如下：\r\n\r\ndisk I/O error", 0), 0u);
+        }
+        // Closing rolls the transaction back: the file is as it was.
+        services_.QueueMessageBoxAnswer(kIdNo);
+        EXPECT_TRUE(CloseDatabase(app_));
+        EXPECT_EQ(RawDb(path_).Dump(), before);
+        if (failures == 0) break;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -35,6 +35,10 @@ class RawDb {
   // The first column of the first row of `sql` as bytes; empty for NULL and when there is no row.
   // A failing statement fails the running test with the engine's message and gives empty bytes.
   Bytes ValueBytes(const std::string& sql);
+  // Everything the database holds, as text to compare: each catalog entry (type, name, table and
+  // SQL, by type and name) and then each table's rows in row-id order, a value written with its
+  // type. "<error: message>" with the engine's message when some of it cannot be read.
+  std::string Dump();
 
  private:
   sqlite3* db_ = nullptr;

@@ -24,6 +24,12 @@ int ScriptedModalServices::PendingAnswers() const {
                           file_dialog_answers_.size() + progress_cancels_.size());
 }
 
+void ScriptedModalServices::DropAnswers() {
+  message_box_answers_.clear();
+  input_box_answers_.clear();
+  file_dialog_answers_.clear();
+}
+
 void ScriptedModalServices::ClearRecords() {
   message_boxes_.clear();
   input_boxes_.clear();

@@ -55,6 +55,8 @@ class ScriptedModalServices : public ModalServices {
 
   // Answers still queued.
   int PendingAnswers() const;
+  // Forgets the answers still queued, those of boxes a command did not get as far as showing.
+  void DropAnswers();
 
   // Everything shown or done so far, in order.
   const std::vector<MessageBoxCall>& message_boxes() const { return message_boxes_; }
