@@ -31,6 +31,9 @@ struct TreeView::Impl {
   QTreeWidgetItem* reported = nullptr;
   bool silent = false;
   ImageList images;
+  // Raised whenever items go: an item held across a call that may run the program's handlers is
+  // used afterwards only when this has not changed.
+  std::uint64_t removals = 0;
 };
 
 TreeView::TreeView(QWidget* tree) : Control(tree), impl_(std::make_unique<Impl>()) {
@@ -45,6 +48,9 @@ TreeView::TreeView(QWidget* tree) : Control(tree), impl_(std::make_unique<Impl>(
   QObject::connect(model, &QAbstractItemModel::rowsRemoved, hook(), mark_stale);
   QObject::connect(model, &QAbstractItemModel::rowsMoved, hook(), mark_stale);
   QObject::connect(model, &QAbstractItemModel::modelReset, hook(), mark_stale);
+  auto note_removal = [this] { ++impl_->removals; };
+  QObject::connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, hook(), note_removal);
+  QObject::connect(model, &QAbstractItemModel::modelAboutToBeReset, hook(), note_removal);
 
   QObject::connect(t, &QTreeWidget::itemSelectionChanged, hook(), [this, t] {
     if (impl_->silent) return;
@@ -232,8 +238,11 @@ void TreeView::SetSelectedIndex(int index) {
     impl_->reported = nullptr;
     return;
   }
-  // The selection signal raises the event when the item differs from the one reported last.
+  // The selection signal raises the event when the item differs from the one reported last. Its
+  // handler may build the tree anew, which deletes `item`: the new tree's selection stands then.
+  const std::uint64_t removals = impl_->removals;
   tree->setCurrentItem(item);
+  if (impl_->removals != removals) return;
   item->setSelected(true);
   tree->scrollToItem(item);
 }

@@ -92,6 +92,24 @@ TEST(TreeView, SelectionEventsOnlyOnARealChange) {
   EXPECT_EQ(f.selection_events, 1);
 }
 
+// A selection handler may build the tree anew (the program reads the catalog again): the item
+// being selected is gone then, and the new tree's own selection stands.
+TEST(TreeView, ASelectionHandlerMayBuildTheTreeAnew) {
+  TreeFixture f;
+  f.tree.on_selection_changed = [&] {
+    ++f.selection_events;
+    f.tree.on_selection_changed = nullptr;
+    f.tree.Clear();
+    const int tables = f.tree.AddItem(-1, In("表 (1)"), 18, 1);
+    f.tree.AddItem(tables, "goods", 0, 100);
+    f.tree.SetSelectedIndex(tables);
+  };
+  f.tree.SetSelectedIndex(2);
+  EXPECT_EQ(f.selection_events, 1);
+  EXPECT_EQ(f.tree.ItemCount(), 2);
+  EXPECT_EQ(f.tree.SelectedIndex(), 0);
+}
+
 TEST(TreeView, ClearRemovesEverythingWithoutAnEvent) {
   TreeFixture f;
   f.tree.SetSelectedIndex(2);
