@@ -216,36 +216,27 @@ MemoryFigures MeasureMemory(const Query& q) {
                                        text->ends.capacity() * sizeof(std::uint64_t));
         return std::shared_ptr<void>(text);
       });
-  // The child starts the toolkit and the window itself: the parent has not started it yet.
-  f.window = MeasureInChild(
-      [&] {
-        auto child = std::make_shared<ChildProgram>(path);
-        PaintWindow(child->program);
-        return std::shared_ptr<void>(child);
-      },
-      [&q](void* context, long long& exact) {
-        Program& p = static_cast<ChildProgram*>(context)->program;
+  // The child starts the toolkit and the window itself: the parent has not started it yet. The
+  // window query runs once, then four times in turn.
+  auto start_window = [&] {
+    auto child = std::make_shared<ChildProgram>(path);
+    PaintWindow(child->program);
+    return std::shared_ptr<void>(child);
+  };
+  auto show_query = [&q](int runs) {
+    return [&q, runs](void* context, long long& exact) {
+      Program& p = static_cast<ChildProgram*>(context)->program;
+      std::shared_ptr<QPixmap> picture;
+      for (int run = 0; run < runs; ++run) {
         if (!ShowQuery(p, q)) std::exit(1);
-        auto picture = std::make_shared<QPixmap>(PaintWindow(p));
-        exact = static_cast<long long>(p.state.RecordSet.GetAll(true).HeldBytes());
-        return std::shared_ptr<void>(picture);
-      });
-  f.window_four = MeasureInChild(
-      [&] {
-        auto child = std::make_shared<ChildProgram>(path);
-        PaintWindow(child->program);
-        return std::shared_ptr<void>(child);
-      },
-      [&q](void* context, long long& exact) {
-        Program& p = static_cast<ChildProgram*>(context)->program;
-        std::shared_ptr<QPixmap> picture;
-        for (int run = 0; run < 4; ++run) {
-          if (!ShowQuery(p, q)) std::exit(1);
-          picture = std::make_shared<QPixmap>(PaintWindow(p));
-        }
-        exact = static_cast<long long>(p.state.RecordSet.GetAll(true).HeldBytes());
-        return std::shared_ptr<void>(picture);
-      });
+        picture = std::make_shared<QPixmap>(PaintWindow(p));
+      }
+      exact = static_cast<long long>(p.state.RecordSet.GetAll(true).HeldBytes());
+      return std::shared_ptr<void>(picture);
+    };
+  };
+  f.window = MeasureInChild(start_window, show_query(1));
+  f.window_four = MeasureInChild(start_window, show_query(4));
   RawConnection db(path);
   const RawText text = RawQuery(db.get(), sql);
   f.raw_size = text.text.size() + text.ends.size() * sizeof(std::uint64_t);
