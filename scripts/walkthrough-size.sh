@@ -33,8 +33,9 @@ file_before=$(sha256sum <"$big")
 
 # Backups of this file are half a gigabyte each: taken back when the script ends.
 backups=build/shots/src/program/数据库备份
-trap 'rm -f "$backups"/big.sdb__*' RETURN
 start_program "$big" --table=t
+trap 'kill "$program" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; rm -rf "$work"
+      rm -f "$backups"/big.sdb__*' EXIT
 shot counted
 
 # The designer at (255, 147): field d (row 5, y = 278) renamed e, then 确定; the rebuild of ten
