@@ -594,10 +594,7 @@ TEST_F(DesignerTest, ANewTableInTheUsersTransactionIsNeverWrittenOnItsOwn) {
       EXPECT_EQ(state_.TransactionSeenOpen, open);
       // A transaction gone is told, whether the creation failed or a read after it.
       const std::vector<std::string> texts = MessageTexts();
-      const bool told = std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
-        return text.find("数据库引擎因此回滚了当前事务") != std::string::npos;
-      });
-      EXPECT_EQ(told, !open);
+      EXPECT_EQ(TransactionLossTold(), !open);
       if (!open && texts.front().rfind("创建表失败", 0) == 0) {
         EXPECT_EQ(texts.front(),
                   "创建表失败，错误信息如下：\r\n\r\ndisk I/O error\r\n\r\n"

@@ -351,10 +351,7 @@ TEST_F(ObjectCommandsTest, ADropInTheUsersTransactionIsNeverWrittenOnItsOwn) {
         EXPECT_EQ(state_.TransactionSeenOpen, open);
         // A transaction gone is told, whether the drop failed or a read after it.
         const std::vector<std::string> texts = MessageTexts();
-        const bool told = std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
-          return text.find("数据库引擎因此回滚了当前事务") != std::string::npos;
-        });
-        EXPECT_EQ(told, !open);
+        EXPECT_EQ(TransactionLossTold(), !open);
         if (!open && texts.front().rfind("删除失败！", 0) == 0) {
           EXPECT_EQ(texts.front().rfind("删除失败！错误信息如下：\r\n\r\ndisk I/O error", 0), 0u);
         }

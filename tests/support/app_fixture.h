@@ -50,6 +50,15 @@ class AppTest : public ::testing::Test {
     ASSERT_TRUE(window_.WasFirstShown()) << "the main window was never painted";
   }
 
+  // Whether a message box shown since the records were last cleared told that the engine rolled
+  // the user's transaction back.
+  bool TransactionLossTold() {
+    for (const std::string& text : MessageTexts()) {
+      if (text.find("数据库引擎因此回滚了当前事务") != std::string::npos) return true;
+    }
+    return false;
+  }
+
   // Handles events until the summary line of a browse has the count of rows, which the engine
   // takes on another thread; fails the test when it never comes.
   void WaitForCount() {
