@@ -115,6 +115,32 @@ std::shared_ptr<const CellTexts> ShareAsCells(const TextTable& table) {
   return std::make_shared<const TextTableCells>(table);
 }
 
+namespace {
+
+// Appends the cells of the row `stmt` stands on to `rows`.
+void AppendRow(sqlite3_stmt* stmt, TextRows& rows) {
+  const int columns = sqlite3_column_count(stmt);
+  for (int c = 0; c < columns; ++c) {
+    // The type is asked before the text, which would convert the value.
+    const int type = sqlite3_column_type(stmt, c);
+    if (type == SQLITE_NULL) {
+      rows.AppendNull();
+      continue;
+    }
+    if (type == SQLITE_BLOB) {
+      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+      rows.AppendBytes(bytes, static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)));
+      continue;
+    }
+    // Text first, then its length, as the engine asks.
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+    const int size = sqlite3_column_bytes(stmt, c);
+    rows.AppendCell(text, static_cast<std::size_t>(size));
+  }
+}
+
+}  // namespace
+
 SqliteDataset::SqliteDataset() = default;
 
 SqliteDataset::~SqliteDataset() { Close(); }
@@ -161,25 +187,7 @@ bool SqliteDataset::Requery() {
   int rc = statement_.Step();
   const bool ran = rc == SQLITE_ROW || rc == SQLITE_DONE;
   complete_ = false;
-  for (; rc == SQLITE_ROW; rc = statement_.Step()) {
-    for (int c = 0; c < columns; ++c) {
-      // The type is asked before the text, which would convert the value.
-      const int type = sqlite3_column_type(stmt, c);
-      if (type == SQLITE_NULL) {
-        rows->AppendNull();
-        continue;
-      }
-      if (type == SQLITE_BLOB) {
-        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-        rows->AppendBytes(bytes, static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)));
-        continue;
-      }
-      // Text first, then its length, as the engine asks.
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
-      const int size = sqlite3_column_bytes(stmt, c);
-      rows->AppendCell(text, static_cast<std::size_t>(size));
-    }
-  }
+  for (; rc == SQLITE_ROW; rc = statement_.Step()) AppendRow(stmt, *rows);
   // Resetting hands a failure's message to the connection and leaves the statement rewound.
   statement_.Reset();
   rows->Finish();
