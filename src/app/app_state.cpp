@@ -11,6 +11,8 @@ void StopRowCount(AppState& state) {
 
 void ReleaseState(AppState& state) {
   StopRowCount(state);
+  state.QueryRows.reset();
+  state.QueryRowsEnd = nullptr;
   state.Cursor.Close();
   state.Connection.Close();
   state.DatabasePath.clear();

@@ -19,6 +19,10 @@ namespace torvane {
 class MainWindow;
 class ModalServices;
 
+// How a console query's rows stopped arriving: all read, a failure part way, or stopped before the
+// end (another result took the grid's place, the database closed, the user cancelled).
+enum class QueryRowsOutcome { kComplete, kFailed, kStopped };
+
 // Everything the program holds for its whole run. Members are declared in the order they are
 // created; ReleaseState takes them apart in its own order before the object is destroyed.
 struct AppState {
@@ -61,6 +65,17 @@ struct AppState {
   std::uint64_t CountStops = 0;
   // How long work the user waits for runs before its progress window shows (LongWork).
   int ProgressDelayMs = 500;
+  // The rest of a console query's rows, read in slices while the user already sees the first ones
+  // (app/query_rows.h); null when no rows are arriving. `QueryRowsEnd` runs once they stop
+  // arriving, for whatever reason.
+  std::unique_ptr<UiIdleWork> QueryRows;
+  std::function<void(QueryRowsOutcome)> QueryRowsEnd;
+  // How many rows a console query shows at first; the rest arrive afterwards.
+  int QueryFirstRows = 1000;
+  // How many pieces of work run statements on the connection while the message loop may still
+  // handle events (LongWork, the rest of a query read while the user waits): until they end, the
+  // query's rows wait, so that no statement is stepped from inside another.
+  int ConnectionBusy = 0;
 };
 
 // Stops the count of rows still being taken, if any, and waits for its worker to end; its result

@@ -6,6 +6,7 @@
 #include "app/long_work.h"
 #include "app/messages.h"
 #include "app/operation_log.h"
+#include "app/query_rows.h"
 #include "app/schema_tree.h"
 #include "app/text_encoding.h"
 #include "app/transactions.h"
@@ -70,6 +71,7 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
     return;
   }
   // A cursor or record set left from an earlier connection must not outlive it.
+  StopQueryRows(app);
   StopRowCount(app.state);
   app.state.Cursor.Close();
   app.state.RecordSet.Close();
@@ -109,6 +111,9 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
   app.state.Connection.SetOnBusy([&state] {
     if (state.PendingCount) state.PendingCount->Stop();
   });
+  // A console query's rows may still be arriving when another command runs a statement: they are
+  // all read first, so that no statement runs beside a half-read result.
+  app.state.Connection.SetBeforePrepare([&app] { FinishQueryRows(app); });
   app.state.DatabasePath = path;
   NoteTransactionState(app);
   app.window.window().SetTitle(app.state.TitleText + " - " + path);
@@ -136,6 +141,9 @@ bool SettlePendingTransaction(App& app) {
 bool CloseDatabase(App& app) {
   // Text being typed into a grid cell is written first, as leaving the cell would write it.
   app.window.grid().FinishEditing();
+  // Rows of a query still arriving are of no use once the database closes; reading them would
+  // only keep the user waiting for the question below.
+  StopQueryRows(app);
   // A transaction still open would be rolled back by the close without a word.
   if (app.state.Connection.IsOpen() && !SettlePendingTransaction(app)) return false;
   // The record set and the cursor hold on to the connection; letting go of them first is what

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/query_rows.h"
 #include "base/clock.h"
 #include "ui/modal_services.h"
 
@@ -21,13 +22,18 @@ LongWork::LongWork(App& app, std::string title, std::string text)
       started_ms_(TickCount()) {
   // The count's worker would be stopped by the work's first write anyway; a count taken on the
   // program's own connection must not run in the middle of the work's statements.
+  // Rows of a console query still arriving are read first: the work's statements must not run
+  // beside a half-read result, and its cancel is not for them.
+  FinishQueryRows(app);
   restart_count_ = std::move(app.state.RestartCount);
   StopRowCount(app.state);
   count_stops_ = app.state.CountStops;
   app.state.Connection.SetKeepGoing([this] { return KeepGoing(); });
+  ++app.state.ConnectionBusy;
 }
 
 LongWork::~LongWork() {
+  --app_.state.ConnectionBusy;
   app_.state.Connection.SetKeepGoing(nullptr);
   window_.reset();
   if (restart_count_ && app_.state.CountStops == count_stops_) restart_count_();

@@ -7,6 +7,7 @@
 #include "app/database_commands.h"
 #include "app/messages.h"
 #include "app/operation_log.h"
+#include "app/query_rows.h"
 #include "app/transactions.h"
 #include "base/clock.h"
 #include "base/text.h"
@@ -74,7 +75,9 @@ void CountShownRows(App& app, const BrowseInfo& info, int attempt) {
 void Browse(App& app, const std::string& name, ItemKind kind, bool log) {
   if (name.empty()) return;
   AppState& s = app.state;
-  // The count of the table shown before is of no use any more.
+  // The count of the table shown before and the rows of a query still arriving are of no use any
+  // more.
+  StopQueryRows(app);
   StopRowCount(s);
   MainWindow& w = app.window;
   const std::uint64_t t0 = TickCount();

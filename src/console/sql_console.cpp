@@ -1,5 +1,7 @@
 #include "console/sql_console.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -9,6 +11,7 @@
 
 #include "app/long_work.h"
 #include "app/operation_log.h"
+#include "app/query_rows.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
 #include "app/transactions.h"
@@ -213,46 +216,81 @@ class ColumnNameRow : public CellTexts {
 };
 
 // The summary line of a query's rows, in the manner of a browse's.
-std::string QueryInfoText(int count, double elapsed_ms, bool complete) {
-  if (!complete) {
-    return "已读到" + IntToText(count) + "条记录，查询中途出错，耗时" + DoubleToText(elapsed_ms) +
-           "毫秒。";
+std::string QueryInfoText(int count, double elapsed_ms, QueryRowsOutcome outcome) {
+  switch (outcome) {
+    case QueryRowsOutcome::kFailed:
+      return "已读到" + IntToText(count) + "条记录，查询中途出错，耗时" + DoubleToText(elapsed_ms) +
+             "毫秒。";
+    case QueryRowsOutcome::kStopped:
+      return "已读到" + IntToText(count) + "条记录，其余记录没有读取（读取已停止），耗时" +
+             DoubleToText(elapsed_ms) + "毫秒。查询结果不能直接修改。";
+    case QueryRowsOutcome::kComplete:
+      break;
   }
   // Every row is shown, so unlike a browse's the line has no "显示前N条".
   return "共" + IntToText(count) + "条记录，耗时" + DoubleToText(elapsed_ms) +
          "毫秒。查询结果不能直接修改。";
 }
 
+// What a console query did, once its rows stopped arriving: the summary line, the log and, for a
+// failure, the message. `tell_success` also says so in a box (a query whose rows arrived after the
+// first ones said so when those were shown). A statement that failed after some rows still shows
+// them, but is not a success; neither is one the user cancelled.
+void EndQuery(App& app, const std::string& sql, const std::string& statement, std::uint64_t t0,
+              QueryRowsOutcome outcome, bool cancelled, bool tell_success) {
+  AppState& s = app.state;
+  const std::string error = cancelled ? std::string(kCancelledByUser) : s.Connection.GetErrorText();
+  const int count = s.RecordSet.GetRowCount();
+  app.window.info_box().SetContent(
+      QueryInfoText(count, static_cast<double>(TickCount() - t0), outcome));
+  if (outcome == QueryRowsOutcome::kFailed) {
+    ReportFailedStatement(app, sql, {statement}, {0, 0, true, error}, false);
+    return;
+  }
+  NoteTransactionState(app);
+  if (outcome == QueryRowsOutcome::kStopped) {
+    AppendLog(app, "SQL查询成功，读到" + IntToText(count) + "条记录后停止读取其余记录：" +
+                       LogExcerpt(sql));
+    return;
+  }
+  AppendLog(app, "SQL查询成功，共" + IntToText(count) + "条记录：" + LogExcerpt(sql));
+  if (tell_success) app.services.MessageBox("查询成功，查询结果已显示到主窗口表格中。", kMbOk);
+}
+
 // Runs `statement`, the one statement of the console text `sql`, as a query: its rows replace the
-// main grid's, headed by its column names even when there are none.
+// main grid's, headed by its column names even when there are none. The first rows show at once;
+// the rest arrive while the window stays responsive (app/query_rows.h).
 void RunQuery(App& app, const std::string& sql, const std::string& statement) {
   AppState& s = app.state;
   const std::uint64_t t0 = TickCount();
+  // The rows about to replace the grid's are not those of an earlier query still arriving, nor the
+  // browsed table's: its count has no place.
+  StopQueryRows(app);
   NoteTransactionState(app);
-  // The rows about to replace the grid's are not the browsed table's: its count has no place.
   StopRowCount(s);
-  bool read = false;
+  // The first rows: as many as a screen needs, or whatever came within a moment (a query that
+  // sorts gives its first row only once it has sorted them all).
+  constexpr std::uint64_t kFirstRowsMs = 30;
+  bool started = false;
   bool cancelled = false;
+  SqliteDataset::Fetched fetched = SqliteDataset::Fetched::kFailed;
   {
     LongWork work(app, "执行SQL查询", "正在执行SQL查询……");
     // A text the record set refuses must not run its previous statement again.
-    read = s.RecordSet.Open(statement, s.Connection) && s.RecordSet.Requery();
+    started = s.RecordSet.Open(statement, s.Connection) && s.RecordSet.Start();
+    if (started) {
+      fetched = s.RecordSet.Fetch(static_cast<std::size_t>(std::max(s.QueryFirstRows, 1)),
+                                  TickCount() + kFirstRowsMs);
+    }
     cancelled = work.Cancelled();
   }
-  if (!read) {
+  if (!started || s.RecordSet.FailedAtOnce()) {
     ReportFailedStatement(app, sql, {statement},
                           {0, 0, true, cancelled ? kCancelledByUser : s.Connection.GetErrorText()},
                           false);
     return;
   }
-  // A statement that failed after some rows still shows them, but is not a success; so does one
-  // the user cancelled.
-  const bool complete = s.RecordSet.IsComplete();
-  const std::string error = complete    ? std::string()
-                            : cancelled ? std::string(kCancelledByUser)
-                                        : s.Connection.GetErrorText();
   const TextTable rows = s.RecordSet.GetAll(true);
-  const int count = s.RecordSet.GetRowCount();
   app.window.tree().SetSelectedIndex(0);
   Grid& grid = app.window.grid();
   if (rows.empty()) {
@@ -263,15 +301,17 @@ void RunQuery(App& app, const std::string& sql, const std::string& statement) {
   // The grid no longer shows the cursor's table: an edit must not be taken for one of its
   // records.
   grid.SetEditable(false);
-  app.window.info_box().SetContent(
-      QueryInfoText(count, static_cast<double>(TickCount() - t0), complete));
-  if (!complete) {
-    ReportFailedStatement(app, sql, {statement}, {0, 0, true, error}, false);
+  if (fetched == SqliteDataset::Fetched::kMore) {
+    ReadRestOfQueryRows(app, [&app, sql, statement, t0](QueryRowsOutcome outcome) {
+      EndQuery(app, sql, statement, t0, outcome, false, false);
+    });
+    app.services.MessageBox("查询成功，查询结果已显示到主窗口表格中。", kMbOk);
     return;
   }
-  NoteTransactionState(app);
-  AppendLog(app, "SQL查询成功，共" + IntToText(count) + "条记录：" + LogExcerpt(sql));
-  app.services.MessageBox("查询成功，查询结果已显示到主窗口表格中。", kMbOk);
+  EndQuery(app, sql, statement, t0,
+           fetched == SqliteDataset::Fetched::kDone ? QueryRowsOutcome::kComplete
+                                                    : QueryRowsOutcome::kFailed,
+           cancelled, true);
 }
 
 }  // namespace

@@ -59,6 +59,10 @@ void ZuveviRE::SetKeepGoing(std::function<bool()> keep_going) {
   if (db_) db_->SetKeepGoing(std::move(keep_going));
 }
 
+void ZuveviRE::SetBeforePrepare(std::function<void()> before_prepare) {
+  if (db_) db_->SetBeforePrepare(std::move(before_prepare));
+}
+
 bool ZuveviRE::Close() {
   if (!db_) return true;
   const bool statements_alive = sqlite3_next_stmt(db_->get(), nullptr) != nullptr;

@@ -52,6 +52,9 @@ class ZuveviRE {
   // null hook: false stops it (the statement fails with "interrupted" and undoes its changes; a
   // transaction around it stays open).
   void SetKeepGoing(std::function<bool()> keep_going);
+  // What runs before any statement is prepared on the connection (not again for one prepared while
+  // it runs), until the next Open: the program finishes reading a result still arriving.
+  void SetBeforePrepare(std::function<void()> before_prepare);
 
   // Lets go of the connection; afterwards IsOpen is false whatever the result. False when
   // statements are still alive on the connection (a record set still holds one): the engine then

@@ -48,6 +48,13 @@ int Engine::AskKeepGoing(void* engine) {
   return self.keep_going_ && !self.keep_going_() ? 1 : 0;
 }
 
+void Engine::BeforePrepare() {
+  if (!before_prepare_ || preparing_) return;
+  preparing_ = true;
+  before_prepare_();
+  preparing_ = false;
+}
+
 Engine::Error Engine::LastError() const {
   if (kept_) return *kept_;
   const char* message = sqlite3_errmsg(db_);
@@ -88,6 +95,7 @@ int Statement::Prepare(Engine& engine, std::string_view sql) {
 
 int Statement::PrepareBytes(Engine& engine, std::string_view sql) {
   Finalize();
+  engine.BeforePrepare();
   // The byte length is passed, so the text needs no terminating zero and may hold any bytes.
   return sqlite3_prepare_v2(engine.Use(), sql.data(), static_cast<int>(sql.size()), &stmt_,
                             nullptr);
@@ -105,6 +113,7 @@ void Statement::Finalize() {
 
 bool ExecuteSql(Engine& engine, const std::string& sql) {
   const std::string engine_sql = engine.ToEngine(sql);
+  engine.BeforePrepare();
   return sqlite3_exec(engine.Use(), engine_sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 

@@ -62,6 +62,13 @@ class Engine {
   // What the engine asks every few thousand steps of a statement while it runs: false stops the
   // statement (it fails with SQLITE_INTERRUPT and undoes its changes). Null asks nothing.
   void SetKeepGoing(std::function<bool()> keep_going);
+  // What runs before any statement is prepared on the connection: the program finishes reading a
+  // result whose rows are still arriving, so that no statement runs while that one is half read.
+  // Not run again for a statement prepared while it runs.
+  void SetBeforePrepare(std::function<void()> before_prepare) {
+    before_prepare_ = std::move(before_prepare);
+  }
+  void BeforePrepare();
 
   TextMode text_mode() const { return mode_; }
   void set_text_mode(TextMode mode) { mode_ = mode; }
@@ -83,6 +90,8 @@ class Engine {
   int busy_timeout_ms_ = 0;
   std::function<void()> on_busy_;
   std::function<bool()> keep_going_;
+  std::function<void()> before_prepare_;
+  bool preparing_ = false;
   TextMode mode_ = TextMode::kGbk;
 };
 

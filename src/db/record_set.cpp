@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include "base/cell_texts.h"
+#include "base/clock.h"
 #include "base/codec.h"
 #include "db/connection.h"
 #include "db/text_rows.h"
@@ -149,7 +150,9 @@ SqliteDataset::SqliteDataset(SqliteDataset&& other) noexcept
     : connection_(std::move(other.connection_)),
       statement_(std::move(other.statement_)),
       rows_(std::move(other.rows_)),
-      complete_(std::exchange(other.complete_, false)) {}
+      filling_(std::move(other.filling_)),
+      complete_(std::exchange(other.complete_, false)),
+      failed_at_once_(std::exchange(other.failed_at_once_, false)) {}
 
 SqliteDataset& SqliteDataset::operator=(SqliteDataset&& other) noexcept {
   if (this != &other) {
@@ -157,7 +160,9 @@ SqliteDataset& SqliteDataset::operator=(SqliteDataset&& other) noexcept {
     connection_ = std::move(other.connection_);
     statement_ = std::move(other.statement_);
     rows_ = std::move(other.rows_);
+    filling_ = std::move(other.filling_);
     complete_ = std::exchange(other.complete_, false);
+    failed_at_once_ = std::exchange(other.failed_at_once_, false);
   }
   return *this;
 }
@@ -172,6 +177,13 @@ bool SqliteDataset::Open(const std::string& sql, ZuveviRE& database) {
 }
 
 bool SqliteDataset::Requery() {
+  if (!Start()) return false;
+  Fetched fetched = Fetched::kMore;
+  while (fetched == Fetched::kMore) fetched = Fetch(SIZE_MAX, UINT64_MAX);
+  return !failed_at_once_;
+}
+
+bool SqliteDataset::Start() {
   if (!connection_ || !statement_) return false;
   connection_->Use();
   sqlite3_stmt* stmt = statement_.get();
@@ -183,17 +195,44 @@ bool SqliteDataset::Requery() {
     const char* name = sqlite3_column_name(stmt, c);
     names.push_back(connection_->FromEngine(name == nullptr ? "" : name));
   }
-  auto rows = std::make_shared<TextRows>(std::move(names), connection_->text_mode());
-  int rc = statement_.Step();
-  const bool ran = rc == SQLITE_ROW || rc == SQLITE_DONE;
+  filling_ = std::make_shared<TextRows>(std::move(names), connection_->text_mode());
+  rows_ = filling_;
   complete_ = false;
-  for (; rc == SQLITE_ROW; rc = statement_.Step()) AppendRow(stmt, *rows);
+  failed_at_once_ = false;
+  return true;
+}
+
+SqliteDataset::Fetched SqliteDataset::Fetch(std::size_t rows, std::uint64_t until_ms) {
+  if (!filling_) return complete_ ? Fetched::kDone : Fetched::kFailed;
+  connection_->Use();
+  sqlite3_stmt* stmt = statement_.get();
+  const bool first = filling_->rows() == 0;
+  // The clock is read once every few rows: a row is read in well under a microsecond.
+  constexpr int kRowsBetweenClock = 64;
+  int rc = SQLITE_ROW;
+  for (int n = 1;; ++n) {
+    rc = statement_.Step();
+    if (rc != SQLITE_ROW) break;
+    AppendRow(stmt, *filling_);
+    if (filling_->rows() >= rows) break;
+    if (n % kRowsBetweenClock == 0 && TickCount() >= until_ms) break;
+  }
+  if (rc == SQLITE_ROW) return Fetched::kMore;
+  failed_at_once_ = first && rc != SQLITE_DONE && filling_->rows() == 0;
   // Resetting hands a failure's message to the connection and leaves the statement rewound.
   statement_.Reset();
-  rows->Finish();
-  rows_ = std::move(rows);
+  filling_->Finish();
+  filling_.reset();
   complete_ = rc == SQLITE_DONE;
-  return ran;
+  return complete_ ? Fetched::kDone : Fetched::kFailed;
+}
+
+void SqliteDataset::StopFetching() {
+  if (!filling_) return;
+  statement_.Reset();
+  filling_->Finish();
+  filling_.reset();
+  complete_ = false;
 }
 
 TextTable SqliteDataset::GetAll(bool include_column_names) const {
@@ -212,6 +251,8 @@ int SqliteDataset::GetRowCount() const { return rows_ ? static_cast<int>(rows_->
 
 bool SqliteDataset::Close() {
   complete_ = false;
+  failed_at_once_ = false;
+  filling_.reset();
   statement_.Finalize();
   connection_.reset();
   rows_.reset();

@@ -4,6 +4,7 @@
 // texts.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -91,6 +92,23 @@ class SqliteDataset {
   // when it failed at once or there is no statement.
   bool Requery();
 
+  // Requery in steps, for a result read while the user already sees its first rows. Start rewinds
+  // the statement and drops the rows kept (false without a statement); each Fetch then reads rows
+  // until `rows` are kept in all or the tick count (base/clock.h) reaches `until_ms`, whichever
+  // comes first, and says whether more may follow. Fetch reads at least one row (or the end) each
+  // time, however late it is. The rows read so far are kept and handed out by GetAll as for
+  // Requery: a table GetAll handed out earlier sees the rows read since.
+  enum class Fetched { kMore, kDone, kFailed };
+  bool Start();
+  Fetched Fetch(std::size_t rows, std::uint64_t until_ms);
+  // Whether Start was called and the rows have not all been read, nor failed, nor been stopped.
+  [[nodiscard]] bool IsFetching() const { return filling_ != nullptr; }
+  // Stops reading (the statement is rewound, so it holds no lock any more); the rows kept stay,
+  // and the result is not complete.
+  void StopFetching();
+  // Whether the latest Fetch failed at the statement's first step, before any row.
+  [[nodiscard]] bool FailedAtOnce() const { return failed_at_once_; }
+
   // The rows of the latest Requery, headed by the column names when `include_column_names`; the
   // statement is not run again. The empty table (without a header row) when that Requery found no
   // rows, or before any Requery.
@@ -114,7 +132,10 @@ class SqliteDataset {
   EngineHandle connection_;
   Statement statement_;
   std::shared_ptr<const TextRows> rows_;
+  // The same rows while Fetch still adds to them.
+  std::shared_ptr<TextRows> filling_;
   bool complete_ = false;
+  bool failed_at_once_ = false;
 };
 
 }  // namespace torvane

@@ -6,6 +6,7 @@
 
 #include "app/database_commands.h"
 #include "app/operation_log.h"
+#include "app/query_rows.h"
 #include "app/record_grid.h"
 #include "app/schema_tree.h"
 #include "app/startup.h"
@@ -66,6 +67,7 @@ void ConnectMainWindow(App& app, const CommandLine& line) {
     if (OnGridEditingEnds(app)) RefreshFieldPanel(app);
   };
   w.grid().on_right_released = [&app] { OnGridRightReleased(app); };
+  w.grid().on_more_rows_wanted = [&app] { ReadMoreQueryRows(app); };
   w.save_log_button().on_clicked = [&app] { SaveLogCommand(app); };
   w.clear_log_button().on_clicked = [&app] { ClearLogCommand(app); };
 

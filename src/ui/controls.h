@@ -488,6 +488,10 @@ class Grid : public Control {
   // in-place edits — take the place of the table's; SetRowCount, SetColumnCount, InsertRow,
   // InsertColumn and DeleteRow keep every remaining cell's text. Raises no event.
   void ShowCells(std::shared_ptr<const CellTexts> cells, bool header, bool numbers);
+  // The table ShowCells handed over has more rows now, since its rows are still arriving: the grid
+  // shows them after the rows it shows (unless rows were inserted or deleted meanwhile). While
+  // `more_coming`, scrolling to the last row raises on_more_rows_wanted.
+  void ShowMoreRows(bool more_coming);
   // Empties every cell, forgets column kinds and drop-down lists, keeps the row and column counts,
   // restores the designed fixed rows and columns and leaves no current cell (without an event).
   void Clear();
@@ -525,6 +529,9 @@ class Grid : public Control {
   std::function<void()> on_double_clicked;
   // A key was pressed in the grid (before the grid handles it); the code is a kKey... value.
   std::function<void(int key)> on_key_pressed;
+  // The user scrolled to the last row while more rows are coming (ShowMoreRows): they are wanted
+  // now.
+  std::function<void()> on_more_rows_wanted;
 
  private:
   struct Impl;

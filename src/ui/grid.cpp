@@ -477,6 +477,10 @@ Grid::Grid(QWidget* table) : Control(table), impl_(std::make_unique<Impl>()) {
     impl_->reported_column = t->currentIndex().column();
   }
 
+  cells->on_more_rows_wanted = [this] {
+    if (on_more_rows_wanted) on_more_rows_wanted();
+  };
+
   auto* delegate = new GridDelegate(impl_.get(), t);
   impl_->delegate = delegate;
   t->setItemDelegate(delegate);
@@ -525,6 +529,10 @@ Grid::Grid(QWidget* table) : Control(table), impl_(std::make_unique<Impl>()) {
 }
 
 Grid::~Grid() {
+  if (impl_->View()) {
+    impl_->cells->on_more_rows_wanted = nullptr;
+    impl_->cells->SetMoreRowsComing(false);
+  }
   if (impl_->delegate) {
     static_cast<GridDelegate*>(impl_->delegate.data())->Detach();
     if (impl_->table) {
@@ -695,6 +703,12 @@ void Grid::ShowCells(std::shared_ptr<const CellTexts> cells, bool header, bool n
   impl_->Restructure([&] { impl_->cells->ShowSource(std::move(cells), header, numbers); });
   SetFixedRows(header ? 1 : 0);
   SetFixedColumns(numbers ? 1 : 0);
+}
+
+void Grid::ShowMoreRows(bool more_coming) {
+  if (!impl_->View()) return;
+  impl_->Restructure([&] { impl_->cells->ShowMoreSourceRows(); });
+  impl_->cells->SetMoreRowsComing(more_coming);
 }
 
 void Grid::Clear() {

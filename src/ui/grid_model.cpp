@@ -247,6 +247,7 @@ void GridModel::SetText(int row, int column, std::string text) {
 }
 
 void GridModel::ClearTexts() {
+  more_rows_coming_ = false;
   texts_.clear();
   source_.reset();
   source_rows_ = 0;
@@ -304,6 +305,24 @@ void GridModel::ShowSource(std::shared_ptr<const CellTexts> source, bool header,
   if (numbers) column_map_[0] = kNumbers;
   for (int c = 0; c < shown_columns; ++c) column_map_[static_cast<std::size_t>(c + offset)] = c;
   emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1), {Qt::DisplayRole, Qt::EditRole});
+}
+
+void GridModel::ShowMoreSourceRows() {
+  if (!source_ || !row_map_.empty() || rows_ != source_rows_) return;
+  const int rows = source_->rows();
+  if (rows <= source_rows_) return;
+  beginInsertRows(QModelIndex(), rows_, rows - 1);
+  rows_ = rows;
+  source_rows_ = rows;
+  endInsertRows();
+}
+
+bool GridModel::canFetchMore(const QModelIndex& parent) const {
+  return !parent.isValid() && more_rows_coming_ && on_more_rows_wanted != nullptr;
+}
+
+void GridModel::fetchMore(const QModelIndex& parent) {
+  if (canFetchMore(parent)) on_more_rows_wanted();
 }
 
 int GridModel::SourceRow(int row) const {

@@ -8,6 +8,7 @@
 // the view's own few bytes per row.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,6 +88,17 @@ class GridModel : public QAbstractTableModel {
   // others. `source` is kept and read on demand, never copied; null shows an empty table.
   void ShowSource(std::shared_ptr<const CellTexts> source, bool header, bool numbers);
 
+  // The shown table has more rows than it had when shown (its rows are still arriving): the grid
+  // grows to show them after the rows it shows. Nothing changes once rows were inserted or removed
+  // among the shown rows or added after them: the grid then keeps the rows it has.
+  void ShowMoreSourceRows();
+  // Whether more rows of the shown table are on their way, and what asks for them at once: the
+  // view asks when the user scrolls to the last row (canFetchMore / fetchMore).
+  void SetMoreRowsComing(bool coming) { more_rows_coming_ = coming; }
+  std::function<void()> on_more_rows_wanted;
+  bool canFetchMore(const QModelIndex& parent) const override;
+  void fetchMore(const QModelIndex& parent) override;
+
   // The first FixedRows() rows and FixedColumns() columns look like headers and are never edited
   // in place. Counts below 0 count as 0; they may exceed the grid's shape.
   int FixedRows() const { return fixed_rows_; }
@@ -164,6 +176,7 @@ class GridModel : public QAbstractTableModel {
   std::unordered_map<Key, Written> texts_;
   int fixed_rows_ = 0;
   int fixed_columns_ = 0;
+  bool more_rows_coming_ = false;
   // One entry per column.
   std::vector<ColumnKind> kinds_;
   std::vector<QStringList> lists_;

@@ -5,6 +5,7 @@
 #include <QLibraryInfo>
 #include <QMetaObject>
 #include <QObject>
+#include <QTimer>
 #include <QTranslator>
 
 namespace torvane {
@@ -69,6 +70,34 @@ void UiMailbox::Post(std::function<void()> work) {
         if (*open) work();
       },
       Qt::QueuedConnection);
+}
+
+struct UiIdleWork::Impl {
+  // A timer without interval fires whenever the message loop has handled what was waiting. Like
+  // the mailbox's context it is deleted later: a slice may destroy the object while the timer is
+  // delivering its signal.
+  QTimer* timer = nullptr;
+  std::shared_ptr<bool> open = std::make_shared<bool>(true);
+};
+
+UiIdleWork::UiIdleWork(std::function<bool()> slice) : impl_(std::make_unique<Impl>()) {
+  if (QCoreApplication::instance() == nullptr) return;
+  impl_->timer = new QTimer;
+  impl_->timer->setInterval(0);
+  QTimer* timer = impl_->timer;
+  QObject::connect(timer, &QTimer::timeout, timer,
+                   [open = impl_->open, timer, slice = std::move(slice)] {
+                     if (!*open) return;
+                     if (!slice() && *open) timer->stop();
+                   });
+  timer->start();
+}
+
+UiIdleWork::~UiIdleWork() {
+  *impl_->open = false;
+  if (impl_->timer == nullptr) return;
+  impl_->timer->stop();
+  impl_->timer->deleteLater();
 }
 
 }  // namespace torvane

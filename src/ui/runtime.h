@@ -53,4 +53,22 @@ class UiMailbox {
   std::unique_ptr<Impl> impl_;
 };
 
+// Work the user-interface thread does in slices whenever the message loop has nothing else to
+// handle: `slice` runs again and again, each time for a moment only, until it returns false or the
+// object is destroyed. The window stays responsive, since every event waiting is handled between
+// two slices. A slice may destroy the object that runs it.
+class UiIdleWork {
+ public:
+  // Must be made on the user-interface thread; the first slice runs once the message loop next
+  // handles events. Does nothing without an application object.
+  explicit UiIdleWork(std::function<bool()> slice);
+  ~UiIdleWork();
+  UiIdleWork(const UiIdleWork&) = delete;
+  UiIdleWork& operator=(const UiIdleWork&) = delete;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
 }  // namespace torvane

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/database_commands.h"
+#include "app/query_rows.h"
 #include "app/transactions.h"
 #include "base/files.h"
 #include "base/text.h"
@@ -434,7 +436,7 @@ TEST_F(SqlConsoleTest, ACancelStopsTheRunningStatementAndUndoesIt) {
   EXPECT_EQ(QueryText(path_, "SELECT count(*) FROM t WHERE b = 'x'"), "0");
 
   services_.QueueProgressCancel(1);
-  Run("SELECT t.a FROM t, t AS u", true);
+  Run("SELECT count(*) FROM t, t AS u", true);
   EXPECT_NE(OnlyBox().text.find("已被用户取消"), std::string::npos) << OnlyBox().text;
   EXPECT_EQ(services_.progress_windows().at(0).title, "执行SQL查询");
 }
@@ -571,6 +573,151 @@ TEST_F(SqlConsoleTest, LongTextsAreShortenedInTheLogAndTheMessage) {
   EXPECT_NE(OnlyBox().text.find("\r\n\r\n失败的语句：" + shown_head + "…\r\n"), std::string::npos)
       << OnlyBox().text;
   EXPECT_EQ(QueryText(path_, "SELECT length(a) FROM t"), "600");
+}
+
+// A result of more rows than a screen shows: the first rows at once, the rest as the message loop
+// runs. Rows go from 1 to 5000 in column a.
+class StreamedQueryTest : public SqlConsoleTest {
+ protected:
+  void SetUp() override {
+    SqlConsoleTest::SetUp();
+    Open(
+        "CREATE TABLE t(a INTEGER, b TEXT); CREATE TABLE u(x);"
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
+        " INSERT INTO t SELECT i, '行' || i FROM n;");
+    state_.QueryFirstRows = 100;
+  }
+  // Runs `sql` as a query and checks that only its first rows came: the grid shows them and the
+  // summary line counts them. Returns how many came.
+  int RunStreamed(const std::string& sql) {
+    Run(sql, true);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"查询成功，查询结果已显示到主窗口表格中。"});
+    EXPECT_TRUE(state_.QueryRows != nullptr);
+    const int first = window_.grid().RowCount() - 1;
+    EXPECT_GE(first, 1);
+    EXPECT_LE(first, 100);
+    EXPECT_EQ(window_.info_box().Content(),
+              "已读到" + std::to_string(first) + "条记录，正在读取其余记录……");
+    return first;
+  }
+  bool LogHasLineStarting(const std::string& head) {
+    const std::vector<std::string> lines = SplitLines(window_.log_box().Content());
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.rfind(head, 0) == 0; });
+  }
+};
+
+TEST_F(StreamedQueryTest, TheFirstRowsShowAtOnceAndTheRestArrive) {
+  const std::string sql = "SELECT a, b FROM t ORDER BY a";
+  RunStreamed(sql);
+  // The log tells the whole count once it is known.
+  EXPECT_NE(LastLogLine().rfind("SQL查询成功", 0), 0u) << LastLogLine();
+  // Scrolling to the last row read reads more at once.
+  const int before = window_.grid().RowCount();
+  ReadMoreQueryRows(app_);
+  EXPECT_GT(window_.grid().RowCount(), before);
+  WaitForQueryRows();
+  Grid& grid = window_.grid();
+  ASSERT_EQ(grid.RowCount(), 5001);
+  EXPECT_EQ(grid.CellText(0, 1), "a");
+  EXPECT_EQ(grid.CellText(5000, 0), "5000");
+  EXPECT_EQ(grid.CellText(5000, 2), "行5000");
+  EXPECT_EQ(window_.info_box().Content().rfind("共5000条记录，耗时", 0), 0u)
+      << window_.info_box().Content();
+  EXPECT_EQ(LastLogLine(), "SQL查询成功，共5000条记录：" + sql);
+  EXPECT_EQ(services_.message_boxes().size(), 1u);  // the one said when the first rows came
+  EXPECT_FALSE(grid.IsEditable());
+
+  // A failure after the first rows: those read stay, and the user is told.
+  services_.ClearRecords();
+  RunStreamed("SELECT abs(CASE WHEN a = 3000 THEN -9223372036854775807 - 1 ELSE a END) FROM t");
+  services_.ClearRecords();
+  WaitForQueryRows();
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{"SQL语句执行失败！错误信息如下：\r\n\r\ninteger overflow"});
+  EXPECT_EQ(window_.grid().RowCount(), 3000);
+  EXPECT_EQ(window_.info_box().Content().rfind("已读到2999条记录，查询中途出错，耗时", 0), 0u)
+      << window_.info_box().Content();
+}
+
+// Another statement never runs beside a result half read: the rows are all read first, so that
+// even the table being read can be dropped, and the log tells the query before the statement.
+TEST_F(StreamedQueryTest, AnotherStatementWaitsUntilEveryRowIsIn) {
+  RunStreamed("SELECT * FROM t");
+  Execute("DROP TABLE t");
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"SQL语句执行成功！共1条语句，影响0条记录。"});
+  EXPECT_FALSE(state_.QueryRows);
+  EXPECT_EQ(QueryText(path_, "SELECT count(*) FROM sqlite_master WHERE name = 't'"), "0");
+  const std::vector<std::string> lines = SplitLines(window_.log_box().Content());
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "SQL查询成功，共5000条记录：SELECT * FROM t");
+  EXPECT_EQ(lines.back().rfind("SQL语句执行成功", 0), 0u) << lines.back();
+
+  // The same inside the user's transaction, with a rollback.
+  ASSERT_TRUE(state_.Connection.Execute("BEGIN; INSERT INTO u VALUES (1);"));
+  RunStreamed(
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
+      " SELECT i FROM n");
+  EXPECT_TRUE(RollbackUserTransaction(app_));
+  EXPECT_FALSE(state_.QueryRows);
+  EXPECT_EQ(window_.grid().RowCount(), 5001);
+  EXPECT_FALSE(state_.Connection.IsInTransaction());
+  EXPECT_EQ(QueryText(path_, "SELECT count(*) FROM u"), "0");
+}
+
+// Waiting for the rest of the rows shows a progress window after a moment; its cancel stops the
+// reading, keeps the rows read, and the command goes on.
+TEST_F(StreamedQueryTest, TheWaitForTheRestShowsProgressAndCanBeCancelled) {
+  const std::string sql =
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000000)"
+      " SELECT i FROM n";
+  RunStreamed(sql);
+  state_.ProgressDelayMs = 0;
+  services_.QueueProgressCancel(1);
+  Execute("DELETE FROM t WHERE a > 10");
+  // The statement's own window follows, not cancelled.
+  ASSERT_EQ(services_.progress_windows().size(), 2u);
+  EXPECT_FALSE(services_.progress_windows()[1].cancelled);
+  EXPECT_EQ(services_.progress_windows()[0].title, "读取查询结果");
+  EXPECT_TRUE(services_.progress_windows()[0].cancelled);
+  EXPECT_EQ(services_.progress_windows()[0].texts.at(0).rfind("已读到", 0), 0u);
+  EXPECT_FALSE(state_.QueryRows);
+  const int rows = window_.grid().RowCount() - 1;
+  EXPECT_LT(rows, 100000000);
+  EXPECT_EQ(window_.grid().CellText(rows, 1), std::to_string(rows));
+  EXPECT_TRUE(LogHasLineStarting("SQL查询成功，读到" + std::to_string(rows) +
+                                 "条记录后停止读取其余记录：WITH RECURSIVE"))
+      << window_.log_box().Content();
+  EXPECT_EQ(
+      window_.info_box().Content().rfind(
+          "已读到" + std::to_string(rows) + "条记录，其余记录没有读取（读取已停止），耗时", 0),
+      0u)
+      << window_.info_box().Content();
+  EXPECT_EQ(QueryText(path_, "SELECT count(*) FROM t"), "10");
+}
+
+// Another query, a browse or the close of the database while rows arrive stops them: they are
+// not read to their end for nothing.
+TEST_F(StreamedQueryTest, ANewResultOrTheCloseStopsTheRows) {
+  const std::string endless =
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000000)"
+      " SELECT i FROM n";
+  RunStreamed(endless);
+  RunStreamed("SELECT a FROM t");
+  WaitForQueryRows();
+  EXPECT_EQ(window_.grid().RowCount(), 5001);
+
+  RunStreamed(endless);
+  SelectTreeItem("u");
+  EXPECT_FALSE(state_.QueryRows);
+  EXPECT_EQ(window_.info_box().Content().rfind("共0条记录，", 0), 0u)
+      << window_.info_box().Content();
+  EXPECT_TRUE(window_.grid().IsEditable());
+
+  RunStreamed(endless);
+  EXPECT_TRUE(CloseDatabase(app_));
+  EXPECT_FALSE(state_.QueryRows);
+  EXPECT_FALSE(state_.Connection.IsOpen());
 }
 
 }  // namespace

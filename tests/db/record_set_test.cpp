@@ -1,5 +1,10 @@
 #include "db/record_set.h"
 
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "db/connection.h"
@@ -252,6 +257,92 @@ TEST_F(RecordSet, LargeResultsAcrossStorageBlocks) {
     }
     ASSERT_EQ(table.at(i + 1, 2), std::to_string(s.size()));
   }
+}
+
+// Read in steps, a result is the same as read at once; a table handed out early sees the rows read
+// after it, and a failure part way keeps the rows before it.
+TEST_F(RecordSet, RowsReadInStepsAreTheRowsReadAtOnce) {
+  ASSERT_TRUE(
+      db_.Execute("WITH RECURSIVE n(i) AS (SELECT 4 UNION ALL SELECT i + 1 FROM n WHERE i < 1000)"
+                  " INSERT INTO t SELECT i, '行' || i FROM n;"));
+  const std::string sql = "SELECT a, b, length(b) FROM t ORDER BY a";
+  SqliteDataset whole = db_.Query(sql);
+  ASSERT_TRUE(whole.Requery());
+  SqliteDataset steps = db_.Query(sql);
+  EXPECT_FALSE(steps.IsFetching());
+  ASSERT_TRUE(steps.Start());
+  EXPECT_TRUE(steps.IsFetching());
+  const TextTable early = steps.GetAll(true);
+  EXPECT_EQ(early.rows(), 0);  // nothing read yet
+  EXPECT_EQ(steps.GetColumnNames(), (std::vector<std::string>{"a", "b", "length(b)"}));
+  ASSERT_EQ(steps.Fetch(10, UINT64_MAX), SqliteDataset::Fetched::kMore);
+  EXPECT_EQ(steps.GetRowCount(), 10);
+  // However late it is, every step reads a row.
+  ASSERT_EQ(steps.Fetch(SIZE_MAX, 0), SqliteDataset::Fetched::kMore);
+  EXPECT_GE(steps.GetRowCount(), 11);
+  const TextTable handed_out = steps.GetAll(true);
+  ASSERT_EQ(steps.Fetch(SIZE_MAX, UINT64_MAX), SqliteDataset::Fetched::kDone);
+  EXPECT_FALSE(steps.IsFetching());
+  EXPECT_TRUE(steps.IsComplete());
+  EXPECT_FALSE(steps.FailedAtOnce());
+  EXPECT_EQ(steps.GetRowCount(), 1000);
+  EXPECT_EQ(Cells(handed_out), Cells(whole.GetAll(true)));
+  EXPECT_EQ(steps.Fetch(SIZE_MAX, UINT64_MAX), SqliteDataset::Fetched::kDone);
+
+  // A failure part way: the rows before it are kept, the result is not complete.
+  SqliteDataset failing = db_.Query(
+      "SELECT a, abs(CASE WHEN a = 500 THEN -9223372036854775807 - 1"
+      " ELSE a END) FROM t");
+  ASSERT_TRUE(failing.Start());
+  ASSERT_EQ(failing.Fetch(100, UINT64_MAX), SqliteDataset::Fetched::kMore);
+  ASSERT_EQ(failing.Fetch(SIZE_MAX, UINT64_MAX), SqliteDataset::Fetched::kFailed);
+  EXPECT_EQ(failing.GetRowCount(), 499);
+  EXPECT_FALSE(failing.IsComplete());
+  EXPECT_FALSE(failing.FailedAtOnce());
+  EXPECT_EQ(db_.GetErrorText(), "integer overflow");
+  // A failure at the first step has no rows.
+  SqliteDataset at_once = db_.Query("SELECT abs(-9223372036854775807 - 1)");
+  ASSERT_TRUE(at_once.Start());
+  EXPECT_EQ(at_once.Fetch(100, UINT64_MAX), SqliteDataset::Fetched::kFailed);
+  EXPECT_TRUE(at_once.FailedAtOnce());
+  EXPECT_FALSE(at_once.Requery());
+}
+
+// A reading stopped part way keeps its rows and lets go of the file: another connection can write
+// to it at once.
+TEST(RecordSetFile, AStoppedReadingKeepsItsRowsAndHoldsNoLock) {
+  const std::string folder = ::testing::TempDir() + "record_set_stop";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const std::string path = folder + "/rows.sdb";
+  ZuveviRE db;
+  ASSERT_TRUE(db.Open(path, true));
+  ASSERT_TRUE(
+      db.Execute("CREATE TABLE t(a);"
+                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
+                 " INSERT INTO t SELECT i FROM n;"));
+  SqliteDataset rows = db.Query("SELECT a FROM t");
+  ASSERT_TRUE(rows.Start());
+  ASSERT_EQ(rows.Fetch(100, UINT64_MAX), SqliteDataset::Fetched::kMore);
+  ZuveviRE other;
+  ASSERT_TRUE(other.Open(path, false));
+  other.SetBusyTimeout(0);
+  // While the rows are being read, the file is locked for writing.
+  EXPECT_FALSE(other.Execute("INSERT INTO t VALUES (0)"));
+  rows.StopFetching();
+  EXPECT_FALSE(rows.IsFetching());
+  EXPECT_FALSE(rows.IsComplete());
+  EXPECT_EQ(rows.GetRowCount(), 100);
+  EXPECT_EQ(rows.GetAll(false).at(99, 0), "100");
+  EXPECT_TRUE(other.Execute("INSERT INTO t VALUES (0)"));
+  // Started again, it reads from the beginning.
+  ASSERT_TRUE(rows.Start());
+  EXPECT_EQ(rows.Fetch(SIZE_MAX, UINT64_MAX), SqliteDataset::Fetched::kDone);
+  EXPECT_EQ(rows.GetRowCount(), 5001);
+  rows.Close();
+  other.Close();
+  db.Close();
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -71,6 +71,13 @@ class AppTest : public ::testing::Test {
     ASSERT_NE(window_.info_box().Content().rfind(pending, 0), 0u) << "the count never came";
   }
 
+  // Handles events until a console query's rows stopped arriving; fails the test when they never
+  // do.
+  void WaitForQueryRows() {
+    for (int round = 0; round < 100000 && state_.QueryRows; ++round) Runtime::ProcessEvents();
+    ASSERT_FALSE(state_.QueryRows) << "the rows kept arriving";
+  }
+
   // A database file in the temporary folder made from `sql`; its name carries the folder's own
   // unique name, so backups of it never collide with another test's.
   std::string MakeDb(const std::string& sql, const std::string& stem = "测试库") {

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 
@@ -79,6 +80,8 @@ class MadeUpCells : public CellTexts {
     scratch = "r" + std::to_string(row) + "c" + std::to_string(column);
     return scratch;
   }
+  // More rows, as a result whose rows keep arriving has.
+  void Grow(int rows) { rows_ = rows; }
   mutable std::int64_t reads = 0;
 
  private:
@@ -1007,6 +1010,44 @@ TEST(GridCells, ColumnWidthsStayWhenATableIsShown) {
 }
 
 // A shown table of given texts, some of them NULL, that counts how the grid reads it.
+// Rows that keep arriving: the grid adds them after the rows it shows, keeps its current cell, and
+// asks for more when the user scrolls to the last row while more are coming.
+TEST(GridCells, RowsThatArriveLaterAreAddedAtTheEnd) {
+  GridFixture f;
+  auto cells = std::make_shared<MadeUpCells>(11, 2);
+  f.grid->ShowCells(cells, true, true);
+  f.grid->SetCurrentCell(5, 1);
+  f.log.clear();
+  int wanted = 0;
+  f.grid->on_more_rows_wanted = [&] { ++wanted; };
+  QAbstractItemModel* model = f.widget.model();
+  EXPECT_FALSE(model->canFetchMore(QModelIndex()));
+  cells->Grow(1001);
+  f.grid->ShowMoreRows(true);
+  EXPECT_EQ(f.grid->RowCount(), 1001);
+  EXPECT_EQ(f.grid->CellText(1000, 1), MadeUp(1000, 0));
+  EXPECT_EQ(f.grid->CurrentRow(), 5);
+  EXPECT_EQ(f.grid->CurrentColumn(), 1);
+  EXPECT_TRUE(f.log.empty());
+  EXPECT_TRUE(model->canFetchMore(QModelIndex()));
+  f.widget.resize(300, 200);
+  f.widget.show();
+  Runtime::ProcessEvents();
+  f.widget.verticalScrollBar()->setValue(f.widget.verticalScrollBar()->maximum());
+  EXPECT_GE(wanted, 1);
+  // The last rows came: nothing more is asked for.
+  f.grid->ShowMoreRows(false);
+  EXPECT_FALSE(model->canFetchMore(QModelIndex()));
+  // Once the program changed the rows, the grid keeps those it has.
+  f.grid->InsertRow("新");
+  cells->Grow(2000);
+  f.grid->ShowMoreRows(true);
+  EXPECT_EQ(f.grid->RowCount(), 1002);
+  // A table shown anew is not taken for one whose rows are still coming.
+  f.grid->ShowCells(std::make_shared<MadeUpCells>(3, 2), true, true);
+  EXPECT_FALSE(model->canFetchMore(QModelIndex()));
+}
+
 class GivenCells : public CellTexts {
  public:
   // `texts` row by row, `columns` to a row; std::nullopt stands for NULL.
