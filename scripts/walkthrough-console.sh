@@ -2,7 +2,8 @@
 # Uses the SQL console as a new user would, in a real X window under Xvfb, on a copy of the
 # demonstration database with a table of a million orders added: shows the template list, applies
 # a template and runs it, inserts a table name by double-click, runs a query of a million rows into
-# the main grid and goes to its last row, runs a CREATE TABLE and sees the main tree change, and
+# the main grid (its first rows at once, the rest arriving while the window stays usable) and goes
+# to its last row, runs a CREATE TABLE and sees the main tree change, and
 # runs statements of which one fails, outside a transaction and inside one. Checks the results in
 # the file with the sqlite3 command-line tool and keeps docs/screenshots/console-*.png.
 shots=console
@@ -30,9 +31,11 @@ shot 2-name-inserted
 t0=$(date +%s%N)
 xdotool key ctrl+Return; sleep 0.3
 until xdotool search --name . >/dev/null 2>&1 && [ -n "$(xdotool search --onlyvisible --name '信息：' 2>/dev/null)" ]; do sleep 0.1; [ $(( ($(date +%s%N) - t0) / 1000000 )) -gt 60000 ] && break; done
-echo "a million rows in the main grid after $(( ($(date +%s%N) - t0) / 1000000 )) ms (with the screen's own polling)"
+echo "the first of a million rows in the main grid after $(( ($(date +%s%N) - t0) / 1000000 )) ms (with the screen's own polling)"
+shot 2b-rows-arriving                  # the first rows behind the box; the rest still arriving
 ok
 click 725 514 1                        # 关闭
+sleep 3                                # the rest of the rows arrive while the window is usable
 click 400 220; xdotool key ctrl+End; sleep 1
 shot 3-last-row                        # the last of the million rows in the main grid
 click 703 88 1.2
