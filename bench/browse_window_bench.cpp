@@ -64,6 +64,7 @@ Dataset datasets[] = {
     {"100k", "bench_100k.sdb", 100'000, 20, ""},
     {"1M", "bench_1m.sdb", 1'000'000, 15, ""},
     {"10M", "bench_10m.sdb", 10'000'000, 9, ""},
+    {"100M", "bench_100m.sdb", 100'000'000, 3, ""},
 };
 
 // Counts the paint events a widget receives.
@@ -190,8 +191,8 @@ void BM_WindowBrowseCounted(benchmark::State& state, const Dataset* data) {
 
 int main(int argc, char** argv) {
   std::vector<char*> args;
-  if (int failed = torvane::bench::LocateDatasets(argc, argv, args,
-                                                  {&datasets[0], &datasets[1], &datasets[2]})) {
+  if (int failed = torvane::bench::LocateDatasets(
+          argc, argv, args, {&datasets[0], &datasets[1], &datasets[2], &datasets[3]})) {
     return failed;
   }
   torvane::bench::InterleaveRepetitions(args);

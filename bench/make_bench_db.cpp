@@ -1,11 +1,11 @@
 // Makes the benchmark databases in the folder given as the only argument, each with one table
 //   t (id INTEGER, name TEXT, price REAL, qty INTEGER, note TEXT)
-// of 100 thousand, 1 million or 10 million rows, one of a million rows whose names and texts are
-// Chinese, kept as UTF-8:
+// of 100 thousand, 1 million, 10 million or 100 million rows (about 5 GB), one of a million rows
+// whose names and texts are Chinese, kept as UTF-8:
 //   商品 (编号 INTEGER, 名称 TEXT, 单价 REAL, 数量 INTEGER, 备注 TEXT)
 // and one like the 100-thousand-row file whose last row's note ends in "café" (UTF-8): the only
 // text in the file beyond ASCII.
-// A file that is already complete is kept, so the slow 10-million-row file is made only once; an
+// A file that is already complete is kept, so the slow large files are made only once; an
 // incomplete one (an interrupted run) is made again.
 //
 // This program is compiled without the internal character set, so its literals are UTF-8 bytes.
@@ -34,6 +34,7 @@ constexpr Size kSizes[] = {
     {"bench_100k.sdb", 100'000, Texts::kAscii},
     {"bench_1m.sdb", 1'000'000, Texts::kAscii},
     {"bench_10m.sdb", 10'000'000, Texts::kAscii},
+    {"bench_100m.sdb", 100'000'000, Texts::kAscii},
     {"bench_1m_utf8.sdb", 1'000'000, Texts::kChinese},
     {"bench_100k_last_utf8.sdb", 100'000, Texts::kLastRowUtf8},
 };
