@@ -9,6 +9,7 @@
 #include "base/cell_texts.h"
 #include "base/codec.h"
 #include "db/connection.h"
+#include "db/table_browse.h"
 #include "db/text_rows.h"
 
 namespace torvane {
@@ -54,10 +55,9 @@ std::size_t TextTable::StoredSize(int row, int column) const {
     if (row == 0) return 0;
     --row;
   }
-  return rows_
-      ->cell(static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
-             static_cast<std::size_t>(column))
-      .size();
+  return rows_->StoredSize(static_cast<std::size_t>(row) *
+                               static_cast<std::size_t>(rows_->columns()) +
+                           static_cast<std::size_t>(column));
 }
 
 std::optional<BytesCell> TextTable::Bytes(int row, int column, std::size_t start_bytes) const {
@@ -70,8 +70,7 @@ std::optional<BytesCell> TextTable::Bytes(int row, int column, std::size_t start
       static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
       static_cast<std::size_t>(column);
   if (!rows_->IsBytes(index)) return std::nullopt;
-  const std::string_view cell = rows_->cell(index);
-  return BytesCell{cell.size(), cell.substr(0, start_bytes)};
+  return BytesCell{rows_->StoredSize(index), rows_->cell(index).substr(0, start_bytes)};
 }
 
 std::string TextTable::at(int row, int column) const {
@@ -117,14 +116,15 @@ std::shared_ptr<const CellTexts> ShareAsCells(const TextTable& table) {
 
 namespace {
 
-// Appends the cells of the row `stmt` stands on to `rows`.
-void AppendRow(sqlite3_stmt* stmt, TextRows& rows) {
-  const int columns = sqlite3_column_count(stmt);
+// Appends the cells of the row `stmt` stands on to `rows`, one per column of `rows`; a BLOB the
+// statement left out is read in part by `blobs`.
+void AppendRow(sqlite3_stmt* stmt, TextRows& rows, BlobStartReader& blobs) {
+  const int columns = rows.columns();
   for (int c = 0; c < columns; ++c) {
     // The type is asked before the text, which would convert the value.
     const int type = sqlite3_column_type(stmt, c);
     if (type == SQLITE_NULL) {
-      rows.AppendNull();
+      if (!blobs.AppendIfLeftOut(stmt, c, rows)) rows.AppendNull();
       continue;
     }
     if (type == SQLITE_BLOB) {
@@ -171,12 +171,12 @@ bool SqliteDataset::Open(const std::string& sql, ZuveviRE& database) {
   return statement_.Prepare(*connection_, sql) == SQLITE_OK;
 }
 
-bool SqliteDataset::Requery() {
+bool SqliteDataset::Requery(const BlobCut* cut) {
   if (!connection_ || !statement_) return false;
   connection_->Use();
   sqlite3_stmt* stmt = statement_.get();
   statement_.Reset();
-  const int columns = sqlite3_column_count(stmt);
+  const int columns = cut != nullptr ? cut->columns : sqlite3_column_count(stmt);
   std::vector<std::string> names;
   names.reserve(static_cast<std::size_t>(columns));
   for (int c = 0; c < columns; ++c) {
@@ -187,7 +187,11 @@ bool SqliteDataset::Requery() {
   int rc = statement_.Step();
   const bool ran = rc == SQLITE_ROW || rc == SQLITE_DONE;
   complete_ = false;
-  for (; rc == SQLITE_ROW; rc = statement_.Step()) AppendRow(stmt, *rows);
+  {
+    // The BLOB handles go before the reset, which then hands the statement's own outcome on.
+    BlobStartReader blobs(*connection_, cut);
+    for (; rc == SQLITE_ROW; rc = statement_.Step()) AppendRow(stmt, *rows, blobs);
+  }
   // Resetting hands a failure's message to the connection and leaves the statement rewound.
   statement_.Reset();
   rows->Finish();

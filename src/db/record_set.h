@@ -15,6 +15,7 @@
 
 namespace torvane {
 
+struct BlobCut;
 class CellTexts;
 class TextRows;
 class ZuveviRE;
@@ -35,11 +36,13 @@ class TextTable {
   // Whether a cell holds SQL NULL, which reads as "" like an empty text; false for the header row
   // and for cells outside the table.
   bool IsNull(int row, int column) const;
-  // How many bytes a cell holds as stored (before any conversion); 0 for the header row and cells
-  // outside the table.
+  // How many bytes a cell holds as stored (before any conversion), also for bytes of which only
+  // the start was read; 0 for the header row and cells outside the table.
   std::size_t StoredSize(int row, int column) const;
   // When a cell holds bytes (a BLOB), its size and its first `start_bytes` bytes as stored (never
-  // converted); nothing for any other cell, the header row and cells outside the table.
+  // converted); nothing for any other cell, the header row and cells outside the table. Of bytes
+  // a browse read in part, only the first bytes it kept are there (at most kBlobStartKept); at and
+  // View give those too, never the whole value, which only the table has.
   std::optional<BytesCell> Bytes(int row, int column, std::size_t start_bytes) const;
   // The same without a copy where none is needed: a view of the rows themselves (valid as long as
   // this table or a copy of it exists), or of `scratch` when the text had to be converted from the
@@ -88,8 +91,10 @@ class SqliteDataset {
   // Runs the statement once from the start and keeps every row it gives, as the engine gave them:
   // texts are converted from the database's encoding only when a cell is asked for. True when the
   // statement ran (with rows or none), also when it failed after some rows (those are kept); false
-  // when it failed at once or there is no statement.
-  bool Requery();
+  // when it failed at once or there is no statement. With `cut`, the statement is a table's browse
+  // statement that leaves long BLOBs out (db/table_browse.h): only its first cut->columns columns
+  // are kept, and each BLOB left out is kept as its size and first bytes, read by row id.
+  bool Requery(const BlobCut* cut = nullptr);
 
   // The rows of the latest Requery, headed by the column names when `include_column_names`; the
   // statement is not run again. The empty table (without a header row) when that Requery found no
