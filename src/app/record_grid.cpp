@@ -13,6 +13,7 @@
 #include "base/text.h"
 #include "db/command_transaction.h"
 #include "db/sql_name.h"
+#include "db/table_browse.h"
 #include "platform/free_memory.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
@@ -89,20 +90,19 @@ void Browse(App& app, const std::string& name, ItemKind kind, bool log) {
   }
   // The name comes from the catalog: quoted when it is not a plain name, so that any table the tree
   // lists can be shown. A table's rows come in the order of the cursor's records, by row id or
-  // primary key (an index covering the columns could otherwise give them in its own order).
-  std::string sql = "select * from " + QuoteSqlName(name);
-  const std::string order = s.Cursor.GetKeyOrder();
-  if (kind == ItemKind::kTable && !order.empty()) sql += " order by " + order;
-  if (s.RowLimit >= 0) sql += " limit " + IntToText(s.RowLimit);
+  // primary key (an index covering the columns could otherwise give them in its own order). A
+  // long BLOB is read only as far as the grid describes it: its size and first bytes.
+  const BrowseStatement browse =
+      MakeBrowseStatement(s.Cursor, s.Connection, kind == ItemKind::kTable, s.RowLimit);
   // The rows, their keys and the count are read in one read transaction of the browse's own, so
   // they show the table at one moment whatever another program writes meanwhile. None of it
   // reads more of the table than the rows shown, but for the count.
   CommandTransaction reading(s.Connection);
   (void)reading.Begin();
-  SqliteDataset rows = s.Connection.Query(sql);
+  SqliteDataset rows = s.Connection.Query(browse.sql);
   s.RecordSet.Close();
   s.RecordSet = std::move(rows);
-  if (!s.RecordSet.Requery() || !s.RecordSet.IsComplete()) {
+  if (!s.RecordSet.Requery(browse.cut ? &*browse.cut : nullptr) || !s.RecordSet.IsComplete()) {
     FailBrowse(app, name, kind_text);
     s.RecordSet.Close();
     return;

@@ -14,6 +14,7 @@
 
 namespace torvane {
 
+struct BrowseStatement;
 class SqliteTable;
 
 // How long a statement waits for a lock another program holds on the file before it fails with
@@ -144,6 +145,8 @@ class ZuveviRE {
   friend class SqliteTable;
   friend class SqliteDataset;
   friend TextMode DetectTextMode(ZuveviRE& database, std::uint64_t budget_ms);
+  friend BrowseStatement MakeBrowseStatement(const SqliteTable& cursor, ZuveviRE& database,
+                                             bool is_table, int row_limit);
 
   const EngineHandle& handle() const { return db_; }
   std::vector<std::string> CatalogQuery(bool temporary, const std::string& condition,

@@ -10,6 +10,7 @@
 #include "base/clock.h"
 #include "base/codec.h"
 #include "db/connection.h"
+#include "db/table_browse.h"
 #include "db/text_rows.h"
 
 namespace torvane {
@@ -55,10 +56,9 @@ std::size_t TextTable::StoredSize(int row, int column) const {
     if (row == 0) return 0;
     --row;
   }
-  return rows_
-      ->cell(static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
-             static_cast<std::size_t>(column))
-      .size();
+  return rows_->StoredSize(static_cast<std::size_t>(row) *
+                               static_cast<std::size_t>(rows_->columns()) +
+                           static_cast<std::size_t>(column));
 }
 
 std::optional<BytesCell> TextTable::Bytes(int row, int column, std::size_t start_bytes) const {
@@ -71,8 +71,7 @@ std::optional<BytesCell> TextTable::Bytes(int row, int column, std::size_t start
       static_cast<std::size_t>(row) * static_cast<std::size_t>(rows_->columns()) +
       static_cast<std::size_t>(column);
   if (!rows_->IsBytes(index)) return std::nullopt;
-  const std::string_view cell = rows_->cell(index);
-  return BytesCell{cell.size(), cell.substr(0, start_bytes)};
+  return BytesCell{rows_->StoredSize(index), rows_->cell(index).substr(0, start_bytes)};
 }
 
 std::string TextTable::at(int row, int column) const {
@@ -118,14 +117,15 @@ std::shared_ptr<const CellTexts> ShareAsCells(const TextTable& table) {
 
 namespace {
 
-// Appends the cells of the row `stmt` stands on to `rows`.
-void AppendRow(sqlite3_stmt* stmt, TextRows& rows) {
-  const int columns = sqlite3_column_count(stmt);
+// Appends the cells of the row `stmt` stands on to `rows`, one per column of `rows`; a BLOB the
+// statement left out is read in part by `blobs`.
+void AppendRow(sqlite3_stmt* stmt, TextRows& rows, BlobStartReader& blobs) {
+  const int columns = rows.columns();
   for (int c = 0; c < columns; ++c) {
     // The type is asked before the text, which would convert the value.
     const int type = sqlite3_column_type(stmt, c);
     if (type == SQLITE_NULL) {
-      rows.AppendNull();
+      if (!blobs.AppendIfLeftOut(stmt, c, rows)) rows.AppendNull();
       continue;
     }
     if (type == SQLITE_BLOB) {
@@ -176,19 +176,24 @@ bool SqliteDataset::Open(const std::string& sql, ZuveviRE& database) {
   return statement_.Prepare(*connection_, sql) == SQLITE_OK;
 }
 
-bool SqliteDataset::Requery() {
-  if (!Start()) return false;
-  Fetched fetched = Fetched::kMore;
-  while (fetched == Fetched::kMore) fetched = Fetch(SIZE_MAX, UINT64_MAX);
+bool SqliteDataset::Requery(const BlobCut* cut) {
+  if (!Start(cut)) return false;
+  int rc;
+  {
+    // The BLOB handles go before the reset, which then hands the statement's own outcome on.
+    BlobStartReader blobs(*connection_, cut);
+    rc = StepRows(SIZE_MAX, UINT64_MAX, blobs);
+  }
+  (void)EndRows(rc);
   return !failed_at_once_;
 }
 
-bool SqliteDataset::Start() {
+bool SqliteDataset::Start(const BlobCut* cut) {
   if (!connection_ || !statement_) return false;
   connection_->Use();
   sqlite3_stmt* stmt = statement_.get();
   statement_.Reset();
-  const int columns = sqlite3_column_count(stmt);
+  const int columns = cut != nullptr ? cut->columns : sqlite3_column_count(stmt);
   std::vector<std::string> names;
   names.reserve(static_cast<std::size_t>(columns));
   for (int c = 0; c < columns; ++c) {
@@ -204,21 +209,34 @@ bool SqliteDataset::Start() {
 
 SqliteDataset::Fetched SqliteDataset::Fetch(std::size_t rows, std::uint64_t until_ms) {
   if (!filling_) return complete_ ? Fetched::kDone : Fetched::kFailed;
+  int rc;
+  {
+    BlobStartReader none(*connection_, nullptr);
+    rc = StepRows(rows, until_ms, none);
+  }
+  return EndRows(rc);
+}
+
+int SqliteDataset::StepRows(std::size_t rows, std::uint64_t until_ms, BlobStartReader& blobs) {
   connection_->Use();
   sqlite3_stmt* stmt = statement_.get();
-  const bool first = filling_->rows() == 0;
+  first_step_ = filling_->rows() == 0;
   // The clock is read once every few rows: a row is read in well under a microsecond.
   constexpr int kRowsBetweenClock = 64;
   int rc = SQLITE_ROW;
   for (int n = 1;; ++n) {
     rc = statement_.Step();
     if (rc != SQLITE_ROW) break;
-    AppendRow(stmt, *filling_);
+    AppendRow(stmt, *filling_, blobs);
     if (filling_->rows() >= rows) break;
     if (n % kRowsBetweenClock == 0 && TickCount() >= until_ms) break;
   }
+  return rc;
+}
+
+SqliteDataset::Fetched SqliteDataset::EndRows(int rc) {
   if (rc == SQLITE_ROW) return Fetched::kMore;
-  failed_at_once_ = first && rc != SQLITE_DONE && filling_->rows() == 0;
+  failed_at_once_ = first_step_ && rc != SQLITE_DONE && filling_->rows() == 0;
   // Resetting hands a failure's message to the connection and leaves the statement rewound.
   statement_.Reset();
   filling_->Finish();

@@ -16,6 +16,8 @@
 
 namespace torvane {
 
+struct BlobCut;
+class BlobStartReader;
 class CellTexts;
 class TextRows;
 class ZuveviRE;
@@ -36,11 +38,13 @@ class TextTable {
   // Whether a cell holds SQL NULL, which reads as "" like an empty text; false for the header row
   // and for cells outside the table.
   bool IsNull(int row, int column) const;
-  // How many bytes a cell holds as stored (before any conversion); 0 for the header row and cells
-  // outside the table.
+  // How many bytes a cell holds as stored (before any conversion), also for bytes of which only
+  // the start was read; 0 for the header row and cells outside the table.
   std::size_t StoredSize(int row, int column) const;
   // When a cell holds bytes (a BLOB), its size and its first `start_bytes` bytes as stored (never
-  // converted); nothing for any other cell, the header row and cells outside the table.
+  // converted); nothing for any other cell, the header row and cells outside the table. Of bytes
+  // a browse read in part, only the first bytes it kept are there (at most kBlobStartKept); at and
+  // View give those too, never the whole value, which only the table has.
   std::optional<BytesCell> Bytes(int row, int column, std::size_t start_bytes) const;
   // The same without a copy where none is needed: a view of the rows themselves (valid as long as
   // this table or a copy of it exists), or of `scratch` when the text had to be converted from the
@@ -89,8 +93,10 @@ class SqliteDataset {
   // Runs the statement once from the start and keeps every row it gives, as the engine gave them:
   // texts are converted from the database's encoding only when a cell is asked for. True when the
   // statement ran (with rows or none), also when it failed after some rows (those are kept); false
-  // when it failed at once or there is no statement.
-  bool Requery();
+  // when it failed at once or there is no statement. With `cut`, the statement is a table's browse
+  // statement that leaves long BLOBs out (db/table_browse.h): only its first cut->columns columns
+  // are kept, and each BLOB left out is kept as its size and first bytes, read by row id.
+  bool Requery(const BlobCut* cut = nullptr);
 
   // Requery in steps, for a result read while the user already sees its first rows. Start rewinds
   // the statement and drops the rows kept (false without a statement); each Fetch then reads rows
@@ -98,8 +104,9 @@ class SqliteDataset {
   // comes first, and says whether more may follow. Fetch reads at least one row (or the end) each
   // time, however late it is. The rows read so far are kept and handed out by GetAll as for
   // Requery: a table GetAll handed out earlier sees the rows read since.
+  // With `cut`, as for Requery.
   enum class Fetched { kMore, kDone, kFailed };
-  bool Start();
+  bool Start(const BlobCut* cut = nullptr);
   Fetched Fetch(std::size_t rows, std::uint64_t until_ms);
   // Whether Start was called and the rows have not all been read, nor failed, nor been stopped.
   [[nodiscard]] bool IsFetching() const { return filling_ != nullptr; }
@@ -128,6 +135,11 @@ class SqliteDataset {
   bool Close();
 
  private:
+  // Steps the statement for Requery and Fetch until `rows` rows are kept or `until_ms` passed;
+  // the engine's last answer. EndRows then ends the reading unless that answer was a row.
+  int StepRows(std::size_t rows, std::uint64_t until_ms, BlobStartReader& blobs);
+  Fetched EndRows(int rc);
+
   // Declared in this order so the statement is finalized before the connection is let go.
   EngineHandle connection_;
   Statement statement_;
@@ -136,6 +148,7 @@ class SqliteDataset {
   std::shared_ptr<TextRows> filling_;
   bool complete_ = false;
   bool failed_at_once_ = false;
+  bool first_step_ = false;
 };
 
 }  // namespace torvane

@@ -1,6 +1,8 @@
 #include "db/table_cursor.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -40,6 +42,8 @@ bool SqliteTable::Close() {
   pending_.clear();
   has_pending_ = false;
   name_.clear();
+  row_id_key_ = false;
+  by_row_id_.reset();
   snapshot_taken_ = false;
   record_count_ = 0;
   current_ = 0;
@@ -157,6 +161,8 @@ bool SqliteTable::LoadAddressing() {
   schema_.clear();
   key_columns_.clear();
   read_only_reason_.clear();
+  row_id_key_ = false;
+  by_row_id_.reset();
   std::string type = "table";
   bool without_rowid = false;
   {
@@ -230,6 +236,7 @@ bool SqliteTable::LoadAddressing() {
       hidden = hidden || EqualsIgnoreCase(column, row_id);
     if (!hidden) {
       key_columns_.push_back(row_id);
+      row_id_key_ = type != "virtual";
       return true;
     }
   }
@@ -237,6 +244,7 @@ bool SqliteTable::LoadAddressing() {
   if (columns.size() == 1 && EqualsIgnoreCase(columns[0].type, "INTEGER")) {
     // The INTEGER PRIMARY KEY is the row id under a name of its own.
     key_columns_.push_back(QuoteSqlName(columns[0].name));
+    row_id_key_ = type != "virtual";
     return true;
   }
   if (read_only_reason_.empty()) {
@@ -245,6 +253,29 @@ bool SqliteTable::LoadAddressing() {
                         "无法确定单条记录，只能浏览，不能在此修改。";
   }
   return false;
+}
+
+bool SqliteTable::CanReadByRowId() const {
+  if (!IsOpen() || !row_id_key_ || schema_.empty()) return false;
+  if (!by_row_id_) {
+    // The engine's handle finds a field by its place among the stored ones, which a computed
+    // column that is not stored shifts; so no computed column at all. PRAGMA table_xinfo: cid,
+    // name, type, notnull, dflt_value, pk, hidden (2 and 3 for computed columns).
+    bool plain = false;
+    Statement info;
+    if (info.Prepare(*db_, "PRAGMA " + QuoteSqlName(schema_) + ".table_xinfo('" +
+                               EscapeSqlText(name_) + "')") == SQLITE_OK &&
+        info) {
+      plain = true;
+      int rc;
+      while ((rc = info.Step()) == SQLITE_ROW) {
+        if (sqlite3_column_int(info.get(), 6) >= 2) plain = false;
+      }
+      plain = plain && rc == SQLITE_DONE;
+    }
+    by_row_id_ = plain;
+  }
+  return *by_row_id_;
 }
 
 std::string SqliteTable::GetReadOnlyReason() const { return IsOpen() ? read_only_reason_ : ""; }
@@ -506,7 +537,49 @@ bool SqliteTable::ReadField(const FieldRef& field, std::string& value) {
   });
 }
 
+bool SqliteTable::ReadStored(int column, std::size_t most, Bytes& value, std::uint64_t& size) {
+  if (column < 0 || !CanReadByRowId()) return false;
+  const std::string key = CurrentRowIdText();
+  std::int64_t row_id = 0;
+  const char* end = key.data() + key.size();
+  const auto [stop, error] = std::from_chars(key.data(), end, row_id);
+  if (key.empty() || error != std::errc() || stop != end) return false;
+  sqlite3_blob* blob = nullptr;
+  if (sqlite3_blob_open(db_->Use(), db_->ToEngine(schema_).c_str(), db_->ToEngine(name_).c_str(),
+                        db_->ToEngine(column_names_[static_cast<std::size_t>(column)]).c_str(),
+                        row_id, 0, &blob) != SQLITE_OK) {
+    // NULL, a number, a record gone: the statement reads it, and says why it cannot.
+    sqlite3_blob_close(blob);
+    return false;
+  }
+  const int whole = sqlite3_blob_bytes(blob);
+  const int read = static_cast<int>(std::min(most, static_cast<std::size_t>(whole)));
+  value.resize(static_cast<std::size_t>(read));
+  const int rc = read == 0 ? SQLITE_OK : sqlite3_blob_read(blob, value.data(), read, 0);
+  sqlite3_blob_close(blob);
+  size = static_cast<std::uint64_t>(whole);
+  return rc == SQLITE_OK;
+}
+
+bool SqliteTable::ReadFieldStart(const FieldRef& field, std::size_t bytes, Bytes& start,
+                                 std::uint64_t& size) {
+  Bytes read;
+  std::uint64_t whole = 0;
+  if (!ReadStored(ResolveField(field), bytes, read, whole)) return false;
+  start = std::move(read);
+  size = whole;
+  return true;
+}
+
 bool SqliteTable::ReadField(const FieldRef& field, Bytes& value) {
+  // Straight from the table into a buffer of the value's size where it can; a failure there
+  // leaves the statement to read it (and to say why it cannot).
+  Bytes stored;
+  std::uint64_t size = 0;
+  if (ReadStored(ResolveField(field), SIZE_MAX, stored, size)) {
+    value = std::move(stored);
+    return true;
+  }
   return Read(field, [&value](sqlite3_stmt* s) {
     const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(s, 0));
     const int size = sqlite3_column_bytes(s, 0);

@@ -4,6 +4,7 @@
 // primary key of a table without one) and reads and writes single fields.
 
 #include <concepts>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -112,6 +113,15 @@ class SqliteTable {
   // can, and when closed. Views, virtual tables and their shadow tables, and tables in which a
   // column hides every name of the row id and no INTEGER PRIMARY KEY stands for it, are read only.
   [[nodiscard]] std::string GetReadOnlyReason() const;
+  // The schema holding the table ("main", "temp", an attached file's name); "" when closed or
+  // when the engine cannot say.
+  [[nodiscard]] std::string GetSchema() const { return IsOpen() ? schema_ : ""; }
+  // Whether the engine reads the table's values by row id without a statement (a BLOB handle), so
+  // that a long BLOB can be read in part, or straight into a buffer of its size: an ordinary table
+  // whose key is its row id (GetKeyOrder names it) and that has no computed (generated) column,
+  // where such a handle would read another field. False for a table without row ids, a virtual
+  // table, a view, and when closed. Asks the engine the first time after an Open.
+  [[nodiscard]] bool CanReadByRowId() const;
   // The ORDER BY list that gives the table's rows in the order of the cursor's records: "_ROWID_"
   // for a plain table, another name of the row id or the primary-key columns (quoted where they
   // need it) otherwise; "" when closed and for a view, whose rows have no such order.
@@ -151,7 +161,9 @@ class SqliteTable {
   bool SeekKey(const std::string& key);
   // Reads one field of the current record into `value`, converted by the engine to the variable's
   // type (NULL reads as "", empty bytes, false or 0). False, with `value` unchanged, when the field
-  // selects no column, there is no current record or the engine fails.
+  // selects no column, there is no current record or the engine fails. Bytes are read from the
+  // table by row id where it can be read so (CanReadByRowId), in one read into a buffer of their
+  // size: a value of hundreds of megabytes is held once, not once by the engine and again here.
   bool ReadField(const FieldRef& field, std::string& value);
   bool ReadField(const FieldRef& field, Bytes& value);
   bool ReadField(const FieldRef& field, bool& value);
@@ -159,6 +171,11 @@ class SqliteTable {
   bool ReadField(const FieldRef& field, std::int64_t& value);
   bool ReadField(const FieldRef& field, float& value);
   bool ReadField(const FieldRef& field, double& value);
+  // The first `bytes` bytes of a text or bytes field of the current record and the size of its
+  // whole value, read by row id without the rest (CanReadByRowId). False, changing neither, when
+  // the table cannot be read so, there is no current record, the value is NULL or a number, or
+  // the engine fails: ReadField then reads the value whole.
+  bool ReadFieldStart(const FieldRef& field, std::size_t bytes, Bytes& start, std::uint64_t& size);
 
   // Stages a value for one column, replacing what was staged for it; no SQL runs. Text stays text
   // (a string literal too) and bytes stay bytes, empty ones included; bool is staged as 1 or 0 and
@@ -246,6 +263,11 @@ class SqliteTable {
   bool Stage(const FieldRef& field, PendingValue value);
   template <typename Store>
   bool Read(const FieldRef& field, Store store);
+  // Reads at most the first `most` bytes of column `column` (0-based, -1 for none) of the current
+  // record as stored, by row id, into `value`, and the whole value's size into `size`. False, with
+  // `value` unspecified, when the table cannot be read so (CanReadByRowId), the value is neither
+  // text nor bytes, or the engine fails.
+  bool ReadStored(int column, std::size_t most, Bytes& value, std::uint64_t& size);
 
   State state_ = State::kClosed;
   EngineHandle db_;
@@ -265,6 +287,10 @@ class SqliteTable {
   // are only counted.
   std::vector<std::string> key_columns_;
   std::string read_only_reason_;
+  // Whether the key is the row id of an ordinary table; whether that table can be read by row id
+  // (CanReadByRowId), once asked.
+  bool row_id_key_ = false;
+  mutable std::optional<bool> by_row_id_;
   std::string written_key_;
   mutable RowIdList row_ids_;
   bool has_pending_ = false;

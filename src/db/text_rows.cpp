@@ -64,6 +64,12 @@ void TextRows::AppendBytes(const char* data, std::size_t size) {
   AppendCell(data, size);
 }
 
+void TextRows::AppendCutBytes(std::uint64_t size, const char* start, std::size_t kept) {
+  SetBit(cut_words_, cells_);
+  cut_sizes_.push_back(CutSize{cells_, size});
+  AppendBytes(start, kept);
+}
+
 void TextRows::AppendNull() {
   SetBit(null_words_, cells_);
   AppendEnd(total_);
@@ -72,6 +78,18 @@ void TextRows::AppendNull() {
 bool TextRows::IsNull(std::size_t index) const { return TestBit(null_words_, index); }
 
 bool TextRows::IsBytes(std::size_t index) const { return TestBit(bytes_words_, index); }
+
+bool TextRows::IsCut(std::size_t index) const { return TestBit(cut_words_, index); }
+
+std::uint64_t TextRows::StoredSize(std::size_t index) const {
+  if (IsCut(index)) {
+    const auto cut = std::lower_bound(
+        cut_sizes_.begin(), cut_sizes_.end(), index,
+        [](const CutSize& entry, std::size_t wanted) { return entry.index < wanted; });
+    return cut->size;
+  }
+  return End(index) - (index == 0 ? 0 : End(index - 1));
+}
 
 void TextRows::AppendEnd(std::uint64_t begin) {
   if (!wide_) {
@@ -116,6 +134,8 @@ void TextRows::Finish() {
   wide_ends_.ShrinkToFit();
   null_words_.ShrinkToFit();
   bytes_words_.ShrinkToFit();
+  cut_words_.ShrinkToFit();
+  cut_sizes_.shrink_to_fit();
 }
 
 std::string_view TextRows::cell(std::size_t index) const {
@@ -133,8 +153,9 @@ std::string_view TextRows::cell(std::size_t index) const {
 std::size_t TextRows::HeldBytes() const {
   std::size_t bytes =
       sizeof(*this) + offsets_.HeldBytes() + wide_ends_.HeldBytes() + null_words_.HeldBytes() +
-      bytes_words_.HeldBytes() + bases_.capacity() * sizeof(std::uint64_t) +
-      blocks_.capacity() * sizeof(Block) + column_names_.capacity() * sizeof(std::string);
+      bytes_words_.HeldBytes() + cut_words_.HeldBytes() + cut_sizes_.capacity() * sizeof(CutSize) +
+      bases_.capacity() * sizeof(std::uint64_t) + blocks_.capacity() * sizeof(Block) +
+      column_names_.capacity() * sizeof(std::string);
   for (const Block& block : blocks_) bytes += block.capacity;
   for (const std::string& name : column_names_) {
     // Short names live inside the string object itself.

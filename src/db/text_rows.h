@@ -2,7 +2,8 @@
 
 // The rows a record set stepped through, kept as texts: every cell's bytes back to back in a few
 // large blocks and the end position of every cell, held as a 32-bit offset from a 64-bit base per
-// group of cells. A result so holds its raw text plus a little over four bytes per cell. Filled
+// group of cells. A result so holds its raw text plus a little over four bytes per cell. A cell of
+// bytes may be kept cut: only its first bytes are held, beside the size it has as stored. Filled
 // once, then only read (and shared by the tables handed out).
 
 #include <cstddef>
@@ -32,6 +33,10 @@ class TextRows {
   void AppendCell(const char* data, std::size_t size);
   // Appends a cell that holds bytes (a BLOB) rather than text; IsBytes tells it from a text.
   void AppendBytes(const char* data, std::size_t size);
+  // Appends a cell that holds bytes of which only the first `kept` bytes at `start` are held: a
+  // BLOB of `size` bytes as stored (more than `kept`), read in part. IsBytes and IsCut are true
+  // for it, cell() gives those first bytes and StoredSize the whole size.
+  void AppendCutBytes(std::uint64_t size, const char* start, std::size_t kept);
   // Appends a cell that holds SQL NULL: its text is "", and IsNull tells it from an empty text.
   void AppendNull();
   // Gives back unused memory once the last cell is in.
@@ -48,6 +53,11 @@ class TextRows {
   bool IsNull(std::size_t index) const;
   // Whether cell number `index` holds bytes.
   bool IsBytes(std::size_t index) const;
+  // Whether cell number `index` holds bytes kept cut (AppendCutBytes): cell() is their start only.
+  bool IsCut(std::size_t index) const;
+  // How many bytes cell number `index` has as stored: the size of cell(), or a cut cell's whole
+  // size.
+  std::uint64_t StoredSize(std::size_t index) const;
 
   // Bytes held for the cells: text blocks and end positions.
   std::size_t HeldBytes() const;
@@ -79,8 +89,15 @@ class TextRows {
   // Bit i % 64 of word i / 64 is set when cell i is NULL. Words are kept only up to the last NULL,
   // so a result without NULLs holds none.
   ChunkedVector<std::uint64_t> null_words_;
-  // The same for the cells that hold bytes.
+  // The same for the cells that hold bytes, and for those kept cut.
   ChunkedVector<std::uint64_t> bytes_words_;
+  ChunkedVector<std::uint64_t> cut_words_;
+  // The whole size of every cut cell, by cell number in increasing order: there are few of them.
+  struct CutSize {
+    std::size_t index;
+    std::uint64_t size;
+  };
+  std::vector<CutSize> cut_sizes_;
   bool wide_ = false;
   std::uint64_t offset_limit_;
   std::size_t cells_ = 0;

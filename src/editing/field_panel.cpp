@@ -1,6 +1,7 @@
 #include "editing/field_panel.h"
 
 #include <charconv>
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -14,9 +15,14 @@
 #include "base/text.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
+#include "ui/picture_format.h"
 
 namespace torvane {
 namespace {
+
+// The longest bytes value that is read whole into the preview although it is no picture; the
+// picture box then holds it, as it holds every value it is given.
+constexpr std::uint64_t kLongestValueNotPreviewed = 64 * 1024;
 
 // Asks for a file and writes `bytes` there, reporting the outcome.
 void SaveBytesToFile(App& app, const Bytes& bytes) {
@@ -69,6 +75,16 @@ void ReadIntoPanel(App& app, FieldTypeCode kind, bool save_to_file) {
   if (record == 0 || field == 0 || !cursor.IsOpen()) return;
 
   bool ok = GoToShownRecord(app, record);
+  if (ok && kind == FieldTypeCode::kBytes && !save_to_file) {
+    // A long value that is no picture has nothing to preview: its first bytes tell so, and the
+    // rest is not read (an export reads it whole).
+    Bytes start;
+    std::uint64_t size = 0;
+    if (cursor.ReadFieldStart(field, kPictureMarkBytes, start, size) &&
+        size > kLongestValueNotPreviewed && DetectPictureFormat(start) == PictureFormat::kNone) {
+      return;
+    }
+  }
   if (ok && kind == FieldTypeCode::kBytes) {
     Bytes bytes;
     ok = cursor.ReadField(field, bytes);

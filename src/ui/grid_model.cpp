@@ -205,7 +205,9 @@ std::string_view GridModel::TextPrefix(int row, int column, std::size_t bytes,
 }
 
 std::size_t GridModel::StoredSize(int row, int column) const {
-  if (const Written* written = FindWritten(row, column)) return written->text.size();
+  if (const Written* written = FindWritten(row, column)) {
+    return written->bytes ? written->bytes_size : written->text.size();
+  }
   int source_row = 0;
   int source_column = 0;
   if (!SourceCell(row, column, source_row, source_column)) return 0;
@@ -216,7 +218,7 @@ std::optional<BytesCell> GridModel::Bytes(int row, int column, std::size_t start
   if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return std::nullopt;
   if (const Written* written = FindWritten(row, column)) {
     if (!written->bytes) return std::nullopt;
-    return BytesCell{written->text.size(), std::string_view(written->text).substr(0, start_bytes)};
+    return BytesCell{written->bytes_size, std::string_view(written->text).substr(0, start_bytes)};
   }
   int source_row = 0;
   int source_column = 0;
@@ -403,9 +405,10 @@ void GridModel::LetGoOfSmallSource() {
   std::string scratch;
   for (int r : rows) {
     for (int c : columns) {
-      if (texts_.count(KeyOf(r, c)) == 0)
-        texts_.emplace(KeyOf(r, c), Written{std::string(TextView(r, c, scratch)), IsNull(r, c),
-                                            Bytes(r, c, 0).has_value()});
+      if (texts_.count(KeyOf(r, c)) != 0) continue;
+      const std::optional<BytesCell> bytes = Bytes(r, c, 0);
+      texts_.emplace(KeyOf(r, c), Written{std::string(TextView(r, c, scratch)), IsNull(r, c),
+                                          bytes.has_value(), bytes ? bytes->size : 0});
     }
   }
   source_.reset();

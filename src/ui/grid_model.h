@@ -123,11 +123,12 @@ class GridModel : public QAbstractTableModel {
  private:
   using Key = std::uint64_t;
   // A text written into a cell; a NULL of the shown table copied in when the grid let go of it
-  // stays NULL.
+  // stays NULL, and bytes stay bytes of their size as stored (of which `text` may be the start).
   struct Written {
     std::string text;
     bool null = false;
     bool bytes = false;
+    std::uint64_t bytes_size = 0;
   };
 
   static Key KeyOf(int row, int column) {

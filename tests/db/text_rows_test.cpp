@@ -105,5 +105,57 @@ TEST(TextRows, NullsCostABitPerCellAtMost) {
   EXPECT_LE(with_null.HeldBytes(), plain.HeldBytes() + 100'000 / 8 + 64);
 }
 
+// Bytes kept cut hold only their start but answer their whole size, 64-bit, among cells of every
+// other kind, in any group of cells.
+TEST(TextRows, CutBytesKeepTheirStartAndTellTheirWholeSize) {
+  TextRows rows({"a", "b", "c"});
+  const std::size_t cells = 3 * 9000;
+  auto size_of = [](std::size_t i) { return (std::uint64_t{5} << 30) + i; };
+  for (std::size_t i = 0; i < cells; ++i) {
+    if (i % 1000 == 7) {
+      rows.AppendCutBytes(size_of(i), "BM6", 3);
+    } else if (i % 1000 == 8) {
+      rows.AppendBytes("\x01\x02", 2);
+    } else if (i % 1000 == 9) {
+      rows.AppendNull();
+    } else {
+      const std::string text = CellText(i);
+      rows.AppendCell(text.data(), text.size());
+    }
+  }
+  rows.Finish();
+  for (std::size_t i = 0; i < cells; ++i) {
+    const bool cut = i % 1000 == 7;
+    ASSERT_EQ(rows.IsCut(i), cut) << i;
+    ASSERT_EQ(rows.IsBytes(i), cut || i % 1000 == 8) << i;
+    ASSERT_EQ(rows.IsNull(i), i % 1000 == 9) << i;
+    if (cut) {
+      ASSERT_EQ(rows.cell(i), "BM6") << i;
+      ASSERT_EQ(rows.StoredSize(i), size_of(i)) << i;
+    } else if (i % 1000 == 8) {
+      ASSERT_EQ(rows.StoredSize(i), 2u) << i;
+    } else if (i % 1000 != 9) {
+      ASSERT_EQ(rows.cell(i), CellText(i)) << i;
+      ASSERT_EQ(rows.StoredSize(i), CellText(i).size()) << i;
+    }
+  }
+  // The cut cells cost their start and their size, not the gigabytes they stand for.
+  TextRows none({"a", "b", "c"});
+  for (std::size_t i = 0; i < cells; ++i) {
+    if (i % 1000 == 7) {
+      none.AppendBytes("BM6", 3);
+    } else if (i % 1000 == 8) {
+      none.AppendBytes("\x01\x02", 2);
+    } else if (i % 1000 == 9) {
+      none.AppendNull();
+    } else {
+      const std::string text = CellText(i);
+      none.AppendCell(text.data(), text.size());
+    }
+  }
+  none.Finish();
+  EXPECT_LE(rows.HeldBytes(), none.HeldBytes() + cells / 8 + 1024);
+}
+
 }  // namespace
 }  // namespace torvane

@@ -1,12 +1,18 @@
 #include "editing/field_panel.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "base/codec.h"
 #include "base/files.h"
 #include "base/text.h"
+#include "db/table_browse.h"
 #include "editing/insert_record.h"
 #include "support/app_fixture.h"
 #include "support/hex.h"
@@ -348,6 +354,132 @@ TEST_F(FieldPanelTest, FollowsAnEditInTheGrid) {
   EditCell(1, 1, "新文本");
   EXPECT_EQ(Stored("文本"), "text:'新文本'");
   EXPECT_EQ(window_.text_value_box().Content(), "新文本");
+}
+
+// Bytes as an SQL blob literal.
+std::string BlobLiteral(const Bytes& bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string literal = "x'";
+  for (std::uint8_t byte : bytes) {
+    literal += kDigits[byte >> 4];
+    literal += kDigits[byte & 15];
+  }
+  return literal + "'";
+}
+
+// Rows holding BLOBs of megabytes, in a file that keeps its texts as GBK and in one that keeps
+// them as UTF-8, in a table with row ids, one without and a view: the browse keeps a long BLOB as
+// its size and first bytes where the table has row ids (the whole value elsewhere), and the field
+// panel reads and writes every value whole and exactly. A long value that is no picture is not read
+// for the preview; the export reads it.
+TEST_F(AppTest, LongBlobsBrowseAsSizeAndStartAndThePanelReadsAndWritesThemWhole) {
+  // A black picture of 800 x 700 pixels, made in SQL from its header, and a long value that is
+  // no picture.
+  const Bytes bmp = MakeBmp(800, 700);
+  Bytes picture(bmp.begin(), bmp.begin() + 54);
+  picture.resize(bmp.size(), 0);
+  const std::string picture_sql = "CAST(" + BlobLiteral(Bytes(bmp.begin(), bmp.begin() + 54)) +
+                                  " || zeroblob(" + IntToText(static_cast<int>(bmp.size()) - 54) +
+                                  ") AS BLOB)";
+  Bytes archive{'P', 'K', 3, 4};
+  archive.resize(1'200'000, 0);
+  const std::string archive_sql = "CAST(x'504B0304' || zeroblob(1199996) AS BLOB)";
+  Bytes written(1'000'000);
+  for (std::size_t i = 0; i < written.size(); ++i) written[i] = static_cast<std::uint8_t>(i * 7);
+  const std::string written_file = dir_.Path("写入.bin");
+  ASSERT_TRUE(WriteFile(written_file, written));
+
+  static const struct {
+    bool utf8;
+    const char* table;
+    const char* create;
+    bool by_row_id;
+  } cases[] = {
+      {false, "图片", "CREATE TABLE 图片(编号 INTEGER PRIMARY KEY, 名称 TEXT, 数据 BLOB)", true},
+      {true, "图片", "CREATE TABLE 图片(编号 INTEGER PRIMARY KEY, 名称 TEXT, 数据 BLOB)", true},
+      {false, "无行号", "CREATE TABLE 无行号(编号 PRIMARY KEY, 名称 TEXT, 数据 BLOB) WITHOUT ROWID",
+       false},
+      {true, "无行号", "CREATE TABLE 无行号(编号 PRIMARY KEY, 名称 TEXT, 数据 BLOB) WITHOUT ROWID",
+       false},
+  };
+  Start();
+  int made = 0;
+  for (const auto& c : cases) {
+    const std::string what = std::string(c.table) + (c.utf8 ? " UTF-8" : " GBK");
+    // The file's names and texts as GBK, or as UTF-8 written by another program.
+    auto as_file = [&](const std::string& internal) {
+      return c.utf8 ? ToUtf8(internal) : internal;
+    };
+    const std::string path =
+        MakeDb(as_file(std::string(c.create) + "; INSERT INTO " + c.table + " VALUES (1, '图', " +
+                       picture_sql + "), (2, '包', " + archive_sql +
+                       "), (3, '空', x''), (4, '无', NULL), (5, '短', '文字');"
+                       "CREATE VIEW 视图 AS SELECT * FROM " +
+                       c.table),
+               "长值" + IntToText(++made));
+    OpenDatabase(app_, path, false);
+    ASSERT_EQ(state_.Connection.GetTextMode(), c.utf8 ? TextMode::kUtf8 : TextMode::kGbk) << what;
+    auto stored = [&](int id) {
+      return QueryBytes(path, as_file(std::string("SELECT 数据 FROM ") + c.table +
+                                      " WHERE 编号 = " + IntToText(id)));
+    };
+
+    // The grid's rows: the two long values as their size and first bytes, or whole.
+    SelectTreeItem(c.table);
+    Grid& grid = window_.grid();
+    ASSERT_EQ(grid.RowCount(), 6) << what;
+    const TextTable shown = state_.RecordSet.GetAll(true);
+    for (const auto& [row, value] : {std::pair{1, &picture}, {2, &archive}}) {
+      const std::optional<BytesCell> cell = shown.Bytes(row, 2, std::string_view::npos);
+      ASSERT_TRUE(cell) << what << row;
+      EXPECT_EQ(cell->size, value->size()) << what << row;
+      const std::size_t kept = c.by_row_id ? kBlobStartKept : value->size();
+      EXPECT_TRUE(cell->start ==
+                  std::string_view(reinterpret_cast<const char*>(value->data()), kept))
+          << what << row;
+      if (!c.utf8) EXPECT_EQ(grid.CellText(row, 3).size(), kept) << what << row;
+    }
+    EXPECT_EQ(shown.Bytes(3, 2, 8)->size, 0u) << what;
+    EXPECT_TRUE(shown.IsNull(4, 2)) << what;
+    EXPECT_EQ(grid.CellText(5, 3), "文字") << what;
+    EXPECT_EQ(grid.CellText(1, 2), "图") << what;
+    if (c.by_row_id) EXPECT_LT(shown.HeldBytes(), std::size_t{64} << 10) << what;
+
+    // The panel previews the picture, read whole, and does not read the long value that is none.
+    window_.field_tabs().SetCurrentPage(3);
+    grid.SetCurrentCell(1, 3);
+    EXPECT_TRUE(window_.picture_box().ShowsImage()) << what;
+    EXPECT_TRUE(window_.picture_box().Picture() == picture) << what;
+    grid.SetCurrentCell(2, 3);
+    EXPECT_FALSE(window_.picture_box().ShowsImage()) << what;
+    EXPECT_EQ(window_.picture_box().Picture().empty(), c.by_row_id) << what;
+    // Its export and a write from a file are exact.
+    services_.ClearRecords();
+    const std::string out = dir_.Path("导出" + IntToText(made) + ".bin");
+    services_.QueueFileDialogAnswer(out);
+    window_.write_bytes_to_file_button().Click();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"已成功写入文件 " + out}) << what;
+    Bytes exported;
+    ASSERT_TRUE(ReadWholeFile(out, exported));
+    EXPECT_TRUE(exported == archive) << what << ": " << exported.size() << " bytes";
+    grid.SetCurrentCell(3, 3);
+    services_.ClearRecords();
+    services_.QueueFileDialogAnswer(written_file);
+    window_.read_bytes_from_file_button().Click();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"已成功写入字段值！"}) << what;
+    EXPECT_TRUE(stored(3) == written) << what;
+    EXPECT_EQ(state_.RecordSet.GetAll(true).StoredSize(3, 2), written.size()) << what;
+    // What the grid showed was never taken for the value: the others are as they were.
+    EXPECT_TRUE(stored(1) == picture) << what;
+    EXPECT_TRUE(stored(2) == archive) << what;
+
+    // A view shows every value whole; the panel stays hidden.
+    SelectTreeItem("视图");
+    EXPECT_EQ(state_.RecordSet.GetAll(true).Bytes(1, 2, std::string_view::npos)->start.size(),
+              picture.size())
+        << what;
+    EXPECT_FALSE(window_.field_panel().IsVisible()) << what;
+  }
 }
 
 }  // namespace

@@ -25,6 +25,8 @@
 #include "base/codec.h"
 #include "db/connection.h"
 #include "db/record_set.h"
+#include "db/table_browse.h"
+#include "db/table_cursor.h"
 #include "modal_answer.h"
 #include "support/temp_dir.h"
 #include "ui/controls.h"
@@ -1278,6 +1280,37 @@ TEST(GridBytes, ARecordSetsBytesShowTheirDescriptionAndAreNotEditedInPlace) {
   f.grid->SetCellText(1, 1, In("文字"));
   EXPECT_EQ(shown(1, 1), QStringLiteral("文字")) << "a text written over bytes is a text";
   EXPECT_TRUE(editable(1, 1));
+}
+
+// A table's browse keeps a long BLOB as its size and first bytes: the grid describes it by its
+// whole size, also once it has taken the few cells left into its own keeping.
+TEST(GridBytes, BytesReadInPartShowTheirWholeSize) {
+  testing::TempDir dir;
+  ZuveviRE db;
+  ASSERT_TRUE(db.Open(dir.Path("part.sdb"), true));
+  ASSERT_TRUE(db.Execute(
+      "CREATE TABLE t(a, b); INSERT INTO t VALUES"
+      " (CAST(x'424D360C' || zeroblob(3000000) AS BLOB), 'BM6'), (zeroblob(5000), x'00')"));
+  SqliteTable cursor;
+  ASSERT_TRUE(cursor.Open("t", db));
+  const BrowseStatement browse = MakeBrowseStatement(cursor, db, true, 1000);
+  ASSERT_TRUE(browse.cut);
+  SqliteDataset rows = db.Query(browse.sql);
+  ASSERT_TRUE(rows.Requery(&*browse.cut));
+  GridFixture f;
+  f.grid->ShowCells(ShareAsCells(rows.GetAll(true)), true, true);
+  f.widget.show();
+  Runtime::ProcessEvents();
+  auto shown = [&](int row, int column) {
+    return f.widget.model()->index(row, column).data(Qt::DisplayRole).toString();
+  };
+  EXPECT_EQ(shown(1, 1), QStringLiteral("<二进制 2.9MB> 42 4D 36 0C 00 00 00 00…"));
+  EXPECT_EQ(shown(2, 1), QStringLiteral("<二进制 4.9KB> 00 00 00 00 00 00 00 00…"));
+  EXPECT_EQ(shown(2, 2), QStringLiteral("<二进制 1字节> 00"));
+  EXPECT_EQ(f.grid->CellText(1, 1).size(), kBlobStartKept);
+  f.grid->DeleteRow(2);
+  EXPECT_EQ(shown(1, 1), QStringLiteral("<二进制 2.9MB> 42 4D 36 0C 00 00 00 00…"));
+  EXPECT_EQ(shown(1, 2), QStringLiteral("BM6"));
 }
 
 // The width a column needs for `text` in the grid's font, without margins.
