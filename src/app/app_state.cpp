@@ -1,5 +1,7 @@
 #include "app/app_state.h"
 
+#include "ui/main_window.h"
+
 namespace torvane {
 
 void StopRowCount(AppState& state) {
@@ -9,8 +11,17 @@ void StopRowCount(AppState& state) {
   ++state.CountStops;
 }
 
+void StopPanelRead(App& app) {
+  if (!app.state.PendingPanelRead) return;
+  app.state.PendingPanelRead.reset();
+  app.state.PanelReadMailbox.reset();
+  app.window.picture_box().ShowNote("");
+}
+
 void ReleaseState(AppState& state) {
   StopRowCount(state);
+  state.PendingPanelRead.reset();
+  state.PanelReadMailbox.reset();
   state.QueryRows.reset();
   state.QueryRowsEnd = nullptr;
   state.Cursor.Close();

@@ -11,6 +11,7 @@
 #include "db/connection.h"
 #include "db/record_set.h"
 #include "db/side_count.h"
+#include "db/side_read.h"
 #include "db/table_cursor.h"
 #include "ui/runtime.h"
 
@@ -72,6 +73,15 @@ struct AppState {
   std::function<void(QueryRowsOutcome)> QueryRowsEnd;
   // How many rows a console query shows at first; the rest arrive afterwards.
   int QueryFirstRows = 1000;
+  // The field panel's picture while a worker thread reads and decodes it, and the mailbox it comes
+  // back through; a new one of each for every read, so the picture of a read that was stopped
+  // never arrives. The read is declared after its mailbox: it ends first.
+  std::unique_ptr<UiMailbox> PanelReadMailbox;
+  std::unique_ptr<SideRead> PendingPanelRead;
+  // The size from which the field panel reads and decodes a picture on a worker thread, where
+  // another connection sees the value; a smaller one is read while the user waits, which is no
+  // wait at all.
+  std::uint64_t PanelReadAsideBytes = 1 << 20;
   // How many pieces of work run statements on the connection while the message loop may still
   // handle events (LongWork, the rest of a query read while the user waits): until they end, the
   // query's rows wait, so that no statement is stepped from inside another.
@@ -89,6 +99,11 @@ struct App {
   MainWindow& window;
   ModalServices& services;
 };
+
+// Stops the field panel's picture still being read, if any, and waits for its worker to end: its
+// picture never arrives, and the preview's note that it is being read goes. Safe to call at any
+// time, also from inside an engine call of the program's connection.
+void StopPanelRead(App& app);
 
 // Releases what the state holds, in this order: the cursor, the connection, the texts, the record
 // set, the name lists. Reports nothing. Safe to call more than once. The order is not what keeps it

@@ -73,6 +73,7 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
   // A cursor or record set left from an earlier connection must not outlive it.
   StopQueryRows(app);
   StopRowCount(app.state);
+  StopPanelRead(app);
   app.state.Cursor.Close();
   app.state.RecordSet.Close();
   bool opened = app.state.Connection.Open(path, create);
@@ -104,13 +105,16 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
     return;
   }
   if (!backup_failure.empty()) app.services.MessageBox(backup_failure, kMbOkStop);
-  // A count of rows on another connection holds a read lock on the file; a write of the
-  // program's own that has to wait for it stops the count rather than fail (the count is taken
-  // again afterwards).
-  AppState& state = app.state;
-  app.state.Connection.SetOnBusy([&state] {
-    if (state.PendingCount) state.PendingCount->Stop();
+  // A count of rows or a picture read on another connection holds a read lock on the file; a
+  // write of the program's own that has to wait for it stops them rather than fail (the count is
+  // taken again afterwards).
+  app.state.Connection.SetOnBusy([&app] {
+    if (app.state.PendingCount) app.state.PendingCount->Stop();
+    StopPanelRead(app);
   });
+  // A picture read on another connection before a write of the program's own would show the value
+  // from before the write once it arrives: it is stopped first.
+  app.state.Connection.SetBeforeWrite([&app] { StopPanelRead(app); });
   // A console query's rows may still be arriving when another command runs a statement: they are
   // all read first, so that no statement runs beside a half-read result.
   app.state.Connection.SetBeforePrepare([&app] { FinishQueryRows(app); });
@@ -149,6 +153,7 @@ bool CloseDatabase(App& app) {
   // The record set and the cursor hold on to the connection; letting go of them first is what
   // makes the engine agree to close it.
   StopRowCount(app.state);
+  StopPanelRead(app);
   app.state.RecordSet.Close();
   app.state.Cursor.Close();
   if (app.state.Connection.IsOpen() && !app.state.Connection.Close()) {
@@ -263,6 +268,7 @@ void SetDatabaseCommandsEnabled(App& app, bool enabled) {
 void ResetPanels(App& app) {
   MainWindow& w = app.window;
   StopRowCount(app.state);
+  StopPanelRead(app);
   app.state.ShownRecordKeys.clear();
   w.field_panel().SetVisible(false);
   w.grid().SetRowCount(1);

@@ -27,6 +27,8 @@ LongWork::LongWork(App& app, std::string title, std::string text)
   FinishQueryRows(app);
   restart_count_ = std::move(app.state.RestartCount);
   StopRowCount(app.state);
+  // A picture still being read for the field panel is dropped: the work may change it.
+  StopPanelRead(app);
   count_stops_ = app.state.CountStops;
   app.state.Connection.SetKeepGoing([this] { return KeepGoing(); });
   ++app.state.ConnectionBusy;

@@ -80,6 +80,7 @@ void Browse(App& app, const std::string& name, ItemKind kind, bool log) {
   // more.
   StopQueryRows(app);
   StopRowCount(s);
+  StopPanelRead(app);
   MainWindow& w = app.window;
   const std::uint64_t t0 = TickCount();
   const std::string definition = s.Connection.GetTableSql(name);

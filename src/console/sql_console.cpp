@@ -268,6 +268,7 @@ void RunQuery(App& app, const std::string& sql, const std::string& statement) {
   StopQueryRows(app);
   NoteTransactionState(app);
   StopRowCount(s);
+  StopPanelRead(app);
   // The first rows: as many as a screen needs, or whatever came within a moment (a query that
   // sorts gives its first row only once it has sorted them all).
   constexpr std::uint64_t kFirstRowsMs = 30;

@@ -59,6 +59,10 @@ void ZuveviRE::SetKeepGoing(std::function<bool()> keep_going) {
   if (db_) db_->SetKeepGoing(std::move(keep_going));
 }
 
+void ZuveviRE::SetBeforeWrite(std::function<void()> before_write) {
+  if (db_) db_->SetBeforeWrite(std::move(before_write));
+}
+
 void ZuveviRE::SetBeforePrepare(std::function<void()> before_prepare) {
   if (db_) db_->SetBeforePrepare(std::move(before_prepare));
 }

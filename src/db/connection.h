@@ -56,6 +56,9 @@ class ZuveviRE {
   // What runs before any statement is prepared on the connection (not again for one prepared while
   // it runs), until the next Open: the program finishes reading a result still arriving.
   void SetBeforePrepare(std::function<void()> before_prepare);
+  // What runs before a statement that may write runs on the connection, until the next Open: the
+  // program stops reading on other connections what the write may change.
+  void SetBeforeWrite(std::function<void()> before_write);
 
   // Lets go of the connection; afterwards IsOpen is false whatever the result. False when
   // statements are still alive on the connection (a record set still holds one): the engine then

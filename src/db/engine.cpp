@@ -97,8 +97,10 @@ int Statement::PrepareBytes(Engine& engine, std::string_view sql) {
   Finalize();
   engine.BeforePrepare();
   // The byte length is passed, so the text needs no terminating zero and may hold any bytes.
-  return sqlite3_prepare_v2(engine.Use(), sql.data(), static_cast<int>(sql.size()), &stmt_,
-                            nullptr);
+  const int rc =
+      sqlite3_prepare_v2(engine.Use(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
+  if (stmt_ != nullptr && sqlite3_stmt_readonly(stmt_) == 0) engine.BeforeWrite();
+  return rc;
 }
 
 int Statement::Step() { return stmt_ == nullptr ? SQLITE_MISUSE : sqlite3_step(stmt_); }
@@ -114,6 +116,7 @@ void Statement::Finalize() {
 bool ExecuteSql(Engine& engine, const std::string& sql) {
   const std::string engine_sql = engine.ToEngine(sql);
   engine.BeforePrepare();
+  engine.BeforeWrite();
   return sqlite3_exec(engine.Use(), engine_sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 

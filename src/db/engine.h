@@ -69,6 +69,15 @@ class Engine {
     before_prepare_ = std::move(before_prepare);
   }
   void BeforePrepare();
+  // What runs before a statement that may write runs on the connection (one that is not read
+  // only, and every text run whole by ExecuteSql): the program stops reading on other connections
+  // what the write may change, so that no value read before it arrives after it.
+  void SetBeforeWrite(std::function<void()> before_write) {
+    before_write_ = std::move(before_write);
+  }
+  void BeforeWrite() {
+    if (before_write_) before_write_();
+  }
 
   TextMode text_mode() const { return mode_; }
   void set_text_mode(TextMode mode) { mode_ = mode; }
@@ -91,6 +100,7 @@ class Engine {
   std::function<void()> on_busy_;
   std::function<bool()> keep_going_;
   std::function<void()> before_prepare_;
+  std::function<void()> before_write_;
   bool preparing_ = false;
   TextMode mode_ = TextMode::kGbk;
 };

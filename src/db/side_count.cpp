@@ -8,10 +8,7 @@
 #include "db/connection.h"
 
 namespace torvane {
-namespace {
 
-// The worker's wait for a lock another program holds: as long as a statement of the program's own
-// connection would wait, but it gives up at once when the count is stopped.
 int WaitUnlessStopped(void* stopped, int attempts) {
   constexpr int kStepMs = 10;
   if (static_cast<std::atomic<bool>*>(stopped)->load()) return 0;
@@ -19,8 +16,6 @@ int WaitUnlessStopped(void* stopped, int attempts) {
   std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
   return 1;
 }
-
-}  // namespace
 
 SideCount::SideCount(std::string file, std::string statement, Done done)
     : file_(std::move(file)), statement_(std::move(statement)), done_(std::move(done)) {

@@ -15,6 +15,11 @@ struct sqlite3;
 
 namespace torvane {
 
+// The busy handler of a worker thread's connection (sqlite3_busy_handler, its argument the worker's
+// std::atomic<bool> stop flag): it waits for a lock another program holds as long as a statement of
+// the program's own connection would, but gives up at once when the work is stopped.
+int WaitUnlessStopped(void* stopped, int attempts);
+
 class SideCount {
  public:
   // What a count found: the number of rows, or -1 when it failed or was stopped. Called once, on

@@ -467,17 +467,35 @@ std::int64_t SqliteTable::CountRows() const {
   return sqlite3_column_int64(count.get(), 0);
 }
 
-std::unique_ptr<SideCount> SqliteTable::CountRowsAside(SideCount::Done done) const {
-  if (!IsOpen()) return nullptr;
-  const std::string schema = schema_.empty() ? "main" : schema_;
+std::string SqliteTable::SideFile() const {
+  if (!IsOpen()) return "";
+  const std::string schema = db_->ToEngine(schema_.empty() ? "main" : schema_);
   sqlite3* db = db_->get();
   // The file's name is "" for a temporary table's and an in-memory database.
   const char* file = sqlite3_db_filename(db, schema.c_str());
-  if (file == nullptr || *file == '\0') return nullptr;
-  if (sqlite3_txn_state(db, schema.c_str()) == SQLITE_TXN_WRITE) return nullptr;
+  if (file == nullptr || *file == '\0') return "";
+  if (sqlite3_txn_state(db, schema.c_str()) == SQLITE_TXN_WRITE) return "";
+  return file;
+}
+
+std::unique_ptr<SideCount> SqliteTable::CountRowsAside(SideCount::Done done) const {
+  const std::string file = SideFile();
+  if (file.empty()) return nullptr;
   // The other connection opens the table's own file, where it is in "main".
   return std::make_unique<SideCount>(
       file, db_->ToEngine("SELECT count(*) FROM " + QuoteSqlName(name_)), std::move(done));
+}
+
+std::unique_ptr<SideRead> SqliteTable::ReadFieldAside(const FieldRef& field,
+                                                      SideRead::Done done) const {
+  const int column = ResolveField(field);
+  if (column < 0 || !CanReadByRowId()) return nullptr;
+  const std::optional<std::int64_t> row_id = CurrentRowId();
+  const std::string file = SideFile();
+  if (!row_id || file.empty()) return nullptr;
+  return std::make_unique<SideRead>(file, db_->ToEngine(name_),
+                                    db_->ToEngine(column_names_[static_cast<std::size_t>(column)]),
+                                    *row_id, std::move(done));
 }
 
 bool SqliteTable::SeekKey(const std::string& key) {
@@ -537,17 +555,23 @@ bool SqliteTable::ReadField(const FieldRef& field, std::string& value) {
   });
 }
 
-bool SqliteTable::ReadStored(int column, std::size_t most, Bytes& value, std::uint64_t& size) {
-  if (column < 0 || !CanReadByRowId()) return false;
+std::optional<std::int64_t> SqliteTable::CurrentRowId() const {
   const std::string key = CurrentRowIdText();
   std::int64_t row_id = 0;
   const char* end = key.data() + key.size();
   const auto [stop, error] = std::from_chars(key.data(), end, row_id);
-  if (key.empty() || error != std::errc() || stop != end) return false;
+  if (key.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return row_id;
+}
+
+bool SqliteTable::ReadStored(int column, std::size_t most, Bytes& value, std::uint64_t& size) {
+  if (column < 0 || !CanReadByRowId()) return false;
+  const std::optional<std::int64_t> row_id = CurrentRowId();
+  if (!row_id) return false;
   sqlite3_blob* blob = nullptr;
   if (sqlite3_blob_open(db_->Use(), db_->ToEngine(schema_).c_str(), db_->ToEngine(name_).c_str(),
                         db_->ToEngine(column_names_[static_cast<std::size_t>(column)]).c_str(),
-                        row_id, 0, &blob) != SQLITE_OK) {
+                        *row_id, 0, &blob) != SQLITE_OK) {
     // NULL, a number, a record gone: the statement reads it, and says why it cannot.
     sqlite3_blob_close(blob);
     return false;

@@ -18,6 +18,7 @@
 #include "db/engine.h"
 #include "db/row_ids.h"
 #include "db/side_count.h"
+#include "db/side_read.h"
 
 struct sqlite3_stmt;
 
@@ -176,6 +177,14 @@ class SqliteTable {
   // the table cannot be read so, there is no current record, the value is NULL or a number, or
   // the engine fails: ReadField then reads the value whole.
   bool ReadFieldStart(const FieldRef& field, std::size_t bytes, Bytes& start, std::uint64_t& size);
+  // Starts reading a text or bytes field of the current record as ReadField reads it into bytes,
+  // but on a worker thread with a read-only connection of its own to the table's file, so the
+  // caller need not wait; `done` gets the value, or nothing, on that thread. Null, with nothing
+  // started, where another connection may not see what this one sees (as CountRowsAside says),
+  // where the table cannot be read by row id (CanReadByRowId), without a current record and when
+  // closed. A value the worker cannot read (NULL, a number, a record gone) gives nothing.
+  [[nodiscard]] std::unique_ptr<SideRead> ReadFieldAside(const FieldRef& field,
+                                                         SideRead::Done done) const;
 
   // Stages a value for one column, replacing what was staged for it; no SQL runs. Text stays text
   // (a string literal too) and bytes stay bytes, empty ones included; bool is staged as 1 or 0 and
@@ -268,6 +277,12 @@ class SqliteTable {
   // `value` unspecified, when the table cannot be read so (CanReadByRowId), the value is neither
   // text nor bytes, or the engine fails.
   bool ReadStored(int column, std::size_t most, Bytes& value, std::uint64_t& size);
+  // The row id of the current record when it is a plain row id; nothing otherwise.
+  std::optional<std::int64_t> CurrentRowId() const;
+  // The engine's name of the file holding the table, when a connection of a worker thread opening
+  // it sees what this connection sees; "" for a temporary table, a database in memory, and while
+  // a transaction of this connection has written to that file (its changes are not committed).
+  std::string SideFile() const;
 
   State state_ = State::kClosed;
   EngineHandle db_;

@@ -1,7 +1,10 @@
 #include "editing/field_panel.h"
 
+#include <atomic>
 #include <charconv>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -16,6 +19,7 @@
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 #include "ui/picture_format.h"
+#include "ui/runtime.h"
 
 namespace torvane {
 namespace {
@@ -59,12 +63,50 @@ std::string WrittenValueForLog(App& app, PanelWrite what, const Bytes& bytes) {
   return "";
 }
 
-}  // namespace
+void ReadInto(App& app, FieldTypeCode kind, bool save_to_file, bool aside);
 
-FieldTypeCode PanelKindOfPage(int page) { return KindOfPage(page); }
+// Starts reading field `field` of the current record on a worker thread and decoding it there as a
+// picture; the preview says meanwhile that it is being read, and shows the picture once it
+// arrives. False, with nothing started, where the value cannot be read so (SqliteTable's
+// ReadFieldAside). A read the worker could not finish is done again here, while the user waits,
+// as a read that never went aside: it reports what fails.
+bool ReadPictureAside(App& app, int field) {
+  AppState& s = app.state;
+  auto mailbox = std::make_unique<UiMailbox>();
+  UiMailbox* post = mailbox.get();
+  const PictureDecoder decoder;
+  s.PendingPanelRead = s.Cursor.ReadFieldAside(
+      field, [post, &app, decoder](std::optional<Bytes> value, const std::atomic<bool>& stopped) {
+        // Held by the posted work, which must be copyable: the value is not copied.
+        struct Read {
+          std::optional<Bytes> value;
+          DecodedPicture picture;
+        };
+        auto read = std::make_shared<Read>();
+        if (value) read->picture = decoder.Decode(*value, &stopped);
+        read->value = std::move(value);
+        post->Post([&app, read] {
+          AppState& state = app.state;
+          state.PendingPanelRead.reset();
+          state.PanelReadMailbox.reset();
+          if (read->value) {
+            app.window.picture_box().ShowDecoded(std::move(*read->value), read->picture);
+          } else {
+            ReadInto(app, FieldTypeCode::kBytes, false, false);
+          }
+        });
+      });
+  if (!s.PendingPanelRead) return false;
+  s.PanelReadMailbox = std::move(mailbox);
+  app.window.picture_box().ShowNote("正在读取图片……");
+  return true;
+}
 
-void ReadIntoPanel(App& app, FieldTypeCode kind, bool save_to_file) {
+// Read into panel; `aside` lets a long picture be read and decoded on a worker thread.
+void ReadInto(App& app, FieldTypeCode kind, bool save_to_file, bool aside) {
   MainWindow& w = app.window;
+  // A picture still being read is of no use: another value, or the same one again, takes its place.
+  StopPanelRead(app);
   w.text_value_box().SetContent("");
   w.integer_value_box().SetContent("");
   w.decimal_value_box().SetContent("");
@@ -80,9 +122,14 @@ void ReadIntoPanel(App& app, FieldTypeCode kind, bool save_to_file) {
     // rest is not read (an export reads it whole).
     Bytes start;
     std::uint64_t size = 0;
-    if (cursor.ReadFieldStart(field, kPictureMarkBytes, start, size) &&
-        size > kLongestValueNotPreviewed && DetectPictureFormat(start) == PictureFormat::kNone) {
-      return;
+    if (cursor.ReadFieldStart(field, kPictureMarkBytes, start, size)) {
+      const bool picture = DetectPictureFormat(start) != PictureFormat::kNone;
+      if (size > kLongestValueNotPreviewed && !picture) return;
+      // A long picture takes long to read and decode: the window answers meanwhile.
+      if (aside && picture && size >= app.state.PanelReadAsideBytes &&
+          ReadPictureAside(app, field)) {
+        return;
+      }
     }
   }
   if (ok && kind == FieldTypeCode::kBytes) {
@@ -104,6 +151,14 @@ void ReadIntoPanel(App& app, FieldTypeCode kind, bool save_to_file) {
   }
   // The engine's reason goes with it: a record another program deleted, a lock held too long.
   if (!ok) ReportError(app, "读字段值失败！", kMbOk, "信息：");
+}
+
+}  // namespace
+
+FieldTypeCode PanelKindOfPage(int page) { return KindOfPage(page); }
+
+void ReadIntoPanel(App& app, FieldTypeCode kind, bool save_to_file) {
+  ReadInto(app, kind, save_to_file, true);
 }
 
 void RefreshFieldPanel(App& app) {
@@ -139,6 +194,8 @@ void WriteFromPanel(App& app, PanelWrite what) {
   const int record = SelectedRecord(app);
   const int field = SelectedField(app);
   if (record == 0 || field == 0 || !cursor.IsOpen()) return;
+  // The picture being read may be the value about to change.
+  StopPanelRead(app);
   if (what == PanelWrite::kClearBytes &&
       app.services.MessageBox("本操作将清除字段 [" + w.field_name_box().CurrentText() +
                                   "] 中的现有数据，确认要继续吗？",

@@ -13,6 +13,7 @@
 // every operation of the wrapper does nothing and every getter returns "", 0, -1 or false; when the
 // wrapper is destroyed first, its filters and connections go with it.
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -298,6 +299,43 @@ class TabControl : public Control {
   std::function<void()> on_page_changed;
 };
 
+// A picture decoded from bytes, ready for a picture box to show (PictureBox::ShowDecoded). A
+// value: copies share the one image. Null when the bytes are no picture of a known format, do not
+// decode, or their decoding was stopped.
+class DecodedPicture {
+ public:
+  DecodedPicture();
+  ~DecodedPicture();
+  DecodedPicture(const DecodedPicture&);
+  DecodedPicture& operator=(const DecodedPicture&);
+
+  [[nodiscard]] bool IsNull() const;
+
+ private:
+  friend class PictureBox;
+  friend class PictureDecoder;
+  struct Impl;
+  std::shared_ptr<const Impl> impl_;
+};
+
+// Decodes bytes exactly as a picture box decodes what it is given, on any thread: it makes images,
+// which any thread may make, never the toolkit's pixmaps, which only the user-interface thread may.
+// Made on the user-interface thread, where it learns the screen's size; then usable anywhere, by
+// several threads at once.
+class PictureDecoder {
+ public:
+  PictureDecoder();
+
+  // `data` decoded, a picture larger than the screen at the screen's size. Stops early, giving a
+  // null picture, once `*stop` is true (it is looked at while the bytes are read).
+  [[nodiscard]] DecodedPicture Decode(const Bytes& data,
+                                      const std::atomic<bool>* stop = nullptr) const;
+
+ private:
+  int largest_width_;
+  int largest_height_;
+};
+
 // A picture box holding bytes; shows them when they are a picture of a known format.
 class PictureBox : public Control {
  public:
@@ -312,6 +350,14 @@ class PictureBox : public Control {
   // at the screen's size, so a huge one takes no more memory than the screen shows. Pass the bytes
   // by moving them in where the caller no longer needs them: they are not copied then.
   void SetPicture(Bytes data);
+  // Keeps `data` and shows `picture`, which a PictureDecoder made from exactly those bytes
+  // (perhaps on another thread): the box then shows what SetPicture(data) would show.
+  void ShowDecoded(Bytes data, const DecodedPicture& picture);
+  // Shows `text` where the picture would be, until a picture or bytes are set; the bytes held stay.
+  // For a short word while a picture is being read.
+  void ShowNote(const std::string& text);
+  // The text ShowNote shows now; "" when none.
+  [[nodiscard]] std::string Note() const;
   // True while a picture is shown.
   bool ShowsImage() const;
 

@@ -1,5 +1,6 @@
 // PictureBox: a QLabel that shows the picture held in its bytes, recognised by their leading bytes.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <utility>
 
@@ -27,81 +28,120 @@ QSize LargestKept() {
   return size.isEmpty() ? QSize(3840, 2160) : size;
 }
 
+// The bytes of a picture as the toolkit's decoders read them; once `stop` is set every further
+// read fails, so a decoder working through a huge picture gives up within a line or two.
+class StoppableBuffer : public QBuffer {
+ public:
+  StoppableBuffer(QByteArray* raw, const std::atomic<bool>* stop) : QBuffer(raw), stop_(stop) {}
+
+ protected:
+  qint64 readData(char* data, qint64 most) override {
+    if (stop_ != nullptr && stop_->load()) return -1;
+    return QBuffer::readData(data, most);
+  }
+
+ private:
+  const std::atomic<bool>* stop_;
+};
+
 // `data` decoded as `format` by the toolkit; a picture larger than `largest` is decoded at the
 // size that fits it (where the format allows, without ever holding the full size: JPEG).
-QImage ReadImage(const Bytes& data, const char* format, QSize largest) {
+QImage ReadImage(const Bytes& data, const char* format, QSize largest,
+                 const std::atomic<bool>* stop) {
   QByteArray raw = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()),
                                            static_cast<qsizetype>(data.size()));
-  QBuffer buffer(&raw);
+  StoppableBuffer buffer(&raw, stop);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer, format);
   const QSize size = reader.size();
   if (size.isValid() && (size.width() > largest.width() || size.height() > largest.height())) {
     reader.setScaledSize(size.scaled(largest, Qt::KeepAspectRatio));
   }
-  // The toolkit refuses to decode a picture of more than 128 MB of pixels, which a stored picture
-  // may well be (8192 x 8192 is 256 MB). Most formats decode at full size before they scale: a
-  // picture up to kLargestDecodedMb is decoded, and only for as long as it is scaled down.
-  constexpr int kLargestDecodedMb = 2048;
-  const int limit = QImageReader::allocationLimit();
-  QImageReader::setAllocationLimit(std::max(limit, kLargestDecodedMb));
   QImage image = reader.read();
-  QImageReader::setAllocationLimit(limit);
+  if (stop != nullptr && stop->load()) return QImage();
   return image;
 }
 
-QPixmap Decode(const Bytes& data, PictureFormat format) {
-  QPixmap pixmap;
-  const QSize largest = LargestKept();
+QImage Decode(const Bytes& data, PictureFormat format, QSize largest,
+              const std::atomic<bool>* stop) {
   switch (format) {
     case PictureFormat::kNone:
-      break;
+      return QImage();
     case PictureFormat::kBmp:
-      pixmap = QPixmap::fromImage(ReadImage(data, "BMP", largest));
-      break;
+      return ReadImage(data, "BMP", largest, stop);
     case PictureFormat::kJpeg:
-      pixmap = QPixmap::fromImage(ReadImage(data, "JPEG", largest));
-      break;
+      return ReadImage(data, "JPEG", largest, stop);
     case PictureFormat::kPng:
-      pixmap = QPixmap::fromImage(ReadImage(data, "PNG", largest));
-      break;
+      return ReadImage(data, "PNG", largest, stop);
     case PictureFormat::kGif:
-      pixmap = QPixmap::fromImage(ReadImage(data, "GIF", largest));
-      break;
+      return ReadImage(data, "GIF", largest, stop);
     case PictureFormat::kIcon:
-      pixmap = QPixmap::fromImage(ReadImage(data, "ICO", largest));
-      break;
+      return ReadImage(data, "ICO", largest, stop);
     case PictureFormat::kCursor: {
-      pixmap = QPixmap::fromImage(ReadImage(data, "ICO", largest));
-      if (!pixmap.isNull()) break;
+      QImage image = ReadImage(data, "ICO", largest, stop);
+      if (!image.isNull()) return image;
       // A cursor file is an icon file whose directory holds hot spots where an icon holds planes
       // and bit counts; read as an icon, its pictures are the same.
       Bytes as_icon = data;
       as_icon[2] = 1;
-      pixmap = QPixmap::fromImage(ReadImage(as_icon, "ICO", largest));
-      break;
+      return ReadImage(as_icon, "ICO", largest, stop);
     }
     case PictureFormat::kPcx: {
       const std::optional<PcxImage> pcx = DecodePcx(data);
-      if (!pcx) break;
+      if (!pcx) return QImage();
       QImage image(pcx->width, pcx->height, QImage::Format_ARGB32);
       // A picture too big for the memory left gives a null image, which has no lines to fill.
-      if (image.isNull()) break;
+      if (image.isNull()) return image;
       for (int y = 0; y < pcx->height; ++y) {
         std::memcpy(image.scanLine(y), &pcx->pixels[static_cast<size_t>(y) * pcx->width],
                     static_cast<size_t>(pcx->width) * 4);
       }
-      pixmap = QPixmap::fromImage(image);
-      if (pixmap.width() > largest.width() || pixmap.height() > largest.height()) {
-        pixmap = pixmap.scaled(largest, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+      if (image.width() > largest.width() || image.height() > largest.height()) {
+        image = image.scaled(largest, Qt::KeepAspectRatio, Qt::SmoothTransformation);
       }
-      break;
+      return image;
     }
   }
-  return pixmap;
+  return QImage();
 }
 
 }  // namespace
+
+struct DecodedPicture::Impl {
+  QImage image;
+};
+
+DecodedPicture::DecodedPicture() = default;
+DecodedPicture::~DecodedPicture() = default;
+DecodedPicture::DecodedPicture(const DecodedPicture&) = default;
+DecodedPicture& DecodedPicture::operator=(const DecodedPicture&) = default;
+
+bool DecodedPicture::IsNull() const { return !impl_ || impl_->image.isNull(); }
+
+PictureDecoder::PictureDecoder() {
+  // The toolkit refuses to decode a picture of more than 128 MB of pixels, which a stored picture
+  // may well be (8192 x 8192 is 256 MB). Most formats decode at full size before they scale: a
+  // picture up to kLargestDecodedMb is decoded, and only for as long as it is scaled down. The
+  // limit is one for every thread: it is raised once, here on the user-interface thread before any
+  // decoder exists, and left raised, since decodes on two threads restoring it in turn could leave
+  // it lowered under a third.
+  static constexpr int kLargestDecodedMb = 2048;
+  static const bool raised = [] {
+    QImageReader::setAllocationLimit(std::max(QImageReader::allocationLimit(), kLargestDecodedMb));
+    return true;
+  }();
+  (void)raised;
+  const QSize largest = LargestKept();
+  largest_width_ = largest.width();
+  largest_height_ = largest.height();
+}
+
+DecodedPicture PictureDecoder::Decode(const Bytes& data, const std::atomic<bool>* stop) const {
+  DecodedPicture picture;
+  picture.impl_ = std::make_shared<const DecodedPicture::Impl>(DecodedPicture::Impl{torvane::Decode(
+      data, DetectPictureFormat(data), QSize(largest_width_, largest_height_), stop)});
+  return picture;
+}
 
 struct PictureBox::Impl {
   Bytes data;
@@ -132,9 +172,15 @@ PictureBox::~PictureBox() = default;
 const Bytes& PictureBox::Picture() const { return impl_->data; }
 
 void PictureBox::SetPicture(Bytes data) {
-  impl_->data = std::move(data);
   impl_->picture = QPixmap();  // the old one goes before the new one is decoded
-  impl_->picture = Decode(impl_->data, DetectPictureFormat(impl_->data));
+  const DecodedPicture picture = PictureDecoder().Decode(data);
+  ShowDecoded(std::move(data), picture);
+}
+
+void PictureBox::ShowDecoded(Bytes data, const DecodedPicture& picture) {
+  impl_->data = std::move(data);
+  impl_->picture = QPixmap();
+  if (!picture.IsNull()) impl_->picture = QPixmap::fromImage(picture.impl_->image);
   auto* l = qobject_cast<QLabel*>(widget());
   if (!l) return;
   if (impl_->picture.isNull()) {
@@ -147,6 +193,18 @@ void PictureBox::SetPicture(Bytes data) {
   l->setPixmap(too_big && !room.isEmpty()
                    ? full.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)
                    : full);
+}
+
+void PictureBox::ShowNote(const std::string& text) {
+  auto* l = qobject_cast<QLabel*>(widget());
+  if (!l) return;
+  impl_->picture = QPixmap();
+  l->setText(ToQt(text));
+}
+
+std::string PictureBox::Note() const {
+  auto* l = qobject_cast<QLabel*>(widget());
+  return l ? FromQt(l->text()) : "";
 }
 
 bool PictureBox::ShowsImage() const {

@@ -1,6 +1,7 @@
 #include "editing/field_panel.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/long_work.h"
+#include "app/record_grid.h"
+#include "app/transactions.h"
 #include "base/codec.h"
 #include "base/files.h"
 #include "base/text.h"
@@ -448,6 +452,9 @@ TEST_F(AppTest, LongBlobsBrowseAsSizeAndStartAndThePanelReadsAndWritesThemWhole)
     // The panel previews the picture, read whole, and does not read the long value that is none.
     window_.field_tabs().SetCurrentPage(3);
     grid.SetCurrentCell(1, 3);
+    // A picture of megabytes is read on a worker thread where the table has row ids.
+    EXPECT_EQ(state_.PendingPanelRead != nullptr, c.by_row_id) << what;
+    WaitForPanelRead();
     EXPECT_TRUE(window_.picture_box().ShowsImage()) << what;
     EXPECT_TRUE(window_.picture_box().Picture() == picture) << what;
     grid.SetCurrentCell(2, 3);
@@ -480,6 +487,155 @@ TEST_F(AppTest, LongBlobsBrowseAsSizeAndStartAndThePanelReadsAndWritesThemWhole)
         << what;
     EXPECT_FALSE(window_.field_panel().IsVisible()) << what;
   }
+}
+
+// A table of two pictures and a short value that is none, with the field panel on its bytes page
+// and pictures from 1000 bytes on read on a worker thread.
+class PanelReadAsideTest : public AppTest {
+ protected:
+  void SetUp() override {
+    path_ = MakeDb(
+        "CREATE TABLE 图片(编号 INTEGER PRIMARY KEY, 数据 BLOB);"
+        "INSERT INTO 图片 VALUES (1, " +
+        BlobLiteral(first_) + "), (2, " + BlobLiteral(second_) + "), (3, x'0102');");
+    Start({path_});
+    state_.PanelReadAsideBytes = 1000;
+    SelectTreeItem("图片");
+    window_.field_tabs().SetCurrentPage(3);
+  }
+
+  // Chooses record `record`'s picture field, as clicking its grid cell does.
+  void Choose(int record) { window_.grid().SetCurrentCell(record, 2); }
+
+  // What the panel shows for record `record` when it reads while the user waits.
+  void ExpectShownAsReadHere(int record, const Bytes& value) {
+    const std::uint64_t aside = state_.PanelReadAsideBytes;
+    state_.PanelReadAsideBytes = UINT64_MAX;
+    Choose(3);
+    Choose(record);
+    EXPECT_FALSE(state_.PendingPanelRead);
+    EXPECT_TRUE(window_.picture_box().Picture() == value);
+    EXPECT_TRUE(window_.picture_box().ShowsImage());
+    state_.PanelReadAsideBytes = aside;
+  }
+
+  const Bytes first_ = MakeBmp(200, 150);
+  const Bytes second_ = MakeBmp(150, 200);
+  std::string path_;
+};
+
+// The panel answers at once with an empty preview that says the picture is being read; the
+// picture arrives once events are handled, as the panel shows it when it reads while the user
+// waits. A short value that is no picture is read at once, as ever.
+TEST_F(PanelReadAsideTest, ThePictureArrivesAfterEventsAsItWouldShowAtOnce) {
+  PictureBox& box = window_.picture_box();
+  for (const auto& [record, value] : {std::pair{1, &first_}, {2, &second_}}) {
+    Choose(record);
+    ASSERT_TRUE(state_.PendingPanelRead) << record;
+    EXPECT_FALSE(box.ShowsImage()) << record;
+    EXPECT_TRUE(box.Picture().empty()) << record;
+    EXPECT_EQ(box.Note(), "正在读取图片……") << record;
+    WaitForPanelRead();
+    EXPECT_TRUE(box.ShowsImage()) << record;
+    EXPECT_TRUE(box.Picture() == *value) << record;
+    EXPECT_EQ(box.Note(), "") << record;
+    ExpectShownAsReadHere(record, *value);
+  }
+  Choose(3);
+  EXPECT_FALSE(state_.PendingPanelRead);
+  EXPECT_EQ(box.Picture(), (Bytes{1, 2}));
+  EXPECT_FALSE(box.ShowsImage());
+  EXPECT_EQ(box.Note(), "");
+  EXPECT_TRUE(MessageTexts().empty());
+}
+
+// Another choice, a write, a browse, long work and the close stop a picture being read: its
+// picture never lands in the panel, and the note goes.
+TEST_F(PanelReadAsideTest, AStoppedReadNeverArrives) {
+  const struct {
+    const char* what;
+    std::function<void()> stop;
+  } cases[] = {
+      {"another record", [this] { Choose(3); }},
+      {"another page",
+       [this] {
+         window_.field_tabs().SetCurrentPage(0);
+         window_.field_tabs().on_page_changed();
+       }},
+      {"a write",
+       [this] {
+         ASSERT_TRUE(state_.Connection.Execute("UPDATE 图片 SET 数据 = x'0304' WHERE 编号 = 3"));
+       }},
+      {"a browse", [this] { BrowseObject(app_, "图片", ItemKind::kTable); }},
+      {"long work", [this] { LongWork work(app_, "工作", "进行中"); }},
+      {"the close", [this] { ASSERT_TRUE(CloseDatabase(app_)); }},
+  };
+  PictureBox& box = window_.picture_box();
+  for (const auto& c : cases) {
+    window_.field_tabs().SetCurrentPage(3);
+    Choose(3);
+    Choose(1);
+    ASSERT_TRUE(state_.PendingPanelRead) << c.what;
+    c.stop();
+    EXPECT_FALSE(state_.PendingPanelRead) << c.what;
+    EXPECT_EQ(box.Note(), "") << c.what;
+    HandleEventsAWhile();
+    EXPECT_FALSE(box.ShowsImage()) << c.what;
+    EXPECT_FALSE(box.Picture() == first_) << c.what;
+  }
+  EXPECT_TRUE(MessageTexts().empty());
+}
+
+// Inside the user's transaction that has written, another connection would see the file's value,
+// not the transaction's: the panel reads the value on the program's connection, while the user
+// waits, and shows what the transaction wrote. Once it is rolled back the file's value shows.
+TEST_F(PanelReadAsideTest, InsideAWriteTransactionThePanelShowsTheTransactionsValue) {
+  BeginTransactionCommand(app_);
+  ASSERT_TRUE(
+      state_.Connection.Execute("UPDATE 图片 SET 数据 = (SELECT 数据 FROM 图片 WHERE "
+                                "编号 = 2) WHERE 编号 = 1"));
+  Choose(1);
+  EXPECT_FALSE(state_.PendingPanelRead);
+  EXPECT_TRUE(window_.picture_box().Picture() == second_);
+  EXPECT_TRUE(window_.picture_box().ShowsImage());
+  EXPECT_TRUE(QueryBytes(path_, "SELECT 数据 FROM 图片 WHERE 编号 = 1") == first_);
+
+  ASSERT_TRUE(RollbackUserTransaction(app_));
+  Choose(2);
+  Choose(1);
+  ASSERT_TRUE(state_.PendingPanelRead);
+  WaitForPanelRead();
+  EXPECT_TRUE(window_.picture_box().Picture() == first_);
+  EXPECT_TRUE(window_.picture_box().ShowsImage());
+}
+
+// A write from the panel and an export go to the table itself, never to the preview's copy, and
+// a picture still being read does not land over what was written.
+TEST_F(PanelReadAsideTest, WritesAndExportsUseTheTableNotThePreview) {
+  Choose(1);
+  ASSERT_TRUE(state_.PendingPanelRead);
+  const std::string out = dir_.Path("导出.bmp");
+  services_.QueueFileDialogAnswer(out);
+  window_.write_bytes_to_file_button().Click();
+  EXPECT_FALSE(state_.PendingPanelRead);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"已成功写入文件 " + out});
+  Bytes exported;
+  ASSERT_TRUE(ReadWholeFile(out, exported));
+  EXPECT_TRUE(exported == first_);
+
+  const std::string in = dir_.Path("写入.bmp");
+  ASSERT_TRUE(WriteFile(in, second_));
+  Choose(2);
+  Choose(1);
+  ASSERT_TRUE(state_.PendingPanelRead);
+  services_.ClearRecords();
+  services_.QueueFileDialogAnswer(in);
+  window_.read_bytes_from_file_button().Click();
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"已成功写入字段值！"});
+  HandleEventsAWhile();
+  EXPECT_TRUE(QueryBytes(path_, "SELECT 数据 FROM 图片 WHERE 编号 = 1") == second_);
+  EXPECT_TRUE(window_.picture_box().Picture() == second_);
+  EXPECT_TRUE(window_.picture_box().ShowsImage());
 }
 
 }  // namespace

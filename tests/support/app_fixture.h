@@ -71,6 +71,24 @@ class AppTest : public ::testing::Test {
     ASSERT_NE(window_.info_box().Content().rfind(pending, 0), 0u) << "the count never came";
   }
 
+  // Handles events until the field panel's picture, read and decoded on another thread, has
+  // arrived; fails the test when it never does.
+  void WaitForPanelRead() {
+    for (int round = 0; round < 2000 && state_.PendingPanelRead; ++round) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      Runtime::ProcessEvents();
+    }
+    ASSERT_FALSE(state_.PendingPanelRead) << "the picture never came";
+  }
+
+  // Handles events for a while, giving a picture read on another thread every chance to arrive.
+  void HandleEventsAWhile() {
+    for (int round = 0; round < 40; ++round) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      Runtime::ProcessEvents();
+    }
+  }
+
   // Handles events until a console query's rows stopped arriving; fails the test when they never
   // do.
   void WaitForQueryRows() {

@@ -1,4 +1,7 @@
 // Picture boxes: formats recognised by their leading bytes, shown or not, and bytes kept as set.
+#include <atomic>
+#include <thread>
+
 #include <gtest/gtest.h>
 #include <QBuffer>
 #include <QGuiApplication>
@@ -152,6 +155,65 @@ TEST(PictureBox, ShowsPcxPixels) {
   const QImage shown = label.pixmap().toImage();
   ASSERT_EQ(shown.size(), QSize(9, 5));
   EXPECT_EQ(shown.pixelColor(2, 1), QColor(60, 80, 100));
+}
+
+// A picture decoded on another thread shows exactly what the box shows for the same bytes, every
+// format alike, scaled to the box and to the screen alike; bytes that are no picture show nothing.
+TEST(PictureBox, APictureDecodedOnAnotherThreadShowsAsSetPictureShowsIt) {
+  const QSize screen = QGuiApplication::primaryScreen()->size();
+  const struct {
+    const char* what;
+    Bytes bytes;
+  } cases[] = {
+      {"BMP", Encode("BMP", 300, 200)},
+      {"JPEG", Encode("JPEG", 300, 200)},
+      {"PNG larger than the screen", Encode("PNG", screen.width() * 2, screen.height())},
+      {"GIF", Gif("GIF89a")},
+      {"cursor", Cursor()},
+      {"PCX", SamplePcx()},
+      {"text", FromText("select * from goods")},
+  };
+  QLabel shown_label;
+  QLabel decoded_label;
+  shown_label.resize(128, 128);
+  decoded_label.resize(128, 128);
+  PictureBox shown(&shown_label);
+  PictureBox decoded(&decoded_label);
+  const PictureDecoder decoder;
+  for (const auto& c : cases) {
+    shown.SetPicture(c.bytes);
+    DecodedPicture picture;
+    std::thread([&] { picture = decoder.Decode(c.bytes); }).join();
+    decoded.ShowNote("reading");
+    decoded.ShowDecoded(c.bytes, picture);
+    EXPECT_EQ(decoded.ShowsImage(), shown.ShowsImage()) << c.what;
+    EXPECT_EQ(picture.IsNull(), !shown.ShowsImage()) << c.what;
+    EXPECT_EQ(decoded.Picture(), c.bytes) << c.what;
+    EXPECT_EQ(decoded.Note(), "") << c.what;
+    EXPECT_EQ(decoded_label.pixmap().toImage(), shown_label.pixmap().toImage()) << c.what;
+  }
+}
+
+// A decoding that was stopped gives no picture; the note shows until a picture is set.
+TEST(PictureBox, AStoppedDecodingGivesNoPicture) {
+  const Bytes picture = Encode("BMP", 600, 400);
+  const PictureDecoder decoder;
+  std::atomic<bool> stop{true};
+  EXPECT_TRUE(decoder.Decode(picture, &stop).IsNull());
+  stop = false;
+  EXPECT_FALSE(decoder.Decode(picture, &stop).IsNull());
+
+  QLabel label;
+  label.resize(128, 128);
+  PictureBox box(&label);
+  box.SetPicture(picture);
+  box.ShowNote("reading");
+  EXPECT_EQ(box.Note(), "reading");
+  EXPECT_FALSE(box.ShowsImage());
+  EXPECT_EQ(box.Picture(), picture);
+  box.SetPicture(picture);
+  EXPECT_EQ(box.Note(), "");
+  EXPECT_TRUE(box.ShowsImage());
 }
 
 }  // namespace
