@@ -10,6 +10,8 @@ void StopRowCount(AppState& state) {
 }
 
 void ReleaseState(AppState& state) {
+  state.OpenBackup.reset();
+  state.BackupMailbox.reset();
   StopRowCount(state);
   state.Cursor.Close();
   state.Connection.Close();

@@ -27,7 +27,16 @@ LongWork::LongWork(App& app, std::string title, std::string text)
   app.state.Connection.SetKeepGoing([this] { return KeepGoing(); });
 }
 
+LongWork::LongWork(App& app, std::string title, std::string text, Waiting)
+    : app_(app),
+      title_(std::move(title)),
+      text_(std::move(text)),
+      cancellable_(true),
+      runs_statements_(false),
+      started_ms_(TickCount()) {}
+
 LongWork::~LongWork() {
+  if (!runs_statements_) return;
   app_.state.Connection.SetKeepGoing(nullptr);
   window_.reset();
   if (restart_count_ && app_.state.CountStops == count_stops_) restart_count_();

@@ -69,13 +69,26 @@ TEST_F(AppTest, OpenCommandBacksUpAndOpensTheChosenFile) {
   EXPECT_TRUE(state_.Connection.IsOpen());
 }
 
-// A backup that takes a while shows its progress; cancelled, it leaves no copy and the file is not
-// opened without one.
-TEST_F(AppTest, ACancelledBackupLeavesNoCopyAndOpensNothing) {
-  const std::string path = MakeDb(
-      "CREATE TABLE a(x);"
-      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)"
-      " INSERT INTO a SELECT randomblob(500) FROM n;");
+// A file a program crashed in the middle of writing: its uncommitted pages are in the file, and the
+// journal that undoes them lies beside it. The first read rolls the journal back into the file, so
+// its backup is made before the open, while the user waits: a backup that takes a while shows its
+// progress; cancelled, it leaves no copy and the file is not opened without one. Made, it holds
+// the committed rows.
+TEST_F(AppTest, AFileWithAJournalIsBackedUpBeforeItIsRead) {
+  const std::string path = dir_.Path("崩溃.sdb");
+  {
+    const std::string work = dir_.Path("工作.sdb");
+    MakeDatabase(work, "CREATE TABLE a(x); INSERT INTO a VALUES('已提交');");
+    testing::RawDb crashed(work);
+    crashed.Run(
+        "PRAGMA cache_size = 1; BEGIN;"
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)"
+        " INSERT INTO a SELECT randomblob(500) FROM n;");
+    ASSERT_TRUE(WriteFile(path, ReadFile(work)));
+    ASSERT_TRUE(WriteFile(path + "-journal", ReadFile(work + "-journal")));
+    crashed.Run("ROLLBACK");
+  }
+  const Bytes crashed_bytes = ReadFile(path);
   Start();
   state_.ProgressDelayMs = 0;
   const std::size_t backups_before = NamesInBackupFolder();
@@ -90,12 +103,17 @@ TEST_F(AppTest, ACancelledBackupLeavesNoCopyAndOpensNothing) {
   EXPECT_EQ(LastLogLine(), "已取消备份数据库：" + path);
   EXPECT_FALSE(state_.Connection.IsOpen());
   EXPECT_EQ(NamesInBackupFolder(), backups_before);
+  EXPECT_EQ(ReadFile(path), crashed_bytes);
 
-  // Not cancelled, it is made, and the file opens.
+  // Not cancelled, it is made before the open, and the file opens.
   services_.QueueFileDialogAnswer(path);
   window_.toolbar().ClickButton(1);
   EXPECT_EQ(state_.DatabasePath, path);
-  EXPECT_EQ(backups_made().size(), 1u);
+  ASSERT_EQ(backups_made().size(), 1u);
+  EXPECT_EQ(LastLogLine(), "打开数据库：" + path + "（文本编码：GBK）");
+  EXPECT_EQ(QueryText(backups_made()[0], "SELECT group_concat(x) FROM a"), "已提交");
+  EXPECT_EQ(QueryText(backups_made()[0], "PRAGMA integrity_check"), "ok");
+  EXPECT_FALSE(FileExists(backups_made()[0] + "-journal"));
 }
 
 TEST_F(AppTest, NewDatabaseReplacesAnExistingFileAfterABackup) {
@@ -306,7 +324,11 @@ TEST_F(AppTest, ABackupThatCannotBeWrittenIsReported) {
   }
   EXPECT_EQ(leftovers, 0u);
   EXPECT_EQ(state_.DatabasePath, path);
-  EXPECT_EQ(LastLogLine(), "打开数据库：" + path + "（文本编码：GBK）");
+  // Told once the worker gave up: after the open's line.
+  const std::vector<std::string> lines = SplitLines(log);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "打开数据库：" + path + "（文本编码：GBK）");
+  EXPECT_EQ(lines.back().rfind("[×]备份数据库失败！", 0), 0u);
 }
 
 // A file whose table pages are damaged opens (its catalog is whole); showing the table says what
