@@ -13,6 +13,7 @@
 #include "base/files.h"
 #include "base/text.h"
 #include "db/backup.h"
+#include "db/text_mode.h"
 #include "platform/program_places.h"
 #include "platform/xdg.h"
 #include "ui/main_window.h"
@@ -92,24 +93,49 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
   StopRowCount(app.state);
   app.state.Cursor.Close();
   app.state.RecordSet.Close();
-  bool opened = app.state.Connection.Open(path, create);
+  ZuveviRE& db = app.state.Connection;
+  bool opened = db.Open(path, create);
   // An engine that could not open the file says why.
-  std::string error = opened ? std::string() : app.state.Connection.GetErrorText();
+  std::string error = opened ? std::string() : db.GetErrorText();
+  // What the window shows is read first, under a progress window: a file of many thousands of
+  // tables takes a moment, and the user may give up its open.
+  NameLists names;
+  std::string names_error;
+  bool names_read = false;
+  bool cancelled = false;
   if (opened) {
+    LongWork work(app, "打开数据库", "正在读取数据库 " + path + " 中的表和视图……");
     // A backup made before the open has already waited for another program's lock: the user is
     // not made to wait twice for the same lock.
-    if (!backed_up) app.state.Connection.SetBusyTimeout(0);
+    if (!backed_up) db.SetBusyTimeout(0);
     // The engine opens any file and reads it only when asked: a file that is not a database, or
     // one another program holds locked, must not look like an empty database.
-    SqliteDataset catalog = app.state.Connection.Query("SELECT count(*) FROM sqlite_master");
+    SqliteDataset catalog = db.Query("SELECT count(*) FROM sqlite_master");
     const bool read = catalog.Requery();
-    app.state.Connection.SetBusyTimeout(kBusyTimeoutMs);
-    if (!read) {
-      error = app.state.Connection.GetErrorText();
-      catalog.Close();
-      app.state.Connection.Close();
+    cancelled = work.Cancelled();
+    if (!read && !cancelled) error = db.GetErrorText();
+    db.SetBusyTimeout(kBusyTimeoutMs);
+    catalog.Close();
+    if (read && !cancelled) {
+      // The names are read in the mode the database's own texts show.
+      work.Step("正在识别数据库 " + path + " 的文本编码……");
+      db.SetTextMode(DetectTextMode(db));
+      work.Step("正在读取数据库 " + path + " 中的表和视图的名称……");
+      names_read = ReadNameLists(db, names, names_error);
+      cancelled = work.Cancelled();
+    }
+    if (!read || cancelled) {
+      db.Close();
       opened = false;
     }
+  }
+  if (cancelled) {
+    // Nothing of the file is shown, and its backup is not wanted either.
+    if (app.state.OpenBackup) app.state.OpenBackup->Abandon();
+    EndBackupOfFailedOpen(app);
+    AppendLog(app, "已取消" + verb + "数据库：" + path);
+    app.services.MessageBox("已取消" + verb + "数据库 [" + path + "]，数据库没有打开。", kMbOk);
+    return;
   }
   if (!opened) {
     // The backup's end is logged before the open's failure, as when it was made first.
@@ -127,19 +153,21 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
   // program's own that has to wait for it stops the count rather than fail (the count is taken
   // again afterwards).
   AppState& state = app.state;
-  app.state.Connection.SetOnBusy([&state] {
+  db.SetOnBusy([&state] {
     if (state.PendingCount) state.PendingCount->Stop();
   });
   // Nothing changes the file before its backup is whole.
-  app.state.Connection.SetWriteGate([&app] { return OpenBackupWriteGate(app); });
+  db.SetWriteGate([&app] { return OpenBackupWriteGate(app); });
   app.state.DatabasePath = path;
   NoteTransactionState(app);
   app.window.window().SetTitle(app.state.TitleText + " - " + path);
-  // The names in the tree are read in the mode the database's own texts show.
-  ApplyDetectedTextMode(app);
-  AppendLog(app, verb + "数据库：" + path + "（文本编码：" +
-                     TextModeName(app.state.Connection.GetTextMode()) + "）");
-  RefreshNameLists(app);
+  ShowTextMode(app);
+  AppendLog(app, verb + "数据库：" + path + "（文本编码：" + TextModeName(db.GetTextMode()) + "）");
+  if (names_read) {
+    KeepNameLists(app.state, std::move(names));
+  } else {
+    ReportUnreadNames(app, names_error);
+  }
   RefreshSchemaTree(app);
   SetDatabaseCommandsEnabled(app, true);
 }

@@ -51,9 +51,13 @@ std::string Engine::AskWriteGate(int code) {
 }
 
 void Engine::SetKeepGoing(std::function<bool()> keep_going) {
+  keep_going_ = std::move(keep_going);
+  RestoreKeepGoing();
+}
+
+void Engine::RestoreKeepGoing() {
   // Steps of the engine's virtual machine between two questions: a few microseconds of work.
   constexpr int kStepsBetween = 4096;
-  keep_going_ = std::move(keep_going);
   sqlite3_progress_handler(db_, keep_going_ ? kStepsBetween : 0,
                            keep_going_ ? &Engine::AskKeepGoing : nullptr, this);
 }

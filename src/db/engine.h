@@ -73,6 +73,11 @@ class Engine {
   // What the engine asks every few thousand steps of a statement while it runs: false stops the
   // statement (it fails with SQLITE_INTERRUPT and undoes its changes). Null asks nothing.
   void SetKeepGoing(std::function<bool()> keep_going);
+  // Whether the keep-going hook, if any, says to go on: for work that puts a progress handler of
+  // its own on the connection for a while, and then gives the hook its place back with
+  // RestoreKeepGoing.
+  bool KeepsGoing() const { return !keep_going_ || keep_going_(); }
+  void RestoreKeepGoing();
 
   TextMode text_mode() const { return mode_; }
   void set_text_mode(TextMode mode) { mode_ = mode; }

@@ -10,6 +10,7 @@
 #include "base/files.h"
 #include "support/app_fixture.h"
 #include "support/fault_vfs.h"
+#include "support/worker_hold.h"
 
 namespace torvane {
 namespace {
@@ -114,6 +115,49 @@ TEST_F(AppTest, AFileWithAJournalIsBackedUpBeforeItIsRead) {
   EXPECT_EQ(QueryText(backups_made()[0], "SELECT group_concat(x) FROM a"), "已提交");
   EXPECT_EQ(QueryText(backups_made()[0], "PRAGMA integrity_check"), "ok");
   EXPECT_FALSE(FileExists(backups_made()[0] + "-journal"));
+}
+
+// The open reads what the window shows under a progress window, which shows after a moment (a
+// file of many thousands of tables): its cancel, at any of its steps, opens nothing and leaves no
+// backup; its steps are named.
+TEST_F(AppTest, AnOpenThatTakesAWhileShowsItsProgressAndCanBeCancelled) {
+  const std::string path = MakeDb("CREATE TABLE t(a); CREATE VIEW v AS SELECT a FROM t;");
+  const Bytes before = ReadFile(path);
+  Start();
+  state_.ProgressDelayMs = 0;
+  const std::size_t backups_before = NamesInBackupFolder();
+  for (const int check : {1, 2}) {
+    SCOPED_TRACE(check);
+    services_.ClearRecords();
+    testing::WorkerHold hold;
+    state_.BackupHeld = hold.Hook();
+    services_.QueueProgressCancel(check);
+    services_.QueueProgressAction(
+        1, [&hold] { hold.Release(); }, "备份数据库");
+    OpenDatabase(app_, path, false);
+    state_.BackupHeld = nullptr;
+    ASSERT_FALSE(services_.progress_windows().empty());
+    EXPECT_EQ(services_.progress_windows()[0].title, "打开数据库");
+    EXPECT_TRUE(services_.progress_windows()[0].cancelled);
+    EXPECT_EQ(MessageTexts(),
+              (std::vector<std::string>{"已取消打开数据库 [" + path + "]，数据库没有打开。"}));
+    EXPECT_EQ(LastLogLine(), "已取消打开数据库：" + path);
+    EXPECT_TRUE(LogHas("已取消备份数据库：" + path));
+    EXPECT_FALSE(state_.Connection.IsOpen());
+    EXPECT_EQ(state_.DatabasePath, "");
+    EXPECT_EQ(window_.tree().ItemCount(), 0);
+    EXPECT_EQ(NamesInBackupFolder(), backups_before);
+  }
+  EXPECT_EQ(ReadFile(path), before);
+
+  services_.ClearRecords();
+  OpenDatabase(app_, path, false);
+  ASSERT_EQ(services_.progress_windows().size(), 1u);
+  EXPECT_EQ(services_.progress_windows()[0].texts,
+            (std::vector<std::string>{"正在识别数据库 " + path + " 的文本编码……",
+                                      "正在读取数据库 " + path + " 中的表和视图的名称……"}));
+  EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"表 (1)", "t", "视图 (1)", "v"}));
+  EXPECT_EQ(backups_made().size(), 1u);
 }
 
 TEST_F(AppTest, NewDatabaseReplacesAnExistingFileAfterABackup) {

@@ -110,10 +110,10 @@ TEST_F(OpenBackupTest, AWriteWaitsUntilTheBackupIsWholeThenRuns) {
                                     "写" + std::to_string(++n));
     const Bytes before = ReadFile(path);
     const std::string dump = RawDb(path).Dump();
-    services_.ClearRecords();
     WorkerHold hold;
     OpenHeld(path, hold);
     SelectTreeItem("t");
+    services_.ClearRecords();
     ReleaseFromTheWait(hold);
     c.write(*this);
     ASSERT_EQ(services_.progress_windows().size(), 1u);
