@@ -4,7 +4,11 @@
 // whose names and texts are Chinese, kept as UTF-8:
 //   商品 (编号 INTEGER, 名称 TEXT, 单价 REAL, 数量 INTEGER, 备注 TEXT)
 // and one like the 100-thousand-row file whose last row's note ends in "café" (UTF-8): the only
-// text in the file beyond ASCII.
+// text in the file beyond ASCII. Besides, for the open's figures: a 1 GiB file of 16384 rows of 64
+// KiB random bytes each,
+//   b (id INTEGER PRIMARY KEY, data BLOB)
+// and a file of 10,000 small tables t00001 ... t10000 (3 rows each) and 1,000 views v0001 ...
+// v1000.
 // A file that is already complete is kept, so the slow large files are made only once; an
 // incomplete one (an interrupted run) is made again.
 //
@@ -22,6 +26,8 @@ enum class Texts {
   kAscii,        // table t
   kChinese,      // the Chinese table 商品 instead of t
   kLastRowUtf8,  // table t, its last note in UTF-8
+  kBlobs,        // table b of 64 KiB random bytes a row
+  kTables,       // a table of 3 rows for each "row", and a view for every tenth
 };
 
 struct Size {
@@ -37,6 +43,8 @@ constexpr Size kSizes[] = {
     {"bench_100m.sdb", 100'000'000, Texts::kAscii},
     {"bench_1m_utf8.sdb", 1'000'000, Texts::kChinese},
     {"bench_100k_last_utf8.sdb", 100'000, Texts::kLastRowUtf8},
+    {"bench_1g.sdb", 16'384, Texts::kBlobs},
+    {"bench_10k_tables.sdb", 10'000, Texts::kTables},
 };
 
 // The table's definition, and the SELECT that fills it from the sequence n(i) of `rows` numbers.
@@ -44,12 +52,39 @@ constexpr Size kSizes[] = {
 // "note 00100000 café". Table 商品: a name of two Chinese characters and a number, and a note of
 // Chinese words around the row's number, every seventh NULL, all in the file's encoding (UTF-8).
 const char* Definition(Texts texts) {
-  return texts == Texts::kChinese
-             ? "CREATE TABLE 商品 (编号 INTEGER, 名称 TEXT, 单价 REAL, 数量 INTEGER, 备注 TEXT);"
-             : "CREATE TABLE t (id INTEGER, name TEXT, price REAL, qty INTEGER, note TEXT);";
+  switch (texts) {
+    case Texts::kChinese:
+      return "CREATE TABLE 商品 (编号 INTEGER, 名称 TEXT, 单价 REAL, 数量 INTEGER, 备注 TEXT);";
+    case Texts::kBlobs:
+      return "CREATE TABLE b (id INTEGER PRIMARY KEY, data BLOB);";
+    case Texts::kTables:
+      return "";
+    default:
+      return "CREATE TABLE t (id INTEGER, name TEXT, price REAL, qty INTEGER, note TEXT);";
+  }
+}
+
+// The statements of the many-tables file: `count` tables and a view of every tenth.
+std::string ManyTables(long long count) {
+  std::string sql;
+  char name[32];
+  for (long long i = 1; i <= count; ++i) {
+    std::snprintf(name, sizeof name, "t%05lld", i);
+    sql += std::string("CREATE TABLE ") + name +
+           " (id INTEGER PRIMARY KEY, name TEXT, qty INTEGER); INSERT INTO " + name +
+           " VALUES (1, 'one', 1), (2, 'two', 2), (3, 'three', 3);";
+    if (i % 10 == 0) {
+      char view[32];
+      std::snprintf(view, sizeof view, "v%04lld", i / 10);
+      sql += std::string("CREATE VIEW ") + view + " AS SELECT name, qty FROM " + name + ";";
+    }
+  }
+  return sql;
 }
 
 std::string Filling(Texts texts, long long rows) {
+  if (texts == Texts::kBlobs) return " INSERT INTO b SELECT i, randomblob(65536) FROM n;";
+  if (texts == Texts::kTables) return " SELECT 1;";
   if (texts == Texts::kChinese) {
     return " INSERT INTO 商品 SELECT i,"
            " substr('苹果香蕉橙子葡萄西瓜草莓桃子鸭梨', (i % 8) * 2 + 1, 2) || (i % 1000),"
@@ -95,7 +130,7 @@ bool Make(const std::string& path, long long rows, Texts texts) {
   // a file that is thrown away when anything fails.
   const std::string sql =
       std::string("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; BEGIN;") +
-      Definition(texts) +
+      Definition(texts) + (texts == Texts::kTables ? ManyTables(rows) : "") +
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
       std::to_string(rows) + ")" + Filling(texts, rows) +
       "CREATE TABLE bench_done (rows INTEGER); INSERT INTO bench_done VALUES (" +

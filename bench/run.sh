@@ -2,7 +2,7 @@
 # Builds the benchmarks in Release without sanitizers, makes the benchmark databases once (the
 # 10-million-row file takes a while the first time) and runs every benchmark: the database layer's,
 # the browse inside the main window, a console query's result in the main window, the table
-# designer's rebuild, what keeping a database's texts in UTF-8 costs, then huge values. Extra
+# designer's rebuild, what keeping a database's texts in UTF-8 costs, huge values, then the open. Extra
 # arguments go to Google Benchmark (every program), e.g. --benchmark_filter=query.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -10,7 +10,7 @@ build="$root/build/bench"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVANE_SANITIZE=OFF \
   -DTORVANE_TESTS=OFF -DTORVANE_BENCH=ON > /dev/null
 cmake --build "$build" --target make_bench_db db_bench browse_window_bench query_grid_bench \
-  rebuild_bench text_mode_bench huge_value_bench -j "$(nproc)"
+  rebuild_bench text_mode_bench huge_value_bench open_bench -j "$(nproc)"
 "$build/bench/make_bench_db" "$build/data"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"\
 " $(awk '/MemTotal/ {printf "%.0f GB", $2 / 1048576}' /proc/meminfo), $(uname -sr)"
@@ -31,3 +31,6 @@ QT_QPA_PLATFORM=offscreen "$build/bench/text_mode_bench" --data="$build/data" \
 # the raw engine's whole read (its files, 1.2 GB, are made in the data folder the first time).
 QT_QPA_PLATFORM=offscreen "$build/bench/huge_value_bench" --data="$build/data" \
   --benchmark_color=false "$@"
+# The open: the backup copy of a 1 GiB file against `cp` of it, and the open of a file of 10,000
+# tables in the main window, step by step.
+QT_QPA_PLATFORM=offscreen "$build/bench/open_bench" --data="$build/data" --benchmark_color=false "$@"

@@ -19,6 +19,8 @@ void StopPanelRead(App& app) {
 }
 
 void ReleaseState(AppState& state) {
+  state.OpenBackup.reset();
+  state.BackupMailbox.reset();
   StopRowCount(state);
   state.PendingPanelRead.reset();
   state.PanelReadMailbox.reset();

@@ -10,6 +10,7 @@
 
 #include "db/connection.h"
 #include "db/record_set.h"
+#include "db/side_backup.h"
 #include "db/side_count.h"
 #include "db/side_read.h"
 #include "db/table_cursor.h"
@@ -86,6 +87,17 @@ struct AppState {
   // handle events (LongWork, the rest of a query read while the user waits): until they end, the
   // query's rows wait, so that no statement is stepped from inside another.
   int ConnectionBusy = 0;
+  // The backup copy the last open makes of its file while a worker thread writes it, kept until
+  // the program lets go of the file (app/open_backup.h), and the mailbox its end comes back
+  // through; a new one of each for every open. The backup is declared after its mailbox: it ends
+  // first.
+  std::unique_ptr<UiMailbox> BackupMailbox;
+  std::unique_ptr<SideBackup> OpenBackup;
+  // Whether the end of OpenBackup has been told: logged, and a failure shown.
+  bool OpenBackupTold = false;
+  // Runs on the open's backup worker once it holds the file at the state the copy will have,
+  // before it copies; null in the program. Tests hold the worker back with it.
+  std::function<void()> BackupHeld;
 };
 
 // Stops the count of rows still being taken, if any, and waits for its worker to end; its result
@@ -105,10 +117,11 @@ struct App {
 // time, also from inside an engine call of the program's connection.
 void StopPanelRead(App& app);
 
-// Releases what the state holds, in this order: the cursor, the connection, the texts, the record
-// set, the name lists. Reports nothing. Safe to call more than once. The order is not what keeps it
-// safe: the cursor and the record set hold the engine connection themselves, so it goes away when
-// the last of the three lets go (db/connection.h).
+// Releases what the state holds, in this order: a backup still being written (abandoned: nothing
+// of it is left), the cursor, the connection, the texts, the record set, the name lists. Reports
+// nothing. Safe to call more than once. The order is not what keeps it safe: the cursor and the
+// record set hold the engine connection themselves, so it goes away when the last of the three lets
+// go (db/connection.h).
 void ReleaseState(AppState& state);
 
 }  // namespace torvane

@@ -5,6 +5,7 @@
 
 #include "app/long_work.h"
 #include "app/messages.h"
+#include "app/open_backup.h"
 #include "app/operation_log.h"
 #include "app/query_rows.h"
 #include "app/schema_tree.h"
@@ -13,12 +14,24 @@
 #include "base/files.h"
 #include "base/text.h"
 #include "db/backup.h"
+#include "db/text_mode.h"
 #include "platform/program_places.h"
 #include "platform/xdg.h"
 #include "ui/main_window.h"
 #include "ui/modal_services.h"
 
 namespace torvane {
+namespace {
+
+// Whether reading the file at `path` may change it: a journal beside it may be a crashed program's,
+// which the first read rolls back into the file. Such a file is backed up before it is opened.
+bool MayChangeWhenRead(const std::string& path) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(SystemPath(path + "-journal"), error);
+  return !error && size > 0;
+}
+
+}  // namespace
 
 void NewDatabaseCommand(App& app) { ChooseAndOpenDatabase(app, true); }
 
@@ -58,44 +71,78 @@ void ChooseAndOpenDatabase(App& app, bool create) {
 }
 
 void OpenDatabase(App& app, const std::string& path, bool create) {
+  // The backup of a file opened before is whole before the program lets go of that file.
+  if (!LetGoOfOpenBackup(app)) return;
   // A backup that failed is told once the open's outcome is known: a file that cannot be opened
   // either gets one message, the open's, which carries the engine's reason.
   std::string backup_failure;
-  bool backup_cancelled = false;
-  const bool backed_up =
-      BackupDatabase(app, path, BackupPurpose::kOpen, &backup_failure, &backup_cancelled);
-  const std::string verb = create ? "新建" : "打开";
-  // The user stopped the backup: the file is not opened without it.
-  if (backup_cancelled) {
-    app.services.MessageBox("已取消备份，数据库 [" + path + "] 没有打开。", kMbOk);
-    return;
+  bool backed_up = true;
+  if (MayChangeWhenRead(path)) {
+    bool backup_cancelled = false;
+    backed_up = BackupDatabase(app, path, BackupPurpose::kOpen, &backup_failure, &backup_cancelled);
+    // The user stopped the backup: the file is not opened without it.
+    if (backup_cancelled) {
+      app.services.MessageBox("已取消备份，数据库 [" + path + "] 没有打开。", kMbOk);
+      return;
+    }
+  } else {
+    // Reading leaves the file as it is: the window shows it while a worker thread copies it.
+    backup_failure = StartOpenBackup(app, path);
   }
+  const std::string verb = create ? "新建" : "打开";
   // A cursor or record set left from an earlier connection must not outlive it.
   StopQueryRows(app);
   StopRowCount(app.state);
   StopPanelRead(app);
   app.state.Cursor.Close();
   app.state.RecordSet.Close();
-  bool opened = app.state.Connection.Open(path, create);
+  ZuveviRE& db = app.state.Connection;
+  bool opened = db.Open(path, create);
   // An engine that could not open the file says why.
-  std::string error = opened ? std::string() : app.state.Connection.GetErrorText();
+  std::string error = opened ? std::string() : db.GetErrorText();
+  // What the window shows is read first, under a progress window: a file of many thousands of
+  // tables takes a moment, and the user may give up its open.
+  NameLists names;
+  std::string names_error;
+  bool names_read = false;
+  bool cancelled = false;
   if (opened) {
-    // The backup has already waited for another program's lock: the user is not made to wait
-    // twice for the same lock.
-    if (!backed_up) app.state.Connection.SetBusyTimeout(0);
+    LongWork work(app, "打开数据库", "正在读取数据库 " + path + " 中的表和视图……");
+    // A backup made before the open has already waited for another program's lock: the user is
+    // not made to wait twice for the same lock.
+    if (!backed_up) db.SetBusyTimeout(0);
     // The engine opens any file and reads it only when asked: a file that is not a database, or
     // one another program holds locked, must not look like an empty database.
-    SqliteDataset catalog = app.state.Connection.Query("SELECT count(*) FROM sqlite_master");
+    SqliteDataset catalog = db.Query("SELECT count(*) FROM sqlite_master");
     const bool read = catalog.Requery();
-    app.state.Connection.SetBusyTimeout(kBusyTimeoutMs);
-    if (!read) {
-      error = app.state.Connection.GetErrorText();
-      catalog.Close();
-      app.state.Connection.Close();
+    cancelled = work.Cancelled();
+    if (!read && !cancelled) error = db.GetErrorText();
+    db.SetBusyTimeout(kBusyTimeoutMs);
+    catalog.Close();
+    if (read && !cancelled) {
+      // The names are read in the mode the database's own texts show.
+      work.Step("正在识别数据库 " + path + " 的文本编码……");
+      db.SetTextMode(DetectTextMode(db));
+      work.Step("正在读取数据库 " + path + " 中的表和视图的名称……");
+      names_read = ReadNameLists(db, names, names_error);
+      cancelled = work.Cancelled();
+    }
+    if (!read || cancelled) {
+      db.Close();
       opened = false;
     }
   }
+  if (cancelled) {
+    // Nothing of the file is shown, and its backup is not wanted either.
+    if (app.state.OpenBackup) app.state.OpenBackup->Abandon();
+    EndBackupOfFailedOpen(app);
+    AppendLog(app, "已取消" + verb + "数据库：" + path);
+    app.services.MessageBox("已取消" + verb + "数据库 [" + path + "]，数据库没有打开。", kMbOk);
+    return;
+  }
   if (!opened) {
+    // The backup's end is logged before the open's failure, as when it was made first.
+    EndBackupOfFailedOpen(app);
     // A file the engine was not given (missing, unreadable, a folder) has the system's reason.
     if (error.empty() && !create) error = ReadingProblem(path);
     std::string message = "不能" + verb + "数据库 [" + path + "]！";
@@ -108,24 +155,28 @@ void OpenDatabase(App& app, const std::string& path, bool create) {
   // A count of rows or a picture read on another connection holds a read lock on the file; a
   // write of the program's own that has to wait for it stops them rather than fail (the count is
   // taken again afterwards).
-  app.state.Connection.SetOnBusy([&app] {
+  db.SetOnBusy([&app] {
     if (app.state.PendingCount) app.state.PendingCount->Stop();
     StopPanelRead(app);
   });
   // A picture read on another connection before a write of the program's own would show the value
   // from before the write once it arrives: it is stopped first.
-  app.state.Connection.SetBeforeWrite([&app] { StopPanelRead(app); });
+  db.SetBeforeWrite([&app] { StopPanelRead(app); });
   // A console query's rows may still be arriving when another command runs a statement: they are
   // all read first, so that no statement runs beside a half-read result.
-  app.state.Connection.SetBeforePrepare([&app] { FinishQueryRows(app); });
+  db.SetBeforePrepare([&app] { FinishQueryRows(app); });
+  // Nothing changes the file before its backup is whole.
+  db.SetWriteGate([&app] { return OpenBackupWriteGate(app); });
   app.state.DatabasePath = path;
   NoteTransactionState(app);
   app.window.window().SetTitle(app.state.TitleText + " - " + path);
-  // The names in the tree are read in the mode the database's own texts show.
-  ApplyDetectedTextMode(app);
-  AppendLog(app, verb + "数据库：" + path + "（文本编码：" +
-                     TextModeName(app.state.Connection.GetTextMode()) + "）");
-  RefreshNameLists(app);
+  ShowTextMode(app);
+  AppendLog(app, verb + "数据库：" + path + "（文本编码：" + TextModeName(db.GetTextMode()) + "）");
+  if (names_read) {
+    KeepNameLists(app.state, std::move(names));
+  } else {
+    ReportUnreadNames(app, names_error);
+  }
   RefreshSchemaTree(app);
   SetDatabaseCommandsEnabled(app, true);
 }
@@ -150,6 +201,9 @@ bool CloseDatabase(App& app) {
   StopQueryRows(app);
   // A transaction still open would be rolled back by the close without a word.
   if (app.state.Connection.IsOpen() && !SettlePendingTransaction(app)) return false;
+  // The file is let go of only once its backup is whole: after the close the program no longer
+  // keeps anything from changing it, and an exit would end the copy.
+  if (!LetGoOfOpenBackup(app)) return false;
   // The record set and the cursor hold on to the connection; letting go of them first is what
   // makes the engine agree to close it.
   StopRowCount(app.state);
@@ -194,31 +248,55 @@ std::string BackupFileName(const std::string& path, const LocalDateTime& now) {
   return name;
 }
 
-bool BackupDatabase(App& app, const std::string& path, BackupPurpose purpose,
-                    std::string* deferred_box, bool* cancelled) {
-  if (!FileExists(path)) return true;
+std::string PrepareBackupTarget(const std::string& path, std::string& folder_error) {
   const std::string folder = BackupDirectory();
-  const std::string target = folder + "/" + BackupFileName(path, LocalNow());
   // An installed program's backups go under the user's data folder, which may not exist yet.
   std::error_code made;
   std::filesystem::create_directories(SystemPath(folder), made);
+  folder_error = made ? "无法建立备份文件夹 " + folder + "：" + made.message() : "";
+  return folder + "/" + BackupFileName(path, LocalNow());
+}
+
+std::string BackupProgressText(const std::string& path, std::uint64_t done, std::uint64_t total) {
+  // Megabytes to one decimal.
+  auto mb = [](std::uint64_t bytes) {
+    return DoubleToText(static_cast<double>(bytes * 10 / (1024 * 1024)) / 10.0);
+  };
+  return "正在备份数据库文件 " + path + "：已复制 " + mb(done) + " MB，共 " + mb(total) + " MB";
+}
+
+std::string LogBackupFailure(App& app, const std::string& target, const std::string& error,
+                             BackupPurpose purpose) {
+  // Every open promises a backup: one that could not be made must not go unnoticed.
+  std::string message = "未能将数据库文件备份到：" + target + "\r\n\r\n原因：" + error;
+  switch (purpose) {
+    case BackupPurpose::kOpen:
+      message += "\r\n\r\n数据库照常打开，但这次没有备份。";
+      break;
+    case BackupPurpose::kCommand:
+      break;
+    case BackupPurpose::kReplace:
+      message += "\r\n\r\n没有备份就不替换该文件：文件保持原样，没有新建数据库。";
+      break;
+  }
+  AppendLog(app, FailureLogLine("备份数据库失败！" + target, error));
+  return message;
+}
+
+bool BackupDatabase(App& app, const std::string& path, BackupPurpose purpose,
+                    std::string* deferred_box, bool* cancelled) {
+  if (!FileExists(path)) return true;
   std::string error;
-  if (made) {
-    error = "无法建立备份文件夹 " + folder + "：" + made.message();
-  } else {
-    RemoveLeftoverBackups(folder);
+  const std::string target = PrepareBackupTarget(path, error);
+  if (error.empty()) {
+    RemoveLeftoverBackups(BackupDirectory());
     Status copied;
     bool stopped = false;
     {
       LongWork work(app, "备份数据库", "正在备份数据库文件 " + path + "……");
       copied = BackupDatabaseFile(path, target, [&](std::uint64_t done, std::uint64_t total) {
-        // Megabytes to one decimal.
-        auto mb = [](std::uint64_t bytes) {
-          return DoubleToText(static_cast<double>(bytes * 10 / (1024 * 1024)) / 10.0);
-        };
-        work.Update(
-            "正在备份数据库文件 " + path + "：已复制 " + mb(done) + " MB，共 " + mb(total) + " MB",
-            static_cast<std::int64_t>(done), static_cast<std::int64_t>(total));
+        work.Update(BackupProgressText(path, done, total), static_cast<std::int64_t>(done),
+                    static_cast<std::int64_t>(total));
         return work.KeepGoing();
       });
       stopped = work.Cancelled() && !copied.ok();
@@ -234,19 +312,7 @@ bool BackupDatabase(App& app, const std::string& path, BackupPurpose purpose,
     }
     error = copied.message();
   }
-  // Every open promises a backup: one that could not be made must not go unnoticed.
-  std::string message = "未能将数据库文件备份到：" + target + "\r\n\r\n原因：" + error;
-  switch (purpose) {
-    case BackupPurpose::kOpen:
-      message += "\r\n\r\n数据库照常打开，但这次没有备份。";
-      break;
-    case BackupPurpose::kCommand:
-      break;
-    case BackupPurpose::kReplace:
-      message += "\r\n\r\n没有备份就不替换该文件：文件保持原样，没有新建数据库。";
-      break;
-  }
-  AppendLog(app, FailureLogLine("备份数据库失败！" + target, error));
+  const std::string message = LogBackupFailure(app, target, error, purpose);
   if (deferred_box != nullptr) {
     *deferred_box = message;
   } else {

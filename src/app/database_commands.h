@@ -3,6 +3,7 @@
 // Creating, opening, closing and backing up the one database file, and the two database states of
 // the main window (no database / database open).
 
+#include <cstdint>
 #include <string>
 
 #include "app/app_state.h"
@@ -54,6 +55,17 @@ enum class BackupPurpose {
 // so, no box is shown, `*cancelled` (when given) is set, and the result is false.
 bool BackupDatabase(App& app, const std::string& path, BackupPurpose purpose,
                     std::string* deferred_box = nullptr, bool* cancelled = nullptr);
+
+// The pieces every backup shares (BackupDatabase and the open's backup on its worker thread):
+// The backup copy's full name for the file at `path` now, in the backup folder, which is made
+// when it is missing; `folder_error` is "" then, else why the folder cannot be made.
+std::string PrepareBackupTarget(const std::string& path, std::string& folder_error);
+// What the progress window says while the file at `path` is copied.
+std::string BackupProgressText(const std::string& path, std::uint64_t done, std::uint64_t total);
+// Logs a backup to `target` that could not be made for `error`, and returns the text of the box
+// that tells the user, with what follows for `purpose`.
+std::string LogBackupFailure(App& app, const std::string& target, const std::string& error,
+                             BackupPurpose purpose);
 
 // The backup folder: run directory + "/数据库备份" in a build tree or a portable copy;
 // $XDG_DATA_HOME/torvane/数据库备份 for an installed program (see ProgramPlaces).

@@ -34,7 +34,16 @@ LongWork::LongWork(App& app, std::string title, std::string text)
   ++app.state.ConnectionBusy;
 }
 
+LongWork::LongWork(App& app, std::string title, std::string text, Waiting)
+    : app_(app),
+      title_(std::move(title)),
+      text_(std::move(text)),
+      cancellable_(true),
+      runs_statements_(false),
+      started_ms_(TickCount()) {}
+
 LongWork::~LongWork() {
+  if (!runs_statements_) return;
   --app_.state.ConnectionBusy;
   app_.state.Connection.SetKeepGoing(nullptr);
   window_.reset();

@@ -26,6 +26,11 @@ class ProgressWindow;
 class LongWork {
  public:
   LongWork(App& app, std::string title, std::string text);
+  // A wait for a worker thread of the program's own (the open's backup), shown the same way. No
+  // statement runs meanwhile: the connection's statements are not asked, a count of rows goes on,
+  // and the window always has a cancel, which ends only the wait. Safe inside other long work.
+  struct Waiting {};
+  LongWork(App& app, std::string title, std::string text, Waiting);
   ~LongWork();
   LongWork(const LongWork&) = delete;
   LongWork& operator=(const LongWork&) = delete;
@@ -47,13 +52,15 @@ class LongWork {
   std::int64_t done_ = 0;
   std::int64_t total_ = 0;
   bool cancellable_;
+  // Whether the work runs statements: it then asks them to go on and stops the count.
+  bool runs_statements_ = true;
   bool cancelled_ = false;
   bool asking_ = false;
   std::uint64_t started_ms_;
   std::uint64_t shown_ms_ = 0;
   std::unique_ptr<ProgressWindow> window_;
   std::function<void()> restart_count_;
-  std::uint64_t count_stops_;
+  std::uint64_t count_stops_ = 0;
 };
 
 }  // namespace torvane

@@ -1,6 +1,5 @@
 #include "app/schema_tree.h"
 
-#include <iterator>
 #include <utility>
 
 #include "app/database_commands.h"
@@ -16,15 +15,18 @@ constexpr int kTableImage = 0;
 constexpr int kTableGroupImage = 18;
 constexpr int kOtherGroupImage = 88;
 
-// Adds a group item titled `title` (count) with one child per name, and expands it.
-void AddGroup(TreeView& tree, const std::string& title, int image, ItemKind group_kind,
+// Adds to `groups` a group item titled `title` (count) with one child per name.
+void AddGroup(TreeItems& groups, const std::string& title, int image, ItemKind group_kind,
               const std::vector<std::string>& names, ItemKind name_kind) {
-  const int group = tree.AddItem(-1, title + " (" + IntToText(static_cast<int>(names.size())) + ")",
-                                 image, static_cast<int>(group_kind));
+  TreeItem group{title + " (" + IntToText(static_cast<int>(names.size())) + ")",
+                 image,
+                 static_cast<int>(group_kind),
+                 {}};
+  group.children.reserve(names.size());
   for (const std::string& name : names) {
-    tree.AddItem(group, name, kTableImage, static_cast<int>(name_kind));
+    group.children.push_back(TreeItem{name, kTableImage, static_cast<int>(name_kind), {}});
   }
-  tree.Expand(group);
+  groups.push_back(std::move(group));
 }
 
 int SelectedKind(App& app) {
@@ -34,50 +36,72 @@ int SelectedKind(App& app) {
 
 }  // namespace
 
-bool RefreshNameLists(App& app) {
-  ZuveviRE& db = app.state.Connection;
-  AppState& s = app.state;
+bool ReadNameLists(ZuveviRE& db, NameLists& lists, std::string& error) {
   static const struct {
     bool tables, views, temporary;
-    std::vector<std::string> AppState::*list;
+    std::vector<std::string> NameLists::*list;
   } kLists[] = {
-      {true, false, false, &AppState::TableNames},
-      {false, true, false, &AppState::ViewNames},
-      {true, false, true, &AppState::TempTableNames},
-      {false, true, true, &AppState::TempViewNames},
+      {true, false, false, &NameLists::tables},
+      {false, true, false, &NameLists::views},
+      {true, false, true, &NameLists::temp_tables},
+      {false, true, true, &NameLists::temp_views},
   };
-  std::vector<std::string> read[std::size(kLists)];
-  for (std::size_t i = 0; i < std::size(kLists); ++i) {
-    read[i] = db.GetTableNames(kLists[i].tables, kLists[i].views, kLists[i].temporary);
+  for (const auto& l : kLists) {
+    lists.*l.list = db.GetTableNames(l.tables, l.views, l.temporary);
     // An empty list is also what a failed read gives: the engine's message tells them apart.
-    if (!db.GetErrorText().empty()) {
-      ReportError(app, "读取表和视图的名称失败！");
-      return false;
-    }
+    error = db.GetErrorText();
+    if (!error.empty()) return false;
   }
-  for (std::size_t i = 0; i < std::size(kLists); ++i) s.*kLists[i].list = std::move(read[i]);
+  return true;
+}
+
+void KeepNameLists(AppState& state, NameLists lists) {
+  state.TableNames = std::move(lists.tables);
+  state.ViewNames = std::move(lists.views);
+  state.TempTableNames = std::move(lists.temp_tables);
+  state.TempViewNames = std::move(lists.temp_views);
+}
+
+void ReportUnreadNames(App& app, const std::string& error) {
+  ReportErrorText(app, "读取表和视图的名称失败！", error);
+}
+
+bool RefreshNameLists(App& app) {
+  NameLists lists;
+  std::string error;
+  if (!ReadNameLists(app.state.Connection, lists, error)) {
+    ReportUnreadNames(app, error);
+    return false;
+  }
+  KeepNameLists(app.state, std::move(lists));
   return true;
 }
 
 void RefreshSchemaTree(App& app, const std::string& select) {
   TreeView& tree = app.window.tree();
   int selected = tree.SelectedIndex();
-  tree.Clear();
   const int filter = app.window.display_filter().SelectedIndex();
   const AppState& s = app.state;
+  TreeItems groups;
   if (filter == 0 || filter == 1) {
-    AddGroup(tree, "表", kTableGroupImage, ItemKind::kTableGroup, s.TableNames, ItemKind::kTable);
+    AddGroup(groups, "表", kTableGroupImage, ItemKind::kTableGroup, s.TableNames, ItemKind::kTable);
   }
   if (filter == 0 || filter == 2) {
-    AddGroup(tree, "视图", kOtherGroupImage, ItemKind::kOtherGroup, s.ViewNames, ItemKind::kView);
+    AddGroup(groups, "视图", kOtherGroupImage, ItemKind::kOtherGroup, s.ViewNames, ItemKind::kView);
   }
   if ((filter == 0 || filter == 3) && !s.TempTableNames.empty()) {
-    AddGroup(tree, "临时表", kOtherGroupImage, ItemKind::kOtherGroup, s.TempTableNames,
+    AddGroup(groups, "临时表", kOtherGroupImage, ItemKind::kOtherGroup, s.TempTableNames,
              ItemKind::kTable);
   }
   if ((filter == 0 || filter == 4) && !s.TempViewNames.empty()) {
-    AddGroup(tree, "临时视图", kOtherGroupImage, ItemKind::kOtherGroup, s.TempViewNames,
+    AddGroup(groups, "临时视图", kOtherGroupImage, ItemKind::kOtherGroup, s.TempViewNames,
              ItemKind::kView);
+  }
+  // All at once: a file of thousands of tables fills the tree in one step, not item by item.
+  tree.SetItems(groups);
+  for (int group = 0, index = 0; group < static_cast<int>(groups.size()); ++group) {
+    tree.Expand(index);
+    index += 1 + static_cast<int>(groups[group].children.size());
   }
   for (int i = 0; !select.empty() && i < tree.ItemCount(); ++i) {
     if (tree.ItemData(i) >= static_cast<int>(ItemKind::kTable) && tree.ItemText(i) == select) {

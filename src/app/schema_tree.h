@@ -4,6 +4,7 @@
 // temporary views under up to four group items, filtered by the display combo box.
 
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 
@@ -21,6 +22,18 @@ enum class ItemKind : int {
 // error on the file): the failure is reported (box and log) and the lists stay as they were, so
 // the tree never shows a database without its tables.
 bool RefreshNameLists(App& app);
+
+// The names of the tables, views, temporary tables and temporary views, sorted.
+struct NameLists {
+  std::vector<std::string> tables, views, temp_tables, temp_views;
+};
+// Reads the four name lists from `db`; false when the catalog cannot be read, with `error` the
+// engine's message. Reports nothing.
+bool ReadNameLists(ZuveviRE& db, NameLists& lists, std::string& error);
+// Makes `lists` the state's name lists (what RefreshNameLists does once they were read).
+void KeepNameLists(AppState& state, NameLists lists);
+// The failure RefreshNameLists reports for the catalog's `error`.
+void ReportUnreadNames(App& app, const std::string& error);
 
 // Rebuilds the tree from the name lists with the current display filter, then selects the table or
 // view named `select` when it is listed, and otherwise the item at the index that was selected

@@ -63,6 +63,14 @@ struct Progress {
   std::uint64_t total = 0;
   std::uint64_t done = 0;
   bool stopped = false;
+  bool begun = false;
+  // Asks the first question, once the source is held at the state the copy will have and before
+  // anything is copied; false once the caller said to stop. Later calls only say whether to go on.
+  bool Begin() {
+    if (begun) return !stopped;
+    begun = true;
+    return Advance(0);
+  }
   // Counts `bytes` more as copied; false once the caller said to stop.
   bool Advance(std::uint64_t bytes) {
     done += bytes;
@@ -126,7 +134,10 @@ bool CopyByReading(int in, int out, bool& write_failed, Progress& progress) {
 // where the kernel offers neither. False with errno set and `write_failed` telling which side
 // failed.
 bool CopyContents(int in, int out, off_t size, bool& write_failed, Progress& progress) {
-  if (::ioctl(out, FICLONE, in) == 0) return true;
+  if (::ioctl(out, FICLONE, in) == 0) {
+    (void)progress.Advance(static_cast<std::uint64_t>(size));
+    return true;
+  }
   off_t copied = 0;
   while (copied < size) {
     const ssize_t moved =
@@ -163,6 +174,10 @@ bool CopyContents(int in, int out, off_t size, bool& write_failed, Progress& pro
 // Copies the bytes of `from` into the new file `to`; false with the system's reason.
 bool CopyBytes(const std::string& from, const std::string& to, std::string& error,
                Progress& progress) {
+  if (!progress.Begin()) {
+    error = "备份已取消";
+    return false;
+  }
   const int in = ::open(SystemPath(from).c_str(), O_RDONLY | O_CLOEXEC);
   struct stat source {};
   if (in < 0 || ::fstat(in, &source) != 0) {
@@ -200,15 +215,25 @@ bool FlushFile(const std::string& path, std::string& error) {
 }
 
 // The copy taken through the engine's online backup, which reads the file and its write-ahead log
-// as one committed state.
+// as one committed state. A read transaction of the source's own holds that state for the whole
+// copy: a commit made meanwhile, by another program or by this one, neither reaches the copy nor
+// makes it start over, and a checkpoint leaves alone the pages the copy still reads.
 bool OnlineBackup(const std::string& source, const std::string& target, std::string& error,
                   Progress& progress) {
   Connection from, to;
   if (!from.Open(source, SQLITE_OPEN_READWRITE, error)) return false;
   if (!to.Open(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error)) return false;
+  if (from.Run("BEGIN; SELECT count(*) FROM sqlite_master") != SQLITE_OK) {
+    error = sqlite3_errmsg(from.db);
+    return false;
+  }
   sqlite3_backup* backup = sqlite3_backup_init(to.db, "main", from.db, "main");
   if (backup == nullptr) {
     error = sqlite3_errmsg(to.db);
+    return false;
+  }
+  if (!progress.Begin()) {
+    sqlite3_backup_finish(backup);
     return false;
   }
   // A few megabytes of pages at a time, so that the caller hears how far it has got.
@@ -227,6 +252,7 @@ bool OnlineBackup(const std::string& source, const std::string& target, std::str
     copied_pages = pages;
   }
   sqlite3_backup_finish(backup);
+  from.Run("COMMIT");
   if (rc != SQLITE_DONE) {
     error = sqlite3_errstr(rc);
     return false;

@@ -22,9 +22,12 @@ namespace torvane {
 // cache, or one a crashed program left) is copied together with its journal, which the engine then
 // rolls back in the copy. A file the engine cannot read as a database is copied as it is.
 //
-// `keep_going`, when given, is asked as the copy goes, with the bytes copied so far and the file's
-// size (a clone of the file's blocks asks nothing: it takes no time); false stops the copy, which
-// then fails with code SQLITE_INTERRUPT.
+// `keep_going`, when given, is asked first once the source is held at the state the copy will
+// have (under the read lock, or the read transaction of the online backup) and before anything is
+// copied, with 0 bytes copied; then as the copy goes, with the bytes copied so far and the file's
+// size (a clone of the file's blocks is told at once as whole). False stops the copy, which then
+// fails with code SQLITE_INTERRUPT. A wait for another program's lock is not asked: it ends by
+// itself after kBusyTimeoutMs.
 //
 // A failure gives the system's or the engine's reason when the copy could not be made; nothing is
 // then left behind. Names are internal text.

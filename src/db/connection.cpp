@@ -55,6 +55,10 @@ void ZuveviRE::SetOnBusy(std::function<void()> on_busy) {
   if (db_) db_->SetOnBusy(std::move(on_busy));
 }
 
+void ZuveviRE::SetWriteGate(std::function<std::string()> gate) {
+  if (db_) db_->SetWriteGate(std::move(gate));
+}
+
 void ZuveviRE::SetKeepGoing(std::function<bool()> keep_going) {
   if (db_) db_->SetKeepGoing(std::move(keep_going));
 }

@@ -49,6 +49,12 @@ class ZuveviRE {
   // What runs once when a statement begins to wait for a lock (SetBusyTimeout above 0): the caller
   // lets go of locks it holds on other connections to the same file. Until the next Open.
   void SetOnBusy(std::function<void()> on_busy);
+  // What every statement that would change the file asks before it begins, and every statement
+  // that begins to wait for a lock: "" lets it go on; any other text keeps it from running (it
+  // fails, and GetErrorText gives that text). Until the next Open. Statements the engine calls
+  // read-only (queries, and BEGIN, COMMIT and the like) do not ask, but the writes inside a
+  // transaction do, and so do BEGIN IMMEDIATE and BEGIN EXCLUSIVE, which take a write lock.
+  void SetWriteGate(std::function<std::string()> gate);
   // What every statement asks every few thousand steps while it runs, until the next Open or a
   // null hook: false stops it (the statement fails with "interrupted" and undoes its changes; a
   // transaction around it stays open).

@@ -21,7 +21,12 @@ void Engine::SetBusyWait(int timeout_ms) {
 
 int Engine::WaitWhileBusy(void* engine, int attempts) {
   auto& self = *static_cast<Engine*>(engine);
-  if (attempts == 0 && self.on_busy_) self.on_busy_();
+  if (attempts == 0) {
+    if (self.on_busy_) self.on_busy_();
+    // The lock may be held by the program's own work on another connection, which the gate waits
+    // for; a refusal gives up the wait at once.
+    if (!self.AskWriteGate(SQLITE_BUSY).empty()) return 0;
+  }
   // Short sleeps first, for a lock that is let go at once; then a tenth of a second at a time.
   static constexpr int kSleepsMs[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
   constexpr int kSteps = static_cast<int>(std::size(kSleepsMs));
@@ -35,10 +40,24 @@ int Engine::WaitWhileBusy(void* engine, int attempts) {
   return 1;
 }
 
+std::string Engine::AskWriteGate(int code) {
+  if (!write_gate_) return "";
+  std::string refusal = write_gate_();
+  if (!refusal.empty()) {
+    kept_.reset();
+    KeepError(Error{code, refusal});
+  }
+  return refusal;
+}
+
 void Engine::SetKeepGoing(std::function<bool()> keep_going) {
+  keep_going_ = std::move(keep_going);
+  RestoreKeepGoing();
+}
+
+void Engine::RestoreKeepGoing() {
   // Steps of the engine's virtual machine between two questions: a few microseconds of work.
   constexpr int kStepsBetween = 4096;
-  keep_going_ = std::move(keep_going);
   sqlite3_progress_handler(db_, keep_going_ ? kStepsBetween : 0,
                            keep_going_ ? &Engine::AskKeepGoing : nullptr, this);
 }
@@ -78,12 +97,14 @@ std::string Engine::FromEngine(const unsigned char* text, int size) const {
 
 Statement::~Statement() { Finalize(); }
 
-Statement::Statement(Statement&& other) noexcept : stmt_(std::exchange(other.stmt_, nullptr)) {}
+Statement::Statement(Statement&& other) noexcept
+    : stmt_(std::exchange(other.stmt_, nullptr)), engine_(std::exchange(other.engine_, nullptr)) {}
 
 Statement& Statement::operator=(Statement&& other) noexcept {
   if (this != &other) {
     Finalize();
     stmt_ = std::exchange(other.stmt_, nullptr);
+    engine_ = std::exchange(other.engine_, nullptr);
   }
   return *this;
 }
@@ -96,6 +117,7 @@ int Statement::Prepare(Engine& engine, std::string_view sql) {
 int Statement::PrepareBytes(Engine& engine, std::string_view sql) {
   Finalize();
   engine.BeforePrepare();
+  engine_ = &engine;
   // The byte length is passed, so the text needs no terminating zero and may hold any bytes.
   const int rc =
       sqlite3_prepare_v2(engine.Use(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
@@ -103,7 +125,25 @@ int Statement::PrepareBytes(Engine& engine, std::string_view sql) {
   return rc;
 }
 
-int Statement::Step() { return stmt_ == nullptr ? SQLITE_MISUSE : sqlite3_step(stmt_); }
+int Statement::PrepareTail(Engine& engine, const char* sql, const char** tail) {
+  Finalize();
+  engine.BeforePrepare();
+  engine_ = &engine;
+  const int rc = sqlite3_prepare_v2(engine.Use(), sql, -1, &stmt_, tail);
+  if (stmt_ != nullptr && sqlite3_stmt_readonly(stmt_) == 0) engine.BeforeWrite();
+  return rc;
+}
+
+int Statement::Step() {
+  if (stmt_ == nullptr) return SQLITE_MISUSE;
+  // Once, before a statement that changes the file begins (a statement that ran to its end begins
+  // again at its next step).
+  if (engine_ != nullptr && sqlite3_stmt_busy(stmt_) == 0 && sqlite3_stmt_readonly(stmt_) == 0 &&
+      !engine_->AskWriteGate(SQLITE_ABORT).empty()) {
+    return SQLITE_ABORT;
+  }
+  return sqlite3_step(stmt_);
+}
 
 void Statement::Reset() {
   if (stmt_ != nullptr) sqlite3_reset(stmt_);
@@ -114,10 +154,22 @@ void Statement::Finalize() {
 }
 
 bool ExecuteSql(Engine& engine, const std::string& sql) {
+  // The statements one by one, as the engine's own sqlite3_exec runs them, so that each one that
+  // changes the file asks the write gate first.
   const std::string engine_sql = engine.ToEngine(sql);
-  engine.BeforePrepare();
-  engine.BeforeWrite();
-  return sqlite3_exec(engine.Use(), engine_sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+  const char* rest = engine_sql.c_str();
+  while (*rest != '\0') {
+    Statement statement;
+    const char* tail = nullptr;
+    if (statement.PrepareTail(engine, rest, &tail) != SQLITE_OK) return false;
+    rest = tail;
+    if (!statement) continue;  // blanks or a comment
+    int rc;
+    while ((rc = statement.Step()) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) return false;
+  }
+  return true;
 }
 
 bool QueryFirstColumn(Engine& engine, std::string_view sql, std::vector<std::string>& values) {

@@ -59,6 +59,17 @@ class Engine {
   // and ends at the timeout.
   void SetBusyWait(int timeout_ms);
   void SetOnBusy(std::function<void()> on_busy) { on_busy_ = std::move(on_busy); }
+  // What a statement asks before it may change the file: "" lets it go on; any other text refuses
+  // it, and the statement fails with that text as the error's message. Asked before the first
+  // step of every statement the engine does not call read-only (a deferred BEGIN and COMMIT are
+  // read only: the writes inside a transaction ask), and when a statement begins to wait for a
+  // lock, which a connection of the program's own may hold (after the on-busy hook). A refused
+  // statement has not run: it fails with SQLITE_ABORT, or with SQLITE_BUSY when it was waiting
+  // for a lock. Null lets everything go on.
+  void SetWriteGate(std::function<std::string()> gate) { write_gate_ = std::move(gate); }
+  // Asks the write gate (see SetWriteGate); "" when there is none. On a refusal the text is kept
+  // as the last error, with `code`.
+  std::string AskWriteGate(int code);
   // What the engine asks every few thousand steps of a statement while it runs: false stops the
   // statement (it fails with SQLITE_INTERRUPT and undoes its changes). Null asks nothing.
   void SetKeepGoing(std::function<bool()> keep_going);
@@ -78,6 +89,11 @@ class Engine {
   void BeforeWrite() {
     if (before_write_) before_write_();
   }
+  // Whether the keep-going hook, if any, says to go on: for work that puts a progress handler of
+  // its own on the connection for a while, and then gives the hook its place back with
+  // RestoreKeepGoing.
+  bool KeepsGoing() const { return !keep_going_ || keep_going_(); }
+  void RestoreKeepGoing();
 
   TextMode text_mode() const { return mode_; }
   void set_text_mode(TextMode mode) { mode_ = mode; }
@@ -98,6 +114,7 @@ class Engine {
   std::optional<Error> kept_;
   int busy_timeout_ms_ = 0;
   std::function<void()> on_busy_;
+  std::function<std::string()> write_gate_;
   std::function<bool()> keep_going_;
   std::function<void()> before_prepare_;
   std::function<void()> before_write_;
@@ -124,6 +141,9 @@ class Statement {
   int Prepare(Engine& engine, std::string_view sql);
   // The same with `sql` handed to the engine byte for byte, whatever the text mode.
   int PrepareBytes(Engine& engine, std::string_view sql);
+  // The same for the first statement of the zero-terminated engine text `sql`; `*tail` is set to
+  // the text after it.
+  int PrepareTail(Engine& engine, const char* sql, const char** tail);
 
   // Steps the statement once; the engine's answer (SQLITE_ROW, SQLITE_DONE or an error).
   int Step();
@@ -137,10 +157,13 @@ class Statement {
 
  private:
   sqlite3_stmt* stmt_ = nullptr;
+  // The connection's engine, whose write gate a statement that changes the file asks first.
+  Engine* engine_ = nullptr;
 };
 
-// Runs every statement of `sql` (internal text) and discards any rows; true when all of them
-// succeeded. The engine keeps the message of a failure for GetErrorText.
+// Runs every statement of `sql` (internal text) in turn and discards any rows; true when all of
+// them succeeded; stops at the first failure. Each statement asks the write gate as Step does. The
+// engine keeps the message of a failure for GetErrorText.
 bool ExecuteSql(Engine& engine, const std::string& sql);
 
 // The first column of every row `sql` gives (NULL as ""), as internal text. False, with `values`

@@ -305,29 +305,32 @@ void HasNonAsciiText(sqlite3_context* context, int count, sqlite3_value** values
 }
 
 // The clock time (TickMicroseconds) at which the engine stops the statement it runs: the end of
-// the budget.
+// the budget; and the connection, whose own keep-going hook may stop it sooner.
 struct Limit {
   std::uint64_t until = 0;
+  const Engine* engine = nullptr;
 };
 
-int OnProgress(void* limit) {
-  return TickMicroseconds() >= static_cast<const Limit*>(limit)->until ? 1 : 0;
+int OnProgress(void* data) {
+  const auto& limit = *static_cast<const Limit*>(data);
+  if (TickMicroseconds() >= limit.until) return 1;
+  return limit.engine != nullptr && !limit.engine->KeepsGoing() ? 1 : 0;
 }
 
-// Gives the connection the filter and the clock check for its life, and takes both away again.
-// The connection has no progress handler of its own to put back. Taking the filter away fails only
-// while another statement of the connection is running; it then stays, which is harmless, since it
+// Gives the connection the filter and the clock check for its life, and takes both away again,
+// putting the connection's own keep-going hook back. Taking the filter away fails only while
+// another statement of the connection is running; it then stays, which is harmless, since it
 // keeps no state.
 class ScanHooks {
  public:
-  ScanHooks(sqlite3* db, Limit* limit) : db_(db) {
+  ScanHooks(Engine& engine, Limit* limit) : engine_(engine), db_(engine.get()) {
     filtering_ =
-        sqlite3_create_function_v2(db, kFilterName, -1, SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr,
+        sqlite3_create_function_v2(db_, kFilterName, -1, SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr,
                                    &HasNonAsciiText, nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_progress_handler(db, kInstructionsPerLook, &OnProgress, limit);
+    sqlite3_progress_handler(db_, kInstructionsPerLook, &OnProgress, limit);
   }
   ~ScanHooks() {
-    sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+    engine_.RestoreKeepGoing();
     if (filtering_) {
       sqlite3_create_function_v2(db_, kFilterName, -1, SQLITE_UTF8, nullptr, nullptr, nullptr,
                                  nullptr, nullptr);
@@ -340,6 +343,7 @@ class ScanHooks {
   bool filtering() const { return filtering_; }
 
  private:
+  Engine& engine_;
   sqlite3* db_;
   bool filtering_ = false;
 };
@@ -429,8 +433,8 @@ TextMode DetectTextMode(ZuveviRE& database, std::uint64_t budget_ms) {
   Engine& engine = *database.handle();
 
   const std::uint64_t deadline = TickMicroseconds() + budget_ms * 1000;
-  Limit limit{deadline};
-  ScanHooks hooks(engine.get(), &limit);
+  Limit limit{deadline, &engine};
+  ScanHooks hooks(engine, &limit);
   Evidence evidence;
   std::vector<std::string> tables;
   {

@@ -10,6 +10,7 @@
 #include "base/files.h"
 #include "support/app_fixture.h"
 #include "support/fault_vfs.h"
+#include "support/worker_hold.h"
 
 namespace torvane {
 namespace {
@@ -18,14 +19,17 @@ using testing::AppTest;
 using testing::MakeDatabase;
 using testing::QueryText;
 
-// How many files the backup folder holds now (partial copies included).
-std::size_t NamesInBackupFolder() {
+// How many files the backup folder holds of the file at `path`: its backups, and the partial
+// copies of this process (tests running beside this one make backups of their own files there).
+std::size_t BackupsOf(const std::string& path) {
+  const std::string own = SystemPath(path.substr(path.rfind('/') + 1)) + "__";
+  const std::string partial = ".torvane-backup-" + std::to_string(::getpid()) + "-";
   std::error_code error;
   std::size_t names = 0;
   for (const auto& entry :
        std::filesystem::directory_iterator(SystemPath(BackupDirectory()), error)) {
-    (void)entry;
-    ++names;
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(own, 0) == 0 || name.rfind(partial, 0) == 0) ++names;
   }
   return names;
 }
@@ -69,16 +73,28 @@ TEST_F(AppTest, OpenCommandBacksUpAndOpensTheChosenFile) {
   EXPECT_TRUE(state_.Connection.IsOpen());
 }
 
-// A backup that takes a while shows its progress; cancelled, it leaves no copy and the file is not
-// opened without one.
-TEST_F(AppTest, ACancelledBackupLeavesNoCopyAndOpensNothing) {
-  const std::string path = MakeDb(
-      "CREATE TABLE a(x);"
-      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)"
-      " INSERT INTO a SELECT randomblob(500) FROM n;");
+// A file a program crashed in the middle of writing: its uncommitted pages are in the file, and the
+// journal that undoes them lies beside it. The first read rolls the journal back into the file, so
+// its backup is made before the open, while the user waits: a backup that takes a while shows its
+// progress; cancelled, it leaves no copy and the file is not opened without one. Made, it holds
+// the committed rows.
+TEST_F(AppTest, AFileWithAJournalIsBackedUpBeforeItIsRead) {
+  const std::string path = dir_.Path("崩溃.sdb");
+  {
+    const std::string work = dir_.Path("工作.sdb");
+    MakeDatabase(work, "CREATE TABLE a(x); INSERT INTO a VALUES('已提交');");
+    testing::RawDb crashed(work);
+    crashed.Run(
+        "PRAGMA cache_size = 1; BEGIN;"
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)"
+        " INSERT INTO a SELECT randomblob(500) FROM n;");
+    ASSERT_TRUE(WriteFile(path, ReadFile(work)));
+    ASSERT_TRUE(WriteFile(path + "-journal", ReadFile(work + "-journal")));
+    crashed.Run("ROLLBACK");
+  }
+  const Bytes crashed_bytes = ReadFile(path);
   Start();
   state_.ProgressDelayMs = 0;
-  const std::size_t backups_before = NamesInBackupFolder();
   services_.QueueProgressCancel(1);
   services_.QueueFileDialogAnswer(path);
   window_.toolbar().ClickButton(1);
@@ -89,13 +105,62 @@ TEST_F(AppTest, ACancelledBackupLeavesNoCopyAndOpensNothing) {
             (std::vector<std::string>{"已取消备份，数据库 [" + path + "] 没有打开。"}));
   EXPECT_EQ(LastLogLine(), "已取消备份数据库：" + path);
   EXPECT_FALSE(state_.Connection.IsOpen());
-  EXPECT_EQ(NamesInBackupFolder(), backups_before);
+  EXPECT_EQ(BackupsOf(path), 0u);
+  EXPECT_EQ(ReadFile(path), crashed_bytes);
 
-  // Not cancelled, it is made, and the file opens.
+  // Not cancelled, it is made before the open, and the file opens.
   services_.QueueFileDialogAnswer(path);
   window_.toolbar().ClickButton(1);
   EXPECT_EQ(state_.DatabasePath, path);
+  ASSERT_EQ(backups_made().size(), 1u);
+  EXPECT_EQ(LastLogLine(), "打开数据库：" + path + "（文本编码：GBK）");
+  EXPECT_EQ(QueryText(backups_made()[0], "SELECT group_concat(x) FROM a"), "已提交");
+  EXPECT_EQ(QueryText(backups_made()[0], "PRAGMA integrity_check"), "ok");
+  EXPECT_FALSE(FileExists(backups_made()[0] + "-journal"));
+  EXPECT_EQ(BackupsOf(path), 1u);
+}
+
+// The open reads what the window shows under a progress window, which shows after a moment (a
+// file of many thousands of tables): its cancel, at any of its steps, opens nothing and leaves no
+// backup; its steps are named.
+TEST_F(AppTest, AnOpenThatTakesAWhileShowsItsProgressAndCanBeCancelled) {
+  const std::string path = MakeDb("CREATE TABLE t(a); CREATE VIEW v AS SELECT a FROM t;");
+  const Bytes before = ReadFile(path);
+  Start();
+  state_.ProgressDelayMs = 0;
+  for (const int check : {1, 2}) {
+    SCOPED_TRACE(check);
+    services_.ClearRecords();
+    testing::WorkerHold hold;
+    state_.BackupHeld = hold.Hook();
+    services_.QueueProgressCancel(check);
+    services_.QueueProgressAction(
+        1, [&hold] { hold.Release(); }, "备份数据库");
+    OpenDatabase(app_, path, false);
+    state_.BackupHeld = nullptr;
+    ASSERT_FALSE(services_.progress_windows().empty());
+    EXPECT_EQ(services_.progress_windows()[0].title, "打开数据库");
+    EXPECT_TRUE(services_.progress_windows()[0].cancelled);
+    EXPECT_EQ(MessageTexts(),
+              (std::vector<std::string>{"已取消打开数据库 [" + path + "]，数据库没有打开。"}));
+    EXPECT_EQ(LastLogLine(), "已取消打开数据库：" + path);
+    EXPECT_TRUE(LogHas("已取消备份数据库：" + path));
+    EXPECT_FALSE(state_.Connection.IsOpen());
+    EXPECT_EQ(state_.DatabasePath, "");
+    EXPECT_EQ(window_.tree().ItemCount(), 0);
+    EXPECT_EQ(BackupsOf(path), 0u);
+  }
+  EXPECT_EQ(ReadFile(path), before);
+
+  services_.ClearRecords();
+  OpenDatabase(app_, path, false);
+  ASSERT_EQ(services_.progress_windows().size(), 1u);
+  EXPECT_EQ(services_.progress_windows()[0].texts,
+            (std::vector<std::string>{"正在识别数据库 " + path + " 的文本编码……",
+                                      "正在读取数据库 " + path + " 中的表和视图的名称……"}));
+  EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"表 (1)", "t", "视图 (1)", "v"}));
   EXPECT_EQ(backups_made().size(), 1u);
+  EXPECT_EQ(BackupsOf(path), 1u);
 }
 
 TEST_F(AppTest, NewDatabaseReplacesAnExistingFileAfterABackup) {
@@ -168,6 +233,8 @@ TEST_F(AppTest, APendingTransactionIsSettledBeforeTheDatabaseCloses) {
     if (state_.DatabasePath != path) {
       services_.QueueFileDialogAnswer(path);
       window_.menu_item("打开数据库...")->Choose();
+      // Another program's write below must not meet the backup's read lock.
+      WaitForBackup();
     }
     MakeDatabase(path, "DELETE FROM t WHERE a = 2");
     ASSERT_TRUE(state_.Connection.BeginTransaction());
@@ -306,7 +373,11 @@ TEST_F(AppTest, ABackupThatCannotBeWrittenIsReported) {
   }
   EXPECT_EQ(leftovers, 0u);
   EXPECT_EQ(state_.DatabasePath, path);
-  EXPECT_EQ(LastLogLine(), "打开数据库：" + path + "（文本编码：GBK）");
+  // Told once the worker gave up: after the open's line.
+  const std::vector<std::string> lines = SplitLines(log);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "打开数据库：" + path + "（文本编码：GBK）");
+  EXPECT_EQ(lines.back().rfind("[×]备份数据库失败！", 0), 0u);
 }
 
 // A file whose table pages are damaged opens (its catalog is whole); showing the table says what

@@ -42,6 +42,15 @@ TEST_F(AppTest, TreeGroupsFollowTheDisplayFilter) {
   // Kinds: groups below 100, tables (temporary ones too) 100, views 200.
   const int kinds[] = {1, 100, 100, 2, 200, 2, 100, 2, 200};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(window_.tree().ItemData(i), kinds[i]) << i;
+  // Every group is expanded, with its image; the names have the table image.
+  for (const int group : {0, 3, 5, 7}) EXPECT_TRUE(window_.tree().IsExpanded(group)) << group;
+  const TreeItems items = window_.tree().Items();
+  ASSERT_EQ(items.size(), 4u);
+  const int images[] = {18, 88, 88, 88};
+  for (std::size_t g = 0; g < items.size(); ++g) {
+    EXPECT_EQ(items[g].image, images[g]) << g;
+    for (const TreeItem& name : items[g].children) EXPECT_EQ(name.image, 0) << name.text;
+  }
 }
 
 TEST_F(AppTest, TemporaryGroupsAreLeftOutWhenEmpty) {

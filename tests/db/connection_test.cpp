@@ -388,5 +388,119 @@ TEST(Connection, NotADatabaseOpensButEveryReadFails) {
   EXPECT_FALSE(std::filesystem::exists(SystemPath(path) + "-journal"));
 }
 
+// Only statements that would change the file ask the write gate, once each, before they run,
+// through every way a statement runs: Execute and a record set alike.
+TEST(Connection, WritesAskTheWriteGateFirst) {
+  TempDir dir;
+  const std::string path = dir.Path("门.sdb");
+  testing::MakeDatabase(path, "CREATE TABLE t(a); INSERT INTO t VALUES(1);");
+  ZuveviRE db;
+  ASSERT_TRUE(db.Open(path, false));
+  int asked = 0;
+  db.SetWriteGate([&] {
+    ++asked;
+    return std::string();
+  });
+  static const struct {
+    const char* sql;
+    bool asks;
+  } cases[] = {
+      {"SELECT * FROM t", false},
+      {"PRAGMA user_version", false},
+      {"PRAGMA foreign_keys = ON", false},
+      {"BEGIN", false},
+      {"SAVEPOINT s", false},
+      {"RELEASE s", false},
+      {"COMMIT", false},
+      {"BEGIN IMMEDIATE", true},
+      {"ROLLBACK", false},
+      {"INSERT INTO t VALUES(2)", true},
+      {"UPDATE t SET a = a + 1", true},
+      {"DELETE FROM t WHERE a = 5", true},
+      {"CREATE TABLE u(b)", true},
+      {"CREATE TEMP TABLE v(c)", true},
+      {"DROP TABLE u", true},
+      {"PRAGMA user_version = 7", true},
+      {"PRAGMA journal_mode = DELETE", true},
+      {"VACUUM", true},
+  };
+  for (const auto& c : cases) {
+    asked = 0;
+    EXPECT_TRUE(db.Execute(c.sql)) << c.sql << ": " << db.GetErrorText();
+    EXPECT_EQ(asked, c.asks ? 1 : 0) << c.sql;
+  }
+  asked = 0;
+  SqliteDataset returning = db.Query("INSERT INTO t VALUES(3) RETURNING a");
+  ASSERT_TRUE(returning.Requery()) << db.GetErrorText();
+  EXPECT_EQ(asked, 1);
+  asked = 0;
+  SqliteDataset reading = db.Query("SELECT * FROM t");
+  ASSERT_TRUE(reading.Requery());
+  EXPECT_EQ(asked, 0);
+}
+
+// A refused statement has not run: it fails with the gate's text, and the statements before it in
+// the same text stay done.
+TEST(Connection, ARefusedWriteChangesNothing) {
+  TempDir dir;
+  const std::string path = dir.Path("门.sdb");
+  testing::MakeDatabase(path, "CREATE TABLE t(a); INSERT INTO t VALUES(1);");
+  ZuveviRE db;
+  ASSERT_TRUE(db.Open(path, false));
+  db.SetWriteGate([] { return std::string("还不能写"); });
+  const std::string before = testing::FileBytes(SystemPath(path));
+  EXPECT_FALSE(db.Execute("PRAGMA foreign_keys = ON; INSERT INTO t VALUES(9)"));
+  EXPECT_EQ(db.GetErrorText(), "还不能写");
+  EXPECT_EQ(db.GetErrorCode(), SQLITE_ABORT);
+  SqliteDataset returning = db.Query("DELETE FROM t RETURNING a");
+  EXPECT_FALSE(returning.Requery());
+  EXPECT_EQ(db.GetErrorText(), "还不能写");
+  EXPECT_TRUE(db.BeginTransaction());
+  EXPECT_FALSE(db.Execute("UPDATE t SET a = 2"));
+  EXPECT_TRUE(db.IsInTransaction());  // the user's transaction stays, with nothing in it
+  EXPECT_TRUE(db.CommitTransaction());
+  EXPECT_EQ(testing::FileBytes(SystemPath(path)), before);
+  db.SetWriteGate(nullptr);
+  EXPECT_TRUE(db.Execute("INSERT INTO t VALUES(9)"));
+  EXPECT_EQ(testing::QueryText(path, "SELECT group_concat(a) FROM t"), "1,9");
+}
+
+// A statement that has to wait for a lock asks the gate as its wait begins, since the lock may be
+// the program's own on another connection: the gate may wait for that to let go; a refusal ends
+// the wait at once. A commit asks only there: the writes inside the transaction asked before.
+TEST(Connection, AWaitForALockAsksTheWriteGate) {
+  TempDir dir;
+  const std::string path = dir.Path("锁.sdb");
+  testing::MakeDatabase(path, "CREATE TABLE t(a);");
+  RawDb reader(path);
+  ZuveviRE db;
+  ASSERT_TRUE(db.Open(path, false));
+  for (const bool refuse : {false, true}) {
+    SCOPED_TRACE(refuse ? "refused" : "let go");
+    db.SetWriteGate(nullptr);
+    ASSERT_TRUE(db.BeginTransaction());
+    ASSERT_TRUE(db.Execute("INSERT INTO t VALUES(1)"));
+    reader.Run("BEGIN; SELECT count(*) FROM t");
+    int asked = 0;
+    db.SetWriteGate([&] {
+      ++asked;
+      if (refuse) return std::string("不等了");
+      reader.Run("COMMIT");
+      return std::string();
+    });
+    EXPECT_EQ(db.CommitTransaction(), !refuse);
+    EXPECT_EQ(asked, 1);
+    if (refuse) {
+      EXPECT_EQ(db.GetErrorText(), "不等了");
+      EXPECT_EQ(db.GetErrorCode(), SQLITE_BUSY);
+      EXPECT_TRUE(db.IsInTransaction());
+      reader.Run("COMMIT");
+      db.SetWriteGate(nullptr);
+      EXPECT_TRUE(db.RollbackTransaction());
+    }
+  }
+  EXPECT_EQ(testing::QueryText(path, "SELECT count(*) FROM t"), "1");
+}
+
 }  // namespace
 }  // namespace torvane

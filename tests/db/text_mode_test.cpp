@@ -356,6 +356,31 @@ TEST(TextMode, StopsWhenTheBudgetIsSpent) {
   }
 }
 
+// The connection's keep-going hook (the progress window of the open) is asked while the mode is
+// told, stops the reading when it says so, and is in its place again afterwards.
+TEST(TextMode, AsksTheConnectionsKeepGoingHookAndPutsItBack) {
+  TempDir dir;
+  ASSERT_TRUE(Make(dir, "last-row.sdb", Maker::kRaw, kLastRowScript));
+  ZuveviRE db;
+  ASSERT_TRUE(db.Open(dir.Path("last-row.sdb")));
+  int asked = 0;
+  bool go_on = true;
+  db.SetKeepGoing([&] {
+    ++asked;
+    return go_on;
+  });
+  // Read to its last row, the table says UTF-8; stopped at once, it says nothing.
+  EXPECT_EQ(DetectTextMode(db, kWholeFile), TextMode::kUtf8);
+  EXPECT_GT(asked, 0);
+  go_on = false;
+  EXPECT_EQ(DetectTextMode(db, kWholeFile), TextMode::kGbk);
+  asked = 0;
+  SqliteDataset all = db.Query("SELECT count(*) FROM t AS a, (SELECT 1 UNION SELECT 2)");
+  EXPECT_FALSE(all.Requery());
+  EXPECT_GT(asked, 0);
+  EXPECT_EQ(db.GetErrorText(), "interrupted");
+}
+
 // A UTF-8 database in UTF-8 mode: everything the layer hands out is internal text, everything it
 // writes is UTF-8, and bytes are never converted.
 TEST(TextMode, Utf8ModeConvertsAtTheEnginesEdge) {

@@ -23,6 +23,7 @@
 
 #include "app/app_state.h"
 #include "app/database_commands.h"
+#include "app/open_backup.h"
 #include "base/codec.h"
 #include "base/files.h"
 #include "base/text.h"
@@ -98,6 +99,9 @@ int Drive(const std::string& kind, const std::string& path) {
   window.Show();
   for (int round = 0; round < 20 && !window.WasFirstShown(); ++round) Runtime::ProcessEvents();
   OpenDatabase(app, path, false);
+  // The backup is written on a worker thread: whole before the work begins, so that the kills
+  // fall on the work itself.
+  (void)WaitForOpenBackup(app);
   DeleteBackups(window);
   // Nothing is selected in the tree: the grid shows no table, so the work is the write alone.
   if (!state.Connection.IsOpen() || !HasTreeItem(window, "t")) {

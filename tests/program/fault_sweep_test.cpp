@@ -40,6 +40,7 @@
 #include "editing/insert_record.h"
 #include "support/app_fixture.h"
 #include "support/fault_vfs.h"
+#include "support/worker_hold.h"
 #include "ui/designer_dialog.h"
 #include "ui/insert_dialog.h"
 #include "ui/main_window.h"
@@ -137,6 +138,8 @@ struct Command {
   // Given inside the user's transaction, which holds a change of its own and is larger than the
   // connection's page cache, so that its pages reach the file before the commit.
   bool in_transaction = false;
+  // Given while the open's backup is still being written: the command waits for it, then runs.
+  bool backup_runs = false;
 };
 
 void PrintTo(const Command& command, std::ostream* out) { *out << command.id; }
@@ -179,10 +182,25 @@ class FaultSweepTest : public AppTest, public ::testing::WithParamInterface<Comm
   void Select(const std::string& text) { SelectTreeItem(text); }
 
   // Opens the run's copy of the file and selects table or view `shown` ("" for none); for a
-  // command given inside the user's transaction, begins it with a change pending first.
+  // command given inside the user's transaction, begins it with a change pending first. The open's
+  // backup is whole before the command, unless the command is given while it runs: its worker is
+  // then held back until the first wait for it shows its progress window.
   void OpenCopy(const std::string& shown) {
+    if (GetParam().backup_runs) {
+      hold_ = std::make_unique<testing::WorkerHold>();
+      state_.BackupHeld = hold_->Hook();
+      state_.ProgressDelayMs = 0;
+      services_.QueueProgressAction(
+          1, [hold = hold_.get()] { hold->Release(); }, "备份数据库");
+    }
     OpenDatabase(app_, path_, false);
+    state_.BackupHeld = nullptr;
     ASSERT_TRUE(state_.Connection.IsOpen());
+    if (hold_) {
+      ASSERT_TRUE(hold_->WaitUntilHeld());
+    } else {
+      WaitForBackup();
+    }
     if (GetParam().in_transaction) {
       Select("t");
       BeginSpilledTransaction();
@@ -284,7 +302,7 @@ class FaultSweepTest : public AppTest, public ::testing::WithParamInterface<Comm
 
   // Deletes the backups the log names, then empties the log.
   void ForgetLog() {
-    for (const std::string& path : backups_made()) DeleteFile(path);
+    for (const std::string& path : BackupsLogged()) DeleteFile(path);
     ClearLogCommand(app_);
   }
 
@@ -296,6 +314,7 @@ class FaultSweepTest : public AppTest, public ::testing::WithParamInterface<Comm
     insert_.reset();
     sql_dialog_.reset();
     services_.DropAnswers();
+    hold_.reset();
     ForgetLog();
     for (const std::string& path : {path_, other_path_}) {
       for (const char* suffix : {"", "-journal"}) {
@@ -326,6 +345,8 @@ class FaultSweepTest : public AppTest, public ::testing::WithParamInterface<Comm
   std::unique_ptr<InsertState> insert_;
   std::unique_ptr<InsertDialog> insert_dialog_;
   std::unique_ptr<SqlDialog> sql_dialog_;
+  // Holds the open's backup back, for a command given while it runs.
+  std::unique_ptr<testing::WorkerHold> hold_;
 };
 
 // Whether `lines` (the log, CR LF between lines) has a line that starts with `start` and holds
@@ -553,8 +574,12 @@ std::vector<Command> FaultSweepTest::Commands() {
        [](T& t) { t.Choose(MainCommand::kRollbackTransaction); }, "已回滚事务。", "回滚事务失败！",
        TransactionEffect::kEnds, Target::kOpenFile, false, nullptr, false},
       {"OpenWithBackup", "open (with its backup)", [](T&) {},
-       [](T& t) { OpenDatabase(t.app_, t.path_, false); }, "打开数据库：", "不能打开数据库",
-       TransactionEffect::kKeeps, Target::kOpenFile, true, nullptr, false},
+       [](T& t) {
+         OpenDatabase(t.app_, t.path_, false);
+         t.WaitForBackup();
+       },
+       "打开数据库：", "不能打开数据库", TransactionEffect::kKeeps, Target::kOpenFile, true,
+       nullptr, false},
       {"NewDatabase", "new database",
        [](T& t) {
          t.OpenCopy("t");
@@ -579,6 +604,19 @@ std::vector<Command> FaultSweepTest::Commands() {
     variant.id += "InTransaction";
     variant.name += ", inside a transaction";
     commands.push_back(variant);
+  }
+  // A write, and a console text of several, given while the open's backup is still being written
+  // (inside the user's transaction it was whole before the transaction's first change).
+  for (const char* id : {"GridEdit", "ConsoleStatements"}) {
+    for (std::size_t i = 0; i < plain; ++i) {
+      if (commands[i].id != id) continue;
+      Command variant = commands[i];
+      variant.backup_runs = true;
+      variant.also_in_transaction = false;
+      variant.id += "WhileBackingUp";
+      variant.name += ", while the open's backup is written";
+      commands.push_back(variant);
+    }
   }
   return commands;
 }
@@ -733,6 +771,9 @@ std::vector<std::string> FaultSweepTest::RunOnce(const Command& command, const F
 
   failures = fault != nullptr ? vfs_.failures() : 0;
   vfs_.Heal();
+  // A command that failed before its first write never waited for the backup: the worker goes on
+  // now, as it would have by itself.
+  if (hold_) hold_->Release();
 
   const std::vector<std::string> boxes = MessageTexts();
   const std::string log = window_.log_box().Content();
@@ -768,7 +809,7 @@ std::vector<std::string> FaultSweepTest::RunOnce(const Command& command, const F
   }
 
   // A backup is the file as it was; one the open could not make is told.
-  if (command.opens) {
+  if (command.opens || command.backup_runs) {
     const std::vector<std::string> backups = backups_made();
     for (const std::string& backup : backups) {
       if (ReadFile(backup) != start_bytes_) problems.push_back("a backup unlike the file");

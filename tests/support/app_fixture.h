@@ -4,6 +4,7 @@
 // redirected into a temporary folder, and helpers to make database files for the logic's tests.
 // Header-only: its literals are internal text, compiled with the logic's tests that include it.
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -14,6 +15,7 @@
 #include "app/app_state.h"
 #include "app/database_commands.h"
 #include "base/files.h"
+#include "base/text.h"
 #include "program/command_routing.h"
 #include "support/raw_db.h"
 #include "support/scripted_modal_services.h"
@@ -37,11 +39,22 @@ class AppTest : public ::testing::Test {
   }
 
   // Binds the window's events and shows it, which runs the start-up work with `arguments` once
-  // the window is painted, as in the program.
+  // the window is painted, as in the program; then waits for the backup of the file it opened.
   void Start(std::vector<std::string> arguments = {}) {
     ConnectMainWindow(app_, ParseCommandLine(arguments));
     window_.Show();
     WaitForFirstShow();
+    WaitForBackup();
+  }
+
+  // Handles events, as the idle program does, until the backup the last open is making on a
+  // worker thread has ended and been told; fails the test when it never does.
+  void WaitForBackup() {
+    for (int round = 0; round < 6000 && state_.OpenBackup && !state_.OpenBackupTold; ++round) {
+      state_.OpenBackup->WaitFor(10);
+      Runtime::ProcessEvents();
+    }
+    EXPECT_TRUE(!state_.OpenBackup || state_.OpenBackupTold) << "the open's backup never ended";
   }
 
   // Handles events until the main window has been painted and its start-up work has run.
@@ -105,8 +118,14 @@ class AppTest : public ::testing::Test {
     return path;
   }
 
-  // Paths of the backup copies named in the log so far.
+  // Paths of the backup copies named in the log, once the open's backup has ended.
   std::vector<std::string> backups_made() {
+    WaitForBackup();
+    return BackupsLogged();
+  }
+
+  // Paths of the backup copies named in the log so far.
+  std::vector<std::string> BackupsLogged() {
     std::vector<std::string> paths;
     const std::string marker = "已将数据库文件备份到：";
     const std::string log = window_.log_box().Content();
@@ -116,6 +135,12 @@ class AppTest : public ::testing::Test {
       paths.push_back(log.substr(at, end == std::string::npos ? std::string::npos : end - at));
     }
     return paths;
+  }
+
+  // Whether the log has the line `line`.
+  bool LogHas(const std::string& line) {
+    const std::vector<std::string> lines = SplitLines(window_.log_box().Content());
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
   }
 
   // The log's last line.

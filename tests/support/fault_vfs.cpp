@@ -1,6 +1,7 @@
 #include "support/fault_vfs.h"
 
 #include <cstring>
+#include <mutex>
 
 namespace torvane::testing {
 namespace {
@@ -19,6 +20,8 @@ struct Fault {
 };
 
 Fault fault;
+// Guards `fault`: the program's worker threads (a backup, a count) make file calls of their own.
+std::mutex fault_mutex;
 sqlite3_vfs* real_vfs = nullptr;
 sqlite3_vfs fault_vfs;
 sqlite3_io_methods fault_methods;
@@ -32,18 +35,21 @@ struct FaultFile {
 
 sqlite3_file* Real(sqlite3_file* file) { return reinterpret_cast<FaultFile*>(file)->real; }
 
-// Whether this call is to fail; counts it when it is of the fault's kind on the fault's files.
-bool Fails(sqlite3_file* file, FileCall call) {
-  if (!fault.armed || fault.call != call) return false;
+// The code this call is to fail with, SQLITE_OK when it is not to fail; counts it when it is of the
+// fault's kind on the fault's files.
+int Fails(sqlite3_file* file, FileCall call) {
+  std::lock_guard<std::mutex> lock(fault_mutex);
+  if (!fault.armed || fault.call != call) return SQLITE_OK;
   const bool database = reinterpret_cast<FaultFile*>(file)->database;
   if ((fault.files == FaultFiles::kDatabase && !database) ||
       (fault.files == FaultFiles::kJournal && database)) {
-    return false;
+    return SQLITE_OK;
   }
   ++fault.calls;
   const bool fails = fault.sticky ? fault.calls >= fault.nth : fault.calls == fault.nth;
-  if (fails) ++fault.failures;
-  return fails;
+  if (!fails) return SQLITE_OK;
+  ++fault.failures;
+  return fault.code;
 }
 
 int Close(sqlite3_file* file) {
@@ -54,32 +60,32 @@ int Close(sqlite3_file* file) {
 }
 
 int Read(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset) {
-  if (Fails(file, FileCall::kRead)) return fault.code;
+  if (const int rc = Fails(file, FileCall::kRead)) return rc;
   return Real(file)->pMethods->xRead(Real(file), buffer, amount, offset);
 }
 
 int Write(sqlite3_file* file, const void* buffer, int amount, sqlite3_int64 offset) {
-  if (Fails(file, FileCall::kWrite)) return fault.code;
+  if (const int rc = Fails(file, FileCall::kWrite)) return rc;
   return Real(file)->pMethods->xWrite(Real(file), buffer, amount, offset);
 }
 
 int Truncate(sqlite3_file* file, sqlite3_int64 size) {
-  if (Fails(file, FileCall::kTruncate)) return fault.code;
+  if (const int rc = Fails(file, FileCall::kTruncate)) return rc;
   return Real(file)->pMethods->xTruncate(Real(file), size);
 }
 
 int Sync(sqlite3_file* file, int flags) {
-  if (Fails(file, FileCall::kSync)) return fault.code;
+  if (const int rc = Fails(file, FileCall::kSync)) return rc;
   return Real(file)->pMethods->xSync(Real(file), flags);
 }
 
 int FileSize(sqlite3_file* file, sqlite3_int64* size) {
-  if (Fails(file, FileCall::kFileSize)) return fault.code;
+  if (const int rc = Fails(file, FileCall::kFileSize)) return rc;
   return Real(file)->pMethods->xFileSize(Real(file), size);
 }
 
 int Lock(sqlite3_file* file, int level) {
-  if (Fails(file, FileCall::kLock)) return fault.code;
+  if (const int rc = Fails(file, FileCall::kLock)) return rc;
   return Real(file)->pMethods->xLock(Real(file), level);
 }
 
@@ -152,6 +158,7 @@ int FullPathname(sqlite3_vfs*, const char* name, int size, char* out) {
 }  // namespace
 
 ScopedFaultVfs::ScopedFaultVfs() {
+  std::lock_guard<std::mutex> lock(fault_mutex);
   fault = Fault();
   real_vfs = sqlite3_vfs_find(nullptr);
   fault_vfs = *real_vfs;
@@ -186,19 +193,30 @@ ScopedFaultVfs::ScopedFaultVfs() {
 }
 
 ScopedFaultVfs::~ScopedFaultVfs() {
+  std::lock_guard<std::mutex> lock(fault_mutex);
   fault = Fault();
   sqlite3_vfs_unregister(&fault_vfs);
   sqlite3_vfs_register(real_vfs, 1);
 }
 
 void ScopedFaultVfs::Fail(FileCall call, int nth, int code, bool sticky, FaultFiles files) {
+  std::lock_guard<std::mutex> lock(fault_mutex);
   fault = Fault{true, call, nth, code, sticky, files, 0, 0};
 }
 
-void ScopedFaultVfs::Heal() { fault.armed = false; }
+void ScopedFaultVfs::Heal() {
+  std::lock_guard<std::mutex> lock(fault_mutex);
+  fault.armed = false;
+}
 
-int ScopedFaultVfs::failures() const { return fault.failures; }
+int ScopedFaultVfs::failures() const {
+  std::lock_guard<std::mutex> lock(fault_mutex);
+  return fault.failures;
+}
 
-int ScopedFaultVfs::calls() const { return fault.calls; }
+int ScopedFaultVfs::calls() const {
+  std::lock_guard<std::mutex> lock(fault_mutex);
+  return fault.calls;
+}
 
 }  // namespace torvane::testing

@@ -21,13 +21,14 @@ void ScriptedModalServices::QueueFileDialogAnswer(std::optional<std::string> pat
 
 int ScriptedModalServices::PendingAnswers() const {
   return static_cast<int>(message_box_answers_.size() + input_box_answers_.size() +
-                          file_dialog_answers_.size() + progress_cancels_.size());
+                          file_dialog_answers_.size() + progress_scripts_.size());
 }
 
 void ScriptedModalServices::DropAnswers() {
   message_box_answers_.clear();
   input_box_answers_.clear();
   file_dialog_answers_.clear();
+  progress_scripts_.clear();
 }
 
 void ScriptedModalServices::ClearRecords() {
@@ -93,23 +94,36 @@ std::string ScriptedModalServices::ClipboardText() { return clipboard_; }
 
 void ScriptedModalServices::SetClipboardText(const std::string& text) { clipboard_ = text; }
 
-void ScriptedModalServices::QueueProgressCancel(int check) { progress_cancels_.push_back(check); }
+void ScriptedModalServices::QueueProgressCancel(int check) {
+  progress_scripts_.push_back({check, 0, nullptr, ""});
+}
+
+void ScriptedModalServices::QueueProgressAction(int check, std::function<void()> action,
+                                                std::string title) {
+  progress_scripts_.push_back({0, check, std::move(action), std::move(title)});
+}
 
 namespace {
 
 // A progress window that records what it shows and is cancelled when the test said so.
 class ScriptedProgress : public ProgressWindow {
  public:
-  ScriptedProgress(std::vector<ScriptedModalServices::ProgressCall>& calls, int cancel_at)
-      : calls_(calls), index_(calls.size() - 1), cancel_at_(cancel_at) {}
+  ScriptedProgress(std::vector<ScriptedModalServices::ProgressCall>& calls, int cancel_at,
+                   int action_at, std::function<void()> action)
+      : calls_(calls),
+        index_(calls.size() - 1),
+        cancel_at_(cancel_at),
+        action_at_(action_at),
+        action_(std::move(action)) {}
   void Show(const std::string& text, std::int64_t, std::int64_t) override {
     if (index_ >= calls_.size()) return;  // the records were cleared
     std::vector<std::string>& texts = calls_[index_].texts;
     if (texts.empty() || texts.back() != text) texts.push_back(text);
   }
   bool Cancelled() override {
-    if (index_ >= calls_.size()) return false;
     ++checks_;
+    if (action_ && checks_ >= action_at_) std::exchange(action_, nullptr)();
+    if (index_ >= calls_.size()) return false;
     if (cancel_at_ > 0 && checks_ >= cancel_at_ && calls_[index_].cancellable) {
       calls_[index_].cancelled = true;
     }
@@ -120,6 +134,8 @@ class ScriptedProgress : public ProgressWindow {
   std::vector<ScriptedModalServices::ProgressCall>& calls_;
   std::size_t index_;
   int cancel_at_;
+  int action_at_;
+  std::function<void()> action_;
   int checks_ = 0;
 };
 
@@ -128,12 +144,16 @@ class ScriptedProgress : public ProgressWindow {
 std::unique_ptr<ProgressWindow> ScriptedModalServices::OpenProgress(const std::string& title,
                                                                     bool cancellable) {
   progress_windows_.push_back({title, cancellable, {}, false});
-  int cancel_at = 0;
-  if (!progress_cancels_.empty()) {
-    cancel_at = progress_cancels_.front();
-    progress_cancels_.pop_front();
+  ProgressScript script;
+  for (auto it = progress_scripts_.begin(); it != progress_scripts_.end(); ++it) {
+    if (it->title.empty() || it->title == title) {
+      script = std::move(*it);
+      progress_scripts_.erase(it);
+      break;
+    }
   }
-  return std::make_unique<ScriptedProgress>(progress_windows_, cancel_at);
+  return std::make_unique<ScriptedProgress>(progress_windows_, script.cancel_at, script.action_at,
+                                            std::move(script.action));
 }
 
 }  // namespace torvane::testing

@@ -5,6 +5,7 @@
 // answers are internal text (GB18030 bytes), as on the interface.
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +44,10 @@ class ScriptedModalServices : public ModalServices {
   // The next progress window is cancelled by the user when its work asks for the `check`th time
   // whether it was (1 for the first time).
   void QueueProgressCancel(int check);
+  // The next progress window (captioned `title`, unless that is "") runs `action` when its work
+  // asks for the `check`th time whether it was cancelled; it is not cancelled. A test lets a worker
+  // it holds back go on this way, from inside the wait for it.
+  void QueueProgressAction(int check, std::function<void()> action, std::string title = "");
   // A progress window the program opened: its caption, whether it could be cancelled, the texts it
   // showed in order, and whether it was cancelled.
   struct ProgressCall {
@@ -55,7 +60,8 @@ class ScriptedModalServices : public ModalServices {
 
   // Answers still queued.
   int PendingAnswers() const;
-  // Forgets the answers still queued, those of boxes a command did not get as far as showing.
+  // Forgets the answers still queued, those of boxes and progress windows a command did not get
+  // as far as showing.
   void DropAnswers();
 
   // Everything shown or done so far, in order.
@@ -80,7 +86,14 @@ class ScriptedModalServices : public ModalServices {
   std::unique_ptr<ProgressWindow> OpenProgress(const std::string& title, bool cancellable) override;
 
  private:
-  std::deque<int> progress_cancels_;
+  // What the next progress windows do: cancel at a question, or run an action at one.
+  struct ProgressScript {
+    int cancel_at = 0;
+    int action_at = 0;
+    std::function<void()> action;
+    std::string title;  // "" for any window
+  };
+  std::deque<ProgressScript> progress_scripts_;
   std::vector<ProgressCall> progress_windows_;
   std::deque<int> message_box_answers_;
   std::deque<std::optional<std::string>> input_box_answers_;
